@@ -1,0 +1,35 @@
+#include "job/update_file.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace trelvo {
+
+bool UpdateFile::Open(const std::string& name) {
+    Close();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(name, error)) {
+        return false;
+    }
+    stream_.open(name, std::ios::binary);
+    if (!stream_.is_open()) {
+        return false;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(name, error);
+    if (error) {
+        Close();
+        return false;
+    }
+    size_ = size;
+    return true;
+}
+
+void UpdateFile::Close() {
+    if (stream_.is_open()) {
+        stream_.close();
+    }
+    stream_.clear();
+    size_ = 0;
+}
+
+}  // namespace trelvo

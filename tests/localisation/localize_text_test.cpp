@@ -1,0 +1,171 @@
+#include "ui/localisation/localize_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace trelvo {
+namespace {
+
+// Sets the three locale variables for one test and restores them afterwards.
+class LocaleEnvironment : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int i = 0; i < 3; ++i) {
+            const char* value = std::getenv(kNames[i]);
+            saved_[i] = value ? std::optional<std::string>(value) : std::nullopt;
+        }
+        SetLocale("", "", "");
+    }
+    void TearDown() override {
+        for (int i = 0; i < 3; ++i) {
+            Set(kNames[i], saved_[i]);
+        }
+    }
+    static void SetLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+        Set("LC_ALL", *lcAll ? std::optional<std::string>(lcAll) : std::nullopt);
+        Set("LC_MESSAGES", *lcMessages ? std::optional<std::string>(lcMessages) : std::nullopt);
+        Set("LANG", *lang ? std::optional<std::string>(lang) : std::nullopt);
+    }
+
+private:
+    static void Set(const char* name, const std::optional<std::string>& value) {
+        if (value) {
+            setenv(name, value->c_str(), 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    static constexpr const char* kNames[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    std::optional<std::string> saved_[3];
+};
+
+TEST(IsGermanLocaleName, LanguagePartDecides) {
+    struct Case {
+        const char* locale;
+        bool german;
+    };
+    const Case cases[] = {
+        {"de", true},        {"de_DE", true},     {"de_CH.UTF-8", true}, {"de_AT@euro", true},
+        {"de.UTF-8", true},  {"C", false},        {"POSIX", false},      {"", false},
+        {"en_US", false},    {"den_DK", false},   {"fr_CH", false},      {"C.UTF-8", false},
+        {"nl_DE", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsGermanLocaleName(c.locale), c.german) << c.locale;
+    }
+}
+
+TEST_F(LocaleEnvironment, FirstNonEmptyVariableDecides) {
+    struct Case {
+        const char* lcAll;
+        const char* lcMessages;
+        const char* lang;
+        bool german;
+    };
+    const Case cases[] = {
+        {"", "", "", false},
+        {"", "", "de_DE.UTF-8", true},
+        {"", "de_CH.UTF-8", "en_US", true},
+        {"en_GB", "de_DE", "de_DE", false},
+        {"de_DE", "en_US", "C", true},
+        {"", "C", "de_DE", false},
+        {"", "", "POSIX", false},
+    };
+    for (const Case& c : cases) {
+        SetLocale(c.lcAll, c.lcMessages, c.lang);
+        EXPECT_EQ(SystemLanguageIsGerman(), c.german)
+            << c.lcAll << "|" << c.lcMessages << "|" << c.lang;
+    }
+}
+
+TEST_F(LocaleEnvironment, GermanSystemKeepsEveryText) {
+    SetLocale("", "", "de_CH.UTF-8");
+    for (const char* text : {"Beenden", "Status:", "Gewählte Datei ist zu groß", "anything"}) {
+        EXPECT_EQ(LocalizeText(text), text);
+    }
+}
+
+TEST_F(LocaleEnvironment, LanguageIsAskedOnEveryCall) {
+    SetLocale("", "", "de_DE.UTF-8");
+    EXPECT_EQ(LocalizeText("Beenden"), "Beenden");
+    SetLocale("", "", "en_US.UTF-8");
+    EXPECT_EQ(LocalizeText("Beenden"), "Exit");
+    SetLocale("", "", "");
+    EXPECT_EQ(LocalizeText("Beenden"), "Exit");
+}
+
+TEST(EnglishText, TableRows) {
+    struct Case {
+        const char* german;
+        const char* english;
+    };
+    const Case cases[] = {
+        // Every row the job and the window show.
+        {"Gewählte Datei konnte nicht gefunden werden", "File not found"},
+        {"Gewählte Datei hat keinen Inhalt", "File has no content"},
+        {"Verbindungsaufbau fehlgeschlagen", "Connect failed - address invalid?"},
+        {"Verbindungsfehler - COM Port nicht ansprechbar", "ComPort not available"},
+        {"Zugang verweigert - ungültiges Passwort", "Access denied - invalid password"},
+        {"Fehler bei der Übertragung der Datei!", "Error during file transfer!"},
+        {"Aktualisierung erfolgreich beendet", "Update finished successfully"},
+        {"Die Aktualisierung konnte nicht durchgeführt werden", "Recorder could NOT be updated"},
+        {"Unbekannter Fehler\nAktualisierung konnte nicht durchgeführt werden",
+         "Unknown error\nRecorder could NOT be updated"},
+        {"Update Dateien(*.sh)|*.sh||", "Update files(*.sh)|*.sh||"},
+        {"Prüfe Erfolg", "Checking Success"},
+        {"Abbrechen", "Abort"},
+        // The irregular rows.
+        {"Diese Version des Rekorders ist per Trelvo nicht updatefähig\n"
+         "Aktualisierung konnte nicht durchgeführt werden",
+         "This recorder version cannot be updated by Trelvo"},
+        {"Verbindung zu VDX", "Connection to recorder"},
+        {"Verbindung zu VDX:", "Device address:"},
+        {"Übertragungsdauer", "Time remaining"},
+        {"Übertragungsdauer:", "Transfer time:"},
+        {"Status", "Status"},
+        {"Start", "Start"},
+        {"COM1", "COM1"},
+        {"COM2", "COM2"},
+        {"Status:", "Status:"},
+        // Rows no shown text equals, kept all the same.
+        {"Kein Update Code angegeben", "Update code missing"},
+        {"Rekorder nicht empfangsbereit", "Recorder not ready to receive"},
+        {"Update Code", "Update code"},
+        {"Quelldatei", "Source file"},
+        {"Übertragung", "Transfer"},
+        // Appended after the original rows.
+        {"Gewählte Datei ist zu groß", "File is too large"},
+        {"Update Code ist zu lang", "Update code is too long"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EnglishText(c.german), c.english) << c.german;
+    }
+}
+
+TEST(EnglishText, MatchingFoldsAsciiCaseOnlyAndNeedsTheWholeText) {
+    struct Case {
+        const char* text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"status:", "Status:"},
+        {"STATUS:", "Status:"},
+        {"bEENDEN", "Exit"},
+        {"übertragung:", "übertragung:"},  // the umlaut's case is not folded
+        {"ÜBERTRAGUNG:", "Transfer:"},  // only the ASCII letters differ in case
+        {"Beenden ", "Beenden "},
+        {" Beenden", " Beenden"},
+        {"Beende", "Beende"},
+        {"Es sind nur *.sh Dateien gültig", "Es sind nur *.sh Dateien gültig"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EnglishText(c.text), c.expected) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace trelvo
