@@ -54,7 +54,9 @@ UpdateJob::UpdateJob(NetLinkInterface& net, SerialLinkInterface& serial, TickClo
     net_.SetEvents(this);
 }
 
-UpdateJob::~UpdateJob() { net_.SetEvents(nullptr); }
+UpdateJob::~UpdateJob() {
+    net_.SetEvents(nullptr);
+}
 
 bool UpdateJob::StartNetwork(const std::string& fileName, const std::string& password,
                              const std::string& updateCode, const std::string& host,
@@ -127,7 +129,9 @@ bool UpdateJob::OpenUpdateFile() {
     return true;
 }
 
-std::string UpdateJob::RemotePath() const { return std::string(REMOTE_DIR) + fileName_; }
+std::string UpdateJob::RemotePath() const {
+    return std::string(REMOTE_DIR) + fileName_;
+}
 
 void UpdateJob::Close() {
     switch (linkKind_) {
@@ -225,7 +229,9 @@ void UpdateJob::CloseAndShow(const char* germanText) {
     Show(germanText);
 }
 
-void UpdateJob::Show(const char* germanText) { messages_.Show(LocalizeText(germanText)); }
+void UpdateJob::Show(const char* germanText) {
+    messages_.Show(LocalizeText(germanText));
+}
 
 void UpdateJob::OnConnect(int error) {
     if (error != 0) {
@@ -247,8 +253,8 @@ int UpdateJob::AvailableBytes(std::uint8_t* peekBuffer, std::uint32_t count) {
         return static_cast<int>(std::min<std::uint32_t>(
             serial_.InputCount(), static_cast<std::uint32_t>(std::numeric_limits<int>::max())));
     }
-    const int peeked = net_.Receive(peekBuffer, static_cast<int>(count),
-                                    NetLinkInterface::ReceiveMode::Peek);
+    const int peeked =
+        net_.Receive(peekBuffer, static_cast<int>(count), NetLinkInterface::ReceiveMode::Peek);
     return std::max(peeked, 0);
 }
 
@@ -256,8 +262,8 @@ std::uint32_t UpdateJob::TakeBytes(std::uint8_t* buffer, std::uint32_t count) {
     if (linkKind_ == LinkKind::Serial) {
         return serial_.Read(buffer, count);
     }
-    const int taken = net_.Receive(buffer, static_cast<int>(count),
-                                   NetLinkInterface::ReceiveMode::Take);
+    const int taken =
+        net_.Receive(buffer, static_cast<int>(count), NetLinkInterface::ReceiveMode::Take);
     return static_cast<std::uint32_t>(std::max(taken, 0));
 }
 
@@ -333,7 +339,9 @@ std::string UpdateJob::VersionText() const {
     return std::string(begin, std::find(begin, end, std::uint8_t{0}));
 }
 
-bool UpdateJob::IsAccessGranted() { return reply_.ValidateReply() && reply_.value == ACCESS_ADMIN; }
+bool UpdateJob::IsAccessGranted() {
+    return reply_.ValidateReply() && reply_.value == ACCESS_ADMIN;
+}
 
 void UpdateJob::SendRequest(std::uint16_t command, std::uint32_t value, const Bytes& body) {
     MessageHeader header;
@@ -373,7 +381,9 @@ void UpdateJob::SendPassword() {
     SendRequest(CMD_PASSWORD, 0, body);
 }
 
-void UpdateJob::SendFileDescriptor() { SendRequest(CMD_FILE_DESCRIPTOR, 0, descriptor_); }
+void UpdateJob::SendFileDescriptor() {
+    SendRequest(CMD_FILE_DESCRIPTOR, 0, descriptor_);
+}
 
 void UpdateJob::SendExecute() {
     SendRequest(CMD_EXECUTE_UPDATE, 0, BuildExecuteBody(RemotePath(), updateCode_));

@@ -68,7 +68,9 @@ public:
     JobState state() const { return state_; }
     LinkKind linkKind() const { return linkKind_; }
     std::uint32_t startTick() const { return startTick_; }
-    std::uint32_t replyBodyCapacity() const { return static_cast<std::uint32_t>(replyBody_.size()); }
+    std::uint32_t replyBodyCapacity() const {
+        return static_cast<std::uint32_t>(replyBody_.size());
+    }
 
 private:
     bool PrepareUpdate();

@@ -20,7 +20,8 @@ std::uint16_t GetU16(const std::uint8_t* in) {
 }
 
 std::uint32_t GetU32(const std::uint8_t* in) {
-    return static_cast<std::uint32_t>(GetU16(in)) | (static_cast<std::uint32_t>(GetU16(in + 2)) << 16);
+    return static_cast<std::uint32_t>(GetU16(in)) |
+           (static_cast<std::uint32_t>(GetU16(in + 2)) << 16);
 }
 
 namespace {
@@ -96,7 +97,9 @@ ParamRecord ParamRecord::Argument(std::uint16_t argumentId, std::string_view tex
     return record;
 }
 
-ParamRecord ParamRecord::End() { return ParamRecord{TAG_END, {}}; }
+ParamRecord ParamRecord::End() {
+    return ParamRecord{TAG_END, {}};
+}
 
 void ParamRecord::AppendTo(Bytes& body) const {
     PutU16(body, static_cast<std::uint16_t>(data.size()));

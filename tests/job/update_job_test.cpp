@@ -1,1 +1,551 @@
+#include "job/update_job.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "job_fakes.h"
+
+namespace trelvo {
+namespace {
+
+using testing::EventLog;
+using testing::Reply;
+using testing::VersionReply;
+namespace fs = std::filesystem;
+
+constexpr const char* kSuccess = "Aktualisierung erfolgreich beendet";
+constexpr const char* kConnectFailed = "Verbindungsaufbau fehlgeschlagen";
+constexpr const char* kVersionRefused =
+    "Diese Version des Rekorders ist per Trelvo nicht updatefähig";
+constexpr const char* kAccessDenied = "Zugang verweigert - ungültiges Passwort";
+constexpr const char* kTransferFailed = "Fehler bei der Übertragung der Datei!";
+constexpr std::uint32_t kFileSize = 100;
+
+Bytes Request(std::uint16_t command, std::uint32_t value, std::uint32_t bodyLength) {
+    MessageHeader header;
+    header.FillHeader(HEADER_LEAD, command, value, bodyLength);
+    const MessageHeader::Wire wire = header.ToBytes();
+    return Bytes(wire.begin(), wire.end());
+}
+
+Bytes Text(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+// Runs every test in a fresh folder holding the update file "a.sh", with a
+// German message language unless a test says otherwise.
+class UpdateJobTest : public ::testing::Test {
+protected:
+    UpdateJobTest()
+        : net(log), serial(log), messages(log), owner(log), job(net, serial, clock, messages) {
+        job.SetOwner(owner);
+    }
+
+    void SetUp() override {
+        const char* lcAll = std::getenv("LC_ALL");
+        savedLcAll_ = lcAll ? std::optional<std::string>(lcAll) : std::nullopt;
+        setenv("LC_ALL", "de_DE.UTF-8", 1);
+        savedDir_ = fs::current_path();
+        dir_ = fs::temp_directory_path() /
+               ("trelvo-job-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
+        WriteFile("a.sh", kFileSize);
+    }
+
+    void TearDown() override {
+        fs::current_path(savedDir_);
+        fs::remove_all(dir_);
+        if (savedLcAll_) {
+            setenv("LC_ALL", savedLcAll_->c_str(), 1);
+        } else {
+            unsetenv("LC_ALL");
+        }
+    }
+
+    static void WriteFile(const std::string& name, std::size_t size) {
+        std::ofstream(name, std::ios::binary) << std::string(size, 'x');
+    }
+
+    bool StartNetwork(const std::string& password = "secret", const std::string& code = "CODE") {
+        return job.StartNetwork("a.sh", password, code, "recorder", UPDATE_PORT);
+    }
+
+    // A network job brought to `target` by the replies a good recorder gives.
+    void NetworkJobIn(JobState target) {
+        ASSERT_TRUE(StartNetwork());
+        net.events_->OnConnect(0);
+        const Bytes goodReplies[] = {VersionReply("2.0.60"), Reply(STATUS_OK, ACCESS_ADMIN),
+                                     Reply(STATUS_OK)};
+        for (const Bytes& reply : goodReplies) {
+            if (job.state() == target) {
+                return;
+            }
+            net.Arrive(reply);
+        }
+        ASSERT_EQ(job.state(), target);
+    }
+
+    // What happened since the last call.
+    EventLog Events() {
+        EventLog recent(log.begin() + static_cast<std::ptrdiff_t>(seen_), log.end());
+        seen_ = log.size();
+        return recent;
+    }
+
+    EventLog log;
+    testing::FakeNetLink net;
+    testing::FakeSerialLink serial;
+    testing::FakeClock clock;
+    testing::FakeMessageBox messages;
+    testing::FakeOwner owner;
+    UpdateJob job;
+
+private:
+    std::optional<std::string> savedLcAll_;
+    fs::path savedDir_;
+    fs::path dir_;
+    std::size_t seen_ = 0;
+};
+
+TEST_F(UpdateJobTest, NetworkUpdateRunsFromStartToSuccess) {
+    clock.now = 4321;
+    ASSERT_TRUE(StartNetwork());
+    EXPECT_EQ(Events(), (EventLog{"net.Create", "net.Connect recorder:30000"}));
+    EXPECT_EQ(job.state(), JobState::Connecting);
+    EXPECT_EQ(job.linkKind(), LinkKind::Network);
+    EXPECT_TRUE(net.sends.empty());
+
+    net.events_->OnConnect(0);
+    EXPECT_EQ(job.state(), JobState::AwaitVersion);
+    ASSERT_EQ(net.sends.size(), 1u);
+    EXPECT_EQ(net.sends[0], Request(CMD_GET_VERSION, VERSION_QUERY_NETWORK, 0));
+
+    net.Arrive(VersionReply("2.0.60"));
+    EXPECT_EQ(job.state(), JobState::AwaitAccess);
+    ASSERT_EQ(net.sends.size(), 3u);
+    EXPECT_EQ(net.sends[1], Request(CMD_PASSWORD, 0, 7));
+    EXPECT_EQ(net.sends[2], Text(std::string("secret") + '\0'));
+
+    net.Arrive(Reply(STATUS_OK, ACCESS_ADMIN));
+    EXPECT_EQ(job.state(), JobState::Transfer);
+    EXPECT_EQ(job.startTick(), 4321u);
+    const Bytes descriptor = BuildFileDescriptorBody("/tmp/a.sh", kFileSize);
+    ASSERT_EQ(net.sends.size(), 5u);
+    EXPECT_EQ(net.sends[3], Request(CMD_FILE_DESCRIPTOR, 0, 26));
+    EXPECT_EQ(net.sends[4], descriptor);
+
+    // The first accepted reply ends the transfer, whatever has been streamed.
+    net.Arrive(Reply(STATUS_OK));
+    EXPECT_EQ(job.state(), JobState::AwaitResult);
+    const Bytes execute = BuildExecuteBody("/tmp/a.sh", "CODE");
+    ASSERT_EQ(net.sends.size(), 7u);
+    EXPECT_EQ(net.sends[5], Request(CMD_EXECUTE_UPDATE, 0, 9 + 4 + 18));
+    EXPECT_EQ(net.sends[6], execute);
+
+    net.Arrive(Reply(STATUS_OK));
+    EXPECT_EQ(Events(), (EventLog{std::string("show ") + kSuccess, "net.Close", "inputs on"}));
+    EXPECT_EQ(job.state(), JobState::Idle);
+    EXPECT_EQ(job.linkKind(), LinkKind::None);
+    EXPECT_EQ(net.sends.size(), 7u);
+}
+
+TEST_F(UpdateJobTest, SerialUpdateRunsFromStartToSuccess) {
+    ASSERT_TRUE(job.StartSerial("a.sh", "pw", "CODE", 2, 115200));
+    EXPECT_EQ(Events(), (EventLog{"serial.Open COM2 115200 waiting"}));
+    EXPECT_EQ(job.state(), JobState::AwaitVersion);
+    EXPECT_EQ(job.linkKind(), LinkKind::Serial);
+    ASSERT_EQ(serial.writes.size(), 1u);
+    EXPECT_EQ(serial.writes[0], Request(CMD_GET_VERSION, VERSION_QUERY_SERIAL, 0));
+
+    const Bytes replies[] = {Reply(STATUS_OK, 20070, Text("ignored")),
+                             Reply(STATUS_OK, ACCESS_ADMIN), Reply(STATUS_OK), Reply(STATUS_OK)};
+    const JobState after[] = {JobState::AwaitAccess, JobState::Transfer, JobState::AwaitResult,
+                              JobState::Idle};
+    for (std::size_t i = 0; i < 4; ++i) {
+        serial.inbox.Add(replies[i]);
+        job.ProcessIncoming();
+        if (i == 0) {
+            job.ProcessIncoming();  // the body comes on the next poll
+        }
+        EXPECT_EQ(job.state(), after[i]) << "reply " << i;
+    }
+    // Reads ask for exactly what is there: a header, then its body.
+    EXPECT_EQ(serial.reads, (std::vector<std::uint32_t>{18, 7, 18, 18, 18}));
+    EXPECT_EQ(serial.writes.size(), 7u);
+    EXPECT_EQ(Events(), (EventLog{std::string("show ") + kSuccess, "serial.Close", "inputs on"}));
+}
+
+TEST_F(UpdateJobTest, SerialVersionNumberGate) {
+    struct Case {
+        std::uint16_t status;
+        std::uint32_t value;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {STATUS_OK, 20069, false},     {STATUS_OK, 20070, true}, {STATUS_OK, 0, false},
+        {STATUS_OK, 0xFFFFFFFF, true}, {0, 20070, false},        {3, 30000, false},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(job.StartSerial("a.sh", "pw", "CODE", 1, 9600));
+        serial.inbox.Add(Reply(c.status, c.value));
+        job.ProcessIncoming();
+        EXPECT_EQ(job.state(), c.accepted ? JobState::AwaitAccess : JobState::Idle) << c.value;
+        EXPECT_EQ(messages.shown.size(), c.accepted ? 0u : 1u) << c.value;
+        job.Close();
+        messages.shown.clear();
+        serial.inbox.Clear();
+    }
+}
+
+TEST_F(UpdateJobTest, NetworkVersionTextGate) {
+    struct Case {
+        const char* name;
+        Bytes reply;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"2.0.60", VersionReply("2.0.60"), true},
+        {"2.0.59", VersionReply("2.0.59"), false},
+        {"QRB", VersionReply("QRB7"), true},
+        {"status 3", VersionReply("2.0.60", 3), false},
+        {"no body", Reply(STATUS_OK), false},
+        {"four-byte body", Reply(STATUS_OK, 0, Bytes{0, 0, 0, 0}), false},
+        {"text without NUL", Reply(STATUS_OK, 0, Text("....2.1.0")), true},
+        {"text stops at NUL", Reply(STATUS_OK, 0, Text(std::string("....1.0.0") + '\0' + "3.0.0")),
+         false},
+    };
+    for (const Case& c : cases) {
+        NetworkJobIn(JobState::AwaitVersion);
+        net.Arrive(c.reply);
+        EXPECT_EQ(job.state(), c.accepted ? JobState::AwaitAccess : JobState::Idle) << c.name;
+        job.Close();
+        messages.shown.clear();
+    }
+}
+
+TEST_F(UpdateJobTest, VersionTextEndsWithTheCurrentBodyNotAnEarlierLongerOne) {
+    NetworkJobIn(JobState::AwaitVersion);
+    net.Arrive(VersionReply("2.0.60"));
+    ASSERT_EQ(job.state(), JobState::AwaitAccess);
+    job.Close();
+
+    // "....2.0" is all this body holds; the "60" of the earlier body must not count.
+    NetworkJobIn(JobState::AwaitVersion);
+    net.Arrive(Reply(STATUS_OK, 0, Text("....2.0")));
+    EXPECT_EQ(job.state(), JobState::Idle);
+    EXPECT_EQ(messages.shown, (std::vector<std::string>{kVersionRefused}));
+}
+
+TEST_F(UpdateJobTest, AccessNeedsStatusOneAndAdministratorValue) {
+    struct Case {
+        std::uint16_t status;
+        std::uint32_t value;
+        bool granted;
+    };
+    const Case cases[] = {
+        {STATUS_OK, ACCESS_ADMIN, true}, {STATUS_OK, 2, false},    {STATUS_OK, 0, false},
+        {STATUS_OK, 4, false},           {0, ACCESS_ADMIN, false}, {2, ACCESS_ADMIN, false},
+    };
+    for (const Case& c : cases) {
+        NetworkJobIn(JobState::AwaitAccess);
+        net.Arrive(Reply(c.status, c.value));
+        EXPECT_EQ(job.state(), c.granted ? JobState::Transfer : JobState::Idle) << c.value;
+        EXPECT_EQ(messages.shown,
+                  c.granted ? std::vector<std::string>{} : std::vector<std::string>{kAccessDenied});
+        job.Close();
+        messages.shown.clear();
+    }
+}
+
+TEST_F(UpdateJobTest, EveryFailureClosesFirstThenShowsItsMessage) {
+    struct Case {
+        JobState state;
+        std::uint16_t status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {JobState::AwaitVersion, 0, kVersionRefused},
+        {JobState::AwaitAccess, 0, kAccessDenied},
+        {JobState::Transfer, 0, kTransferFailed},
+        {JobState::Transfer, 16, kTransferFailed},
+        {JobState::AwaitResult, STATUS_BAD_UPDATE_CODE,
+         "Der übertragene Updatecode ist nicht gültig\n"
+         "Aktualisierung konnte nicht durchgeführt werden"},
+        {JobState::AwaitResult, STATUS_BAD_UPDATE_FILE,
+         "Die übertragene Updatedatei ist beschädigt oder ungültig\n"
+         "Aktualisierung konnte nicht durchgeführt werden"},
+        {JobState::AwaitResult, STATUS_UPDATE_FAILED,
+         "Die Aktualisierung konnte nicht durchgeführt werden"},
+        {JobState::AwaitResult, STATUS_VERSION_NOT_UPDATABLE,
+         "Diese Version des Rekorders ist per Trelvo nicht updatefähig\n"
+         "Aktualisierung konnte nicht durchgeführt werden"},
+    };
+    for (const Case& c : cases) {
+        NetworkJobIn(c.state);
+        Events();
+        net.Arrive(Reply(c.status));
+        EXPECT_EQ(Events(), (EventLog{"net.Close", "inputs on", std::string("show ") + c.message}))
+            << static_cast<int>(c.state) << "/" << c.status;
+        EXPECT_EQ(job.state(), JobState::Idle);
+    }
+}
+
+TEST_F(UpdateJobTest, UnknownResultStatusesShareOneText) {
+    for (std::uint16_t status : {0, 2, 4, 15, 19, 0xFFFF}) {
+        NetworkJobIn(JobState::AwaitResult);
+        messages.shown.clear();
+        net.Arrive(Reply(status));
+        EXPECT_EQ(messages.shown,
+                  (std::vector<std::string>{"Unbekannter Fehler\n"
+                                            "Aktualisierung konnte nicht durchgeführt werden"}))
+            << status;
+    }
+}
+
+TEST_F(UpdateJobTest, RefusedResultIsNotReadFurtherThanItsHeader) {
+    ASSERT_TRUE(job.StartSerial("a.sh", "pw", "CODE", 1, 9600));
+    for (const Bytes& reply : {Reply(STATUS_OK, 20070), Reply(STATUS_OK, ACCESS_ADMIN),
+                               Reply(STATUS_OK), Reply(STATUS_BAD_UPDATE_CODE, 0, Bytes(20, 7))}) {
+        serial.inbox.Add(reply);
+        job.ProcessIncoming();
+    }
+    EXPECT_EQ(serial.reads, (std::vector<std::uint32_t>{18, 18, 18, 18}));
+    EXPECT_EQ(serial.inbox.Size(), 20u);
+    EXPECT_EQ(messages.shown,
+              (std::vector<std::string>{"Der übertragene Updatecode ist nicht gültig\n"
+                                        "Aktualisierung konnte nicht durchgeführt werden"}));
+}
+
+TEST_F(UpdateJobTest, MessagesFollowTheSystemLanguage) {
+    setenv("LC_ALL", "en_US.UTF-8", 1);
+    NetworkJobIn(JobState::AwaitAccess);
+    net.Arrive(Reply(STATUS_OK, 2));
+    NetworkJobIn(JobState::AwaitResult);
+    net.Arrive(Reply(STATUS_VERSION_NOT_UPDATABLE));
+    NetworkJobIn(JobState::AwaitResult);
+    net.Arrive(Reply(STATUS_OK));
+    EXPECT_EQ(messages.shown,
+              (std::vector<std::string>{"Access denied - invalid password",
+                                        "This recorder version cannot be updated by Trelvo",
+                                        "Update finished successfully"}));
+}
+
+TEST_F(UpdateJobTest, ReplyArrivingWhileTheSuccessMessageIsOpenIsHandledInAwaitResult) {
+    NetworkJobIn(JobState::AwaitResult);
+    std::optional<JobState> stateWhileOpen;
+    messages.whileOpen = [&] {
+        stateWhileOpen = job.state();
+        net.Arrive(Reply(STATUS_UPDATE_FAILED));
+    };
+    Events();
+    net.Arrive(Reply(STATUS_OK));
+    EXPECT_EQ(stateWhileOpen, JobState::AwaitResult);
+    EXPECT_EQ(Events(),
+              (EventLog{std::string("show ") + kSuccess, "net.Close", "inputs on",
+                        "show Die Aktualisierung konnte nicht durchgeführt werden", "inputs on"}));
+    EXPECT_EQ(job.state(), JobState::Idle);
+}
+
+TEST_F(UpdateJobTest, HeaderAndBodyAreTakenOnlyWhenCompletelyThere) {
+    NetworkJobIn(JobState::AwaitVersion);
+    const Bytes reply = VersionReply("2.0.60");
+    const std::size_t cuts[] = {5, 17, 18, 25};
+    std::size_t from = 0;
+    for (std::size_t cut : cuts) {
+        net.Arrive(Bytes(reply.begin() + static_cast<std::ptrdiff_t>(from),
+                         reply.begin() + static_cast<std::ptrdiff_t>(cut)));
+        from = cut;
+        EXPECT_EQ(job.state(), JobState::AwaitVersion) << "after " << cut << " bytes";
+        EXPECT_EQ(net.sends.size(), 1u);
+    }
+    net.Arrive(Bytes(reply.begin() + static_cast<std::ptrdiff_t>(from), reply.end()));
+    EXPECT_EQ(job.state(), JobState::AwaitAccess);
+}
+
+TEST_F(UpdateJobTest, ReplyBodyIsReusedAndLaterBytesWaitForTheNextHeader) {
+    NetworkJobIn(JobState::AwaitVersion);
+    Bytes fortyBytes = Text("....2.0.60");
+    fortyBytes.resize(40, 0);
+    net.Arrive(Reply(STATUS_OK, 0, fortyBytes));
+    ASSERT_EQ(job.state(), JobState::AwaitAccess);
+    EXPECT_EQ(job.replyBodyCapacity(), 40u);
+
+    // A ten-byte body with the transfer reply right behind it in one arrival.
+    Bytes both = Reply(STATUS_OK, ACCESS_ADMIN, Bytes(10, 0xEE));
+    const Bytes next = Reply(STATUS_OK);
+    both.insert(both.end(), next.begin(), next.end());
+    net.Arrive(both);
+    EXPECT_EQ(job.replyBodyCapacity(), 40u);
+    EXPECT_EQ(job.state(), JobState::AwaitResult);
+}
+
+TEST_F(UpdateJobTest, ReplyWithOtherMagicIsConsumedAndIgnored) {
+    NetworkJobIn(JobState::AwaitVersion);
+    net.Arrive(Reply(STATUS_OK, 0, Text("....3.0.0"), 0x1234));
+    EXPECT_EQ(job.state(), JobState::AwaitVersion);
+    EXPECT_EQ(net.inbox.Size(), 0u);
+    net.Arrive(Reply(3, 0, {}, 0x1234));
+    EXPECT_EQ(job.state(), JobState::AwaitVersion);
+    EXPECT_TRUE(messages.shown.empty());
+
+    net.Arrive(VersionReply("2.0.60"));
+    EXPECT_EQ(job.state(), JobState::AwaitAccess);
+}
+
+TEST_F(UpdateJobTest, AbortWhileABodyIsHalfInLeavesTheNextJobFramingHeaders) {
+    NetworkJobIn(JobState::AwaitVersion);
+    const Bytes reply = VersionReply("2.0.60");
+    net.Arrive(Bytes(reply.begin(), reply.begin() + 22));
+    Events();
+    job.Close();
+    EXPECT_EQ(Events(), (EventLog{"net.Close", "inputs on"}));
+
+    NetworkJobIn(JobState::AwaitVersion);
+    net.Arrive(reply);
+    EXPECT_EQ(job.state(), JobState::AwaitAccess);
+}
+
+TEST_F(UpdateJobTest, EmptyPasswordIsSentAsItsNulAlone) {
+    ASSERT_TRUE(StartNetwork(""));
+    net.events_->OnConnect(0);
+    net.Arrive(VersionReply("2.0.60"));
+    ASSERT_EQ(net.sends.size(), 3u);
+    EXPECT_EQ(net.sends[1], Request(CMD_PASSWORD, 0, 1));
+    EXPECT_EQ(net.sends[2], Bytes{0});
+}
+
+TEST_F(UpdateJobTest, BadUpdateFilesAreRefusedBeforeAnyLinkIsOpened) {
+    WriteFile("empty.sh", 0);
+    fs::create_directory("folder.sh");
+    { std::ofstream("huge.sh"); }
+    fs::resize_file("huge.sh", 0x100000000ULL);  // sparse: takes no disk space
+    struct Case {
+        const char* file;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"missing.sh", "Gewählte Datei konnte nicht gefunden werden"},
+        {"folder.sh", "Gewählte Datei konnte nicht gefunden werden"},
+        {"empty.sh", "Gewählte Datei hat keinen Inhalt"},
+        {"huge.sh", "Gewählte Datei ist zu groß"},
+    };
+    for (const Case& c : cases) {
+        Events();
+        EXPECT_FALSE(job.StartNetwork(c.file, "pw", "CODE", "recorder", UPDATE_PORT));
+        EXPECT_EQ(Events(), (EventLog{"net.Close", "inputs on", std::string("show ") + c.message}))
+            << c.file;
+        EXPECT_FALSE(job.StartSerial(c.file, "pw", "CODE", 1, 9600));
+        EXPECT_EQ(Events(), (EventLog{"inputs on", std::string("show ") + c.message})) << c.file;
+        EXPECT_EQ(job.state(), JobState::Idle);
+        EXPECT_EQ(job.linkKind(), LinkKind::None);
+    }
+    EXPECT_TRUE(net.sends.empty());
+    EXPECT_TRUE(serial.writes.empty());
+}
+
+TEST_F(UpdateJobTest, UpdateCodeMustFitItsRecord) {
+    const std::string longest(MAX_RECORD_DATA - 3, 'c');
+    EXPECT_TRUE(StartNetwork("pw", longest));
+    job.Close();
+    Events();
+    EXPECT_FALSE(StartNetwork("pw", longest + "c"));
+    EXPECT_EQ(Events(), (EventLog{"net.Close", "inputs on", "show Update Code ist zu lang"}));
+}
+
+TEST_F(UpdateJobTest, ConnectFailuresAreReportedAfterTheClose) {
+    const EventLog closeAndShow = {"net.Close", "inputs on", std::string("show ") + kConnectFailed};
+
+    net.createSucceeds = false;
+    EXPECT_FALSE(StartNetwork());
+    EventLog expected = {"net.Create"};
+    expected.insert(expected.end(), closeAndShow.begin(), closeAndShow.end());
+    EXPECT_EQ(Events(), expected);
+
+    net.createSucceeds = true;
+    net.connectUnderWay = false;
+    EXPECT_FALSE(StartNetwork());
+    expected = {"net.Create", "net.Connect recorder:30000"};
+    expected.insert(expected.end(), closeAndShow.begin(), closeAndShow.end());
+    EXPECT_EQ(Events(), expected);
+
+    net.connectUnderWay = true;
+    ASSERT_TRUE(StartNetwork());
+    Events();
+    net.events_->OnConnect(111);
+    EXPECT_EQ(Events(), closeAndShow);
+    EXPECT_EQ(job.state(), JobState::Idle);
+    EXPECT_TRUE(net.sends.empty());
+}
+
+TEST_F(UpdateJobTest, SerialPortThatWillNotOpenIsReported) {
+    serial.openSucceeds = false;
+    EXPECT_FALSE(job.StartSerial("a.sh", "pw", "CODE", 1, 14400));
+    EXPECT_EQ(Events(), (EventLog{"serial.Open COM1 14400 waiting", "inputs on",
+                                  "show Verbindungsfehler - COM Port nicht ansprechbar"}));
+    EXPECT_EQ(job.linkKind(), LinkKind::None);
+}
+
+TEST_F(UpdateJobTest, OversizedReplyBodyIsRefusedWithoutAllocating) {
+    MessageHeader header;
+    header.FillHeader(HEADER_LEAD, 0, ACCESS_ADMIN, MAX_REPLY_BODY + 1);
+    header.status = STATUS_OK;
+    const MessageHeader::Wire wire = header.ToBytes();
+
+    NetworkJobIn(JobState::AwaitAccess);
+    const std::uint32_t capacity = job.replyBodyCapacity();
+    Events();
+    net.Arrive(Bytes(wire.begin(), wire.end()));
+    EXPECT_EQ(job.replyBodyCapacity(), capacity);
+    EXPECT_EQ(Events(), (EventLog{"net.Close", "inputs on", std::string("show ") + kAccessDenied}));
+
+    // The largest allowed body is still awaited.
+    NetworkJobIn(JobState::AwaitAccess);
+    header.FillHeader(HEADER_LEAD, 0, ACCESS_ADMIN, MAX_REPLY_BODY);
+    header.status = STATUS_OK;
+    const MessageHeader::Wire allowed = header.ToBytes();
+    net.Arrive(Bytes(allowed.begin(), allowed.end()));
+    EXPECT_EQ(job.state(), JobState::AwaitAccess);
+    EXPECT_EQ(job.replyBodyCapacity(), MAX_REPLY_BODY);
+}
+
+TEST_F(UpdateJobTest, ShortTakeNeverPassesForAFreshReply) {
+    // The access reply leaves an accepted header behind; a take that loses
+    // bytes must not let it count as the transfer reply.
+    NetworkJobIn(JobState::Transfer);
+    net.loseNextTake = true;
+    Events();
+    net.Arrive(Reply(STATUS_OK));
+    EXPECT_EQ(Events(),
+              (EventLog{"net.Close", "inputs on", std::string("show ") + kTransferFailed}));
+    EXPECT_EQ(net.sends.size(), 5u);
+
+    ASSERT_TRUE(job.StartSerial("a.sh", "pw", "CODE", 1, 9600));
+    serial.inbox.Add(Reply(STATUS_OK, 20070));
+    job.ProcessIncoming();
+    serial.inbox.Add(Reply(STATUS_OK, ACCESS_ADMIN));
+    serial.failNextRead = true;
+    job.ProcessIncoming();
+    EXPECT_EQ(messages.shown.back(), kAccessDenied);
+}
+
+TEST_F(UpdateJobTest, ReceiveErrorsAndIdleCloseDoNothingElse) {
+    NetworkJobIn(JobState::AwaitVersion);
+    net.inbox.Add(VersionReply("2.0.60"));
+    net.events_->OnReceive(104);
+    EXPECT_EQ(job.state(), JobState::AwaitVersion);
+    job.Close();
+    Events();
+    job.Close();
+    EXPECT_EQ(Events(), (EventLog{"inputs on"}));
+}
+
+}  // namespace
+}  // namespace trelvo

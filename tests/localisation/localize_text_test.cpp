@@ -48,9 +48,9 @@ TEST(IsGermanLocaleName, LanguagePartDecides) {
         bool german;
     };
     const Case cases[] = {
-        {"de", true},        {"de_DE", true},     {"de_CH.UTF-8", true}, {"de_AT@euro", true},
-        {"de.UTF-8", true},  {"C", false},        {"POSIX", false},      {"", false},
-        {"en_US", false},    {"den_DK", false},   {"fr_CH", false},      {"C.UTF-8", false},
+        {"de", true},       {"de_DE", true},   {"de_CH.UTF-8", true}, {"de_AT@euro", true},
+        {"de.UTF-8", true}, {"C", false},      {"POSIX", false},      {"", false},
+        {"en_US", false},   {"den_DK", false}, {"fr_CH", false},      {"C.UTF-8", false},
         {"nl_DE", false},
     };
     for (const Case& c : cases) {
@@ -155,7 +155,7 @@ TEST(EnglishText, MatchingFoldsAsciiCaseOnlyAndNeedsTheWholeText) {
         {"STATUS:", "Status:"},
         {"bEENDEN", "Exit"},
         {"übertragung:", "übertragung:"},  // the umlaut's case is not folded
-        {"ÜBERTRAGUNG:", "Transfer:"},  // only the ASCII letters differ in case
+        {"ÜBERTRAGUNG:", "Transfer:"},     // only the ASCII letters differ in case
         {"Beenden ", "Beenden "},
         {" Beenden", " Beenden"},
         {"Beende", "Beende"},
