@@ -234,6 +234,10 @@ void UpdateJob::Show(const char* germanText) {
 }
 
 void UpdateJob::OnConnect(int error) {
+    // Only a job that is connecting has an attempt that can end.
+    if (state_ != JobState::Connecting) {
+        return;
+    }
     if (error != 0) {
         CloseAndShow(kConnectFailed);
         return;

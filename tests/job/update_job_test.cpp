@@ -536,6 +536,18 @@ TEST_F(UpdateJobTest, ShortTakeNeverPassesForAFreshReply) {
     EXPECT_EQ(messages.shown.back(), kAccessDenied);
 }
 
+TEST_F(UpdateJobTest, ConnectNotificationOutsideConnectingIsIgnored) {
+    net.events_->OnConnect(0);
+    EXPECT_EQ(job.state(), JobState::Idle);
+    NetworkJobIn(JobState::AwaitAccess);
+    Events();
+    net.events_->OnConnect(0);
+    net.events_->OnConnect(111);
+    EXPECT_EQ(job.state(), JobState::AwaitAccess);
+    EXPECT_TRUE(Events().empty());
+    EXPECT_EQ(net.sends.size(), 3u);
+}
+
 TEST_F(UpdateJobTest, ReceiveErrorsAndIdleCloseDoNothingElse) {
     NetworkJobIn(JobState::AwaitVersion);
     net.inbox.Add(VersionReply("2.0.60"));
