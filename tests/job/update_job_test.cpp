@@ -1,6 +1,7 @@
 #include "job/update_job.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
