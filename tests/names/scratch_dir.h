@@ -1,0 +1,56 @@
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace trelvo {
+
+// A fresh directory for one test's files, removed with its content at the end.
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "trelvo-names-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot create a scratch directory");
+        }
+        path_ = pattern;
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::string PathOf(std::string_view name) const { return (path_ / name).string(); }
+
+    // Writes the bytes exactly as given; returns the file's path.
+    std::string Write(std::string_view name, std::string_view content) const {
+        const std::string path = PathOf(name);
+        std::ofstream out(path, std::ios::binary);
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        if (!out) {
+            throw std::runtime_error("cannot write " + path);
+        }
+        return path;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Files this process holds open; a parse that leaks its file leaves one more.
+inline long OpenDescriptorCount() {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                         std::filesystem::directory_iterator{});
+}
+
+}  // namespace trelvo
