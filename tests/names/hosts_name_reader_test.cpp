@@ -1,0 +1,125 @@
+#include "names/hosts_name_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "scratch_dir.h"
+
+namespace trelvo {
+namespace {
+
+struct Case {
+    std::optional<std::string> content;  // no file at all when absent
+    NameList names;
+};
+
+void ExpectNames(const Case& c) {
+    ScratchDir dir;
+    const std::string path = c.content ? dir.Write("lmhosts", *c.content) : dir.PathOf("lmhosts");
+    HostsNameReader reader;
+    EXPECT_TRUE(reader.BuildTable());
+    EXPECT_EQ(reader.ParseFile(path), c.content.has_value());
+    EXPECT_EQ(reader.names(), c.names) << (c.content ? *c.content : "(no file)");
+}
+
+TEST(HostsNameReader, ReadsTheGrammarEdgeCases) {
+    const Case cases[] = {
+        {"10.0.0.5 REC1 #PRE\n", {"REC1"}},
+        {"10.0.0.6 \"REC 2\"\n", {"REC 2"}},
+        {"\n", {}},
+        {"\r\n", {}},
+        {"# 10.0.0.7 REC3\n", {}},
+        {"10.0.0.5 REC1", {"REC1"}},
+        {"10.0.0.5 REC1\r\n", {"REC1"}},
+        {"  10.0.0.5  REC1 \n", {"REC1"}},
+        {"10.0.0.5\n", {}},
+        {"REC1\n", {}},
+        {"10.0.0.5 REC1 REC2\n", {"REC1"}},
+        {"10.0.0.5\tREC1\t#PRE\n", {"REC1\t#PRE"}},
+        {"10.0.0.5 REC1#PRE\n", {"REC1#PRE"}},
+        {"10.0.0.5 REC1\t\r\n", {"REC1"}},
+        {"10.0.0.5\t\"REC 2\"\n", {"REC 2"}},
+        {"10.0.0.5 REC\"X Y\n", {"REC", "Y"}},
+        {"10.0.0.5 \"REC\nX\" tail\n", {"REC\nX"}},
+        {"10.0.0.5 \"REC 9", {}},
+        {"10.0.0.5 \"\"\n", {""}},
+        {"10.0.0.5 \r\n", {""}},
+        {"10.0.0.5 ", {""}},
+        {"10.0.0.5 \"  A  \"\n", {"A"}},
+        {"10.0.0.5 \"A\"B C\n", {"A"}},
+        {"10.0.0.5 A\n10.0.0.5 A\n", {"A", "A"}},
+        {"10.0.0.5 REC1 #PRE\r\n10.0.0.6 \"REC 2\"\r\n\r\n#x\r\n10.0.0.7 REC3",
+         {"REC1", "REC 2", "REC3"}},
+        {std::nullopt, {}},
+    };
+    for (const Case& c : cases) {
+        ExpectNames(c);
+    }
+}
+
+TEST(HostsNameReader, ReadsCrLfFilesOpenQuotesAndHighBytes) {
+    const Case cases[] = {
+        // A whole file with CR LF line ends, tabs and comments.
+        {"# lmhosts\r\n\t10.0.0.1\tALPHA\t\r\n10.0.0.2 \"BETA ONE\" #PRE\r\n"
+         "   \r\n#10.0.0.3 GAMMA\r\n10.0.0.4  DELTA\r\n",
+         {"ALPHA", "BETA ONE", "DELTA"}},
+        // A quote left open runs over the following lines up to the next quote.
+        {"10.0.0.1 \"REC\n10.0.0.2 X\n10.0.0.3 \"tail\n10.0.0.4 Y\n",
+         {"REC\n10.0.0.2 X\n10.0.0.3", "Y"}},
+        // Bytes from 128 up are part of the name, never white space to trim.
+        {"10.0.0.1 \xA0Rek\xF6rder\xA0\n10.0.0.2 \"\xFF\x85\"\n",
+         {"\xA0Rek\xF6rder\xA0", "\xFF\x85"}},
+        // A comment line with no line feed before the end of the file.
+        {"10.0.0.1 A\n# last", {"A"}},
+    };
+    for (const Case& c : cases) {
+        ExpectNames(c);
+    }
+}
+
+TEST(HostsNameReader, ReadsSeveralThousandLinesInOrder) {
+    std::string content;
+    NameList expected;
+    for (int line = 0; line < 5000; ++line) {
+        const std::string name = "HOST" + std::to_string(line % 1000);
+        if (line % 7 == 0) {
+            content += "# 10.1.0.1 " + name + "\r\n";
+        } else if (line % 3 == 0) {
+            content += "10.1.0.1\t\"" + name + "\" #PRE\r\n";
+            expected.push_back(name);
+        } else {
+            content += "10.1.0.1 " + name + "\n";
+            expected.push_back(name);
+        }
+    }
+    ExpectNames({content, expected});
+    EXPECT_GT(expected.size(), 4000u);
+}
+
+TEST(HostsNameReader, TableStartsEmptyAndHoldsTheGrammarOnce) {
+    HostsNameReader reader;
+    EXPECT_TRUE(reader.names().empty());
+    EXPECT_EQ(reader.state(), HS_LINE_START);
+    EXPECT_TRUE(reader.transitions().empty());
+    EXPECT_TRUE(reader.BuildTable());
+    EXPECT_EQ(reader.transitions().size(), 24u);
+}
+
+TEST(HostsNameReader, BuildTableReportsRowsThatFoundNoRoom) {
+    HostsNameReader reader;
+    for (int copy = 0; copy < 4; ++copy) {
+        EXPECT_TRUE(reader.BuildTable());
+    }
+    EXPECT_FALSE(reader.BuildTable());
+    EXPECT_EQ(reader.transitions().size(), 100u);
+
+    // The first copy comes first, so the later ones never change the reading.
+    ScratchDir dir;
+    EXPECT_TRUE(reader.ParseFile(dir.Write("lmhosts", "10.0.0.5 \"REC 2\"\n10.0.0.6 REC3\n")));
+    EXPECT_EQ(reader.names(), (NameList{"REC 2", "REC3"}));
+}
+
+}  // namespace
+}  // namespace trelvo
