@@ -112,6 +112,9 @@ private:
     MessageHeader reply_;
     // Grows to the largest body received and never shrinks; its size is the capacity.
     Bytes replyBody_;
+    // The paced streaming of the file in Transfer (block count, PumpTransfer,
+    // RemainingTimeText) comes with the links and works from file_,
+    // fileSize_ and startTick_.
     std::uint32_t fileSize_ = 0;
     JobState state_ = JobState::Idle;
     bool awaitingHeader_ = true;
