@@ -1,7 +1,6 @@
 #include "job/update_job.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include <string>
 
 #include "job_fakes.h"
+#include "scratch_dir.h"
 
 namespace trelvo {
 namespace {
@@ -52,18 +52,12 @@ protected:
         savedLcAll_ = lcAll ? std::optional<std::string>(lcAll) : std::nullopt;
         setenv("LC_ALL", "de_DE.UTF-8", 1);
         savedDir_ = fs::current_path();
-        dir_ = fs::temp_directory_path() /
-               ("trelvo-job-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
+        fs::current_path(dir_.path());
         WriteFile("a.sh", kFileSize);
     }
 
     void TearDown() override {
         fs::current_path(savedDir_);
-        fs::remove_all(dir_);
         if (savedLcAll_) {
             setenv("LC_ALL", savedLcAll_->c_str(), 1);
         } else {
@@ -71,8 +65,8 @@ protected:
         }
     }
 
-    static void WriteFile(const std::string& name, std::size_t size) {
-        std::ofstream(name, std::ios::binary) << std::string(size, 'x');
+    void WriteFile(const std::string& name, std::size_t size) {
+        dir_.Write(name, std::string(size, 'x'));
     }
 
     bool StartNetwork(const std::string& password = "secret", const std::string& code = "CODE") {
@@ -112,7 +106,7 @@ protected:
 private:
     std::optional<std::string> savedLcAll_;
     fs::path savedDir_;
-    fs::path dir_;
+    ScratchDir dir_;
     std::size_t seen_ = 0;
 };
 

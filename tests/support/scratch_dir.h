@@ -17,7 +17,7 @@ class ScratchDir {
 public:
     ScratchDir() {
         std::string pattern =
-            (std::filesystem::temp_directory_path() / "trelvo-names-XXXXXX").string();
+            (std::filesystem::temp_directory_path() / "trelvo-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) {
             throw std::runtime_error("cannot create a scratch directory");
         }
@@ -30,6 +30,7 @@ public:
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
+    const std::filesystem::path& path() const { return path_; }
     std::string PathOf(std::string_view name) const { return (path_ / name).string(); }
 
     // Writes the bytes exactly as given; returns the file's path.
