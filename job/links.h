@@ -49,8 +49,9 @@ class SerialLinkInterface {
 public:
     virtual ~SerialLinkInterface() = default;
 
-    // Opens COM<port> at `baud`; with waitingReads a Read waits for every byte.
-    virtual bool Open(int port, int baud, bool waitingReads) = 0;
+    // Opens `device` ("COM1", "COM2" or a device path) at `baud`; with
+    // waitingReads a Read waits for every byte.
+    virtual bool Open(const std::string& device, int baud, bool waitingReads) = 0;
     // Writes every byte before it returns.
     virtual bool Write(const std::uint8_t* bytes, std::uint32_t count) = 0;
     // Returns the number of bytes read, 0 on failure.

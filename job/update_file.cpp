@@ -24,6 +24,11 @@ bool UpdateFile::Open(const std::string& name) {
     return true;
 }
 
+std::size_t UpdateFile::Read(std::uint8_t* buffer, std::size_t count) {
+    stream_.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(count));
+    return static_cast<std::size_t>(stream_.gcount());
+}
+
 void UpdateFile::Close() {
     if (stream_.is_open()) {
         stream_.close();

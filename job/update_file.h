@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -14,6 +15,10 @@ public:
     bool Open(const std::string& name);
     void Close();
     bool IsOpen() const { return stream_.is_open(); }
+
+    // Reads the next `count` bytes; returns how many arrived, which is fewer
+    // at the end of the file or on a read error.
+    std::size_t Read(std::uint8_t* buffer, std::size_t count);
 
     // Size in bytes, taken when the file was opened.
     std::uint64_t Size() const { return size_; }

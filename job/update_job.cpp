@@ -1,6 +1,7 @@
 #include "job/update_job.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 #include "job/version_check.h"
@@ -81,13 +82,18 @@ bool UpdateJob::StartNetwork(const std::string& fileName, const std::string& pas
 
 bool UpdateJob::StartSerial(const std::string& fileName, const std::string& password,
                             const std::string& updateCode, int port, int baud) {
+    return StartSerial(fileName, password, updateCode, "COM" + std::to_string(port), baud);
+}
+
+bool UpdateJob::StartSerial(const std::string& fileName, const std::string& password,
+                            const std::string& updateCode, const std::string& device, int baud) {
     fileName_ = fileName;
     password_ = password;
     updateCode_ = updateCode;
     if (!PrepareUpdate()) {
         return false;
     }
-    if (!serial_.Open(port, baud, true)) {
+    if (!serial_.Open(device, baud, true)) {
         CloseAndShow(kPortUnavailable);
         return false;
     }
@@ -126,7 +132,90 @@ bool UpdateJob::OpenUpdateFile() {
         CloseAndShow(kFileEmpty);
         return false;
     }
+    SetBlockCount();
     return true;
+}
+
+// The network start has already chosen its link; the serial start opens the
+// file before its port, so a job without a link kind paces for the serial line.
+void UpdateJob::SetBlockCount() {
+    if (linkKind_ == LinkKind::Network) {
+        // A hundred blocks give the progress bar whole percents. Beyond 100
+        // MiB that would overflow the block size, so larger files take as
+        // many blocks as needed to keep each within it.
+        blockCount_ = fileSize_ / 100 <= MAX_BLOCK_SIZE
+                          ? 100
+                          : static_cast<std::int32_t>((fileSize_ - 1) / MAX_BLOCK_SIZE + 1);
+    } else {
+        // Blocks of 1024 to 2047 bytes: a serial write never waits long.
+        blockCount_ = static_cast<std::int32_t>(fileSize_ >> 10);
+    }
+    if (fileSize_ < 1024) {
+        blockCount_ = 1;
+    }
+    blocksSent_ = 0;
+}
+
+int UpdateJob::PumpTransfer() {
+    if (state_ == JobState::Idle) {
+        return 0;
+    }
+    bool ready = false;
+    switch (linkKind_) {
+        case LinkKind::Serial:
+            // The serial line has no notifications: replies are polled here.
+            ProcessIncoming();
+            ready = serial_.IsOutputEmpty();
+            break;
+        case LinkKind::Network:
+            ready = net_.PendingBytes() == 0;
+            break;
+        case LinkKind::None:
+            return 0;
+    }
+    if (state_ != JobState::Transfer || blocksSent_ > blockCount_) {
+        return 0;
+    }
+    if (ready) {
+        const std::uint32_t blocks = static_cast<std::uint32_t>(blockCount_);
+        const std::uint32_t count =
+            blocksSent_ == blockCount_ ? fileSize_ % blocks : fileSize_ / blocks;
+        if (count != 0 && !SendFileBlock(count)) {
+            return 0;
+        }
+        ++blocksSent_;
+    }
+    return static_cast<int>(static_cast<std::int64_t>(blocksSent_) * 100 / blockCount_);
+}
+
+bool UpdateJob::SendFileBlock(std::uint32_t count) {
+    if (readBuffer_.size() < count) {
+        readBuffer_.resize(count);
+    }
+    // The file may shrink or fail under the tool; bytes it did not deliver
+    // must never go out as stale buffer contents.
+    if (file_.Read(readBuffer_.data(), count) != count) {
+        CloseAndShow(kTransferFailed);
+        return false;
+    }
+    SendRaw(readBuffer_.data(), count);
+    return true;
+}
+
+std::string UpdateJob::RemainingTimeText() const {
+    const std::int32_t stepsDone = blocksSent_ == 0 ? 1 : blocksSent_;
+    if (state_ != JobState::Transfer || blockCount_ <= blocksSent_) {
+        return "--:--:--";
+    }
+    const std::uint32_t elapsed = clock_.NowMs() - startTick_;
+    const std::uint32_t perBlock = elapsed / static_cast<std::uint32_t>(stepsDone);
+    const std::uint32_t remaining = perBlock * static_cast<std::uint32_t>(blockCount_ - stepsDone);
+    constexpr std::uint32_t kHour = 3600000;
+    constexpr std::uint32_t kMinute = 60000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", remaining / kHour,
+                  remaining % kHour / kMinute, remaining % kHour % kMinute / 1000);
+    return text;
 }
 
 std::string UpdateJob::RemotePath() const {

@@ -27,6 +27,10 @@ inline constexpr std::uint16_t UPDATE_PORT = 30000;
 // announced body is refused rather than allocated.
 inline constexpr std::uint32_t MAX_REPLY_BODY = 1048576;
 
+// No file block is larger: the pacing picks the block count so that every
+// block fits.
+inline constexpr std::uint32_t MAX_BLOCK_SIZE = 1048576;
+
 // Serial recorders report their version as a number; this is the first accepted.
 inline constexpr std::uint32_t MIN_SERIAL_VERSION = 20070;
 
@@ -50,8 +54,12 @@ public:
     bool StartNetwork(const std::string& fileName, const std::string& password,
                       const std::string& updateCode, const std::string& host, std::uint16_t port);
     // True when the port is open and the version query has been sent.
+    // `port` 1 is COM1, 2 is COM2.
     bool StartSerial(const std::string& fileName, const std::string& password,
                      const std::string& updateCode, int port, int baud);
+    // The same on a port named by text: "COM1", "COM2" or a device path.
+    bool StartSerial(const std::string& fileName, const std::string& password,
+                     const std::string& updateCode, const std::string& device, int baud);
 
     // Ends the job: link and file closed, Idle, inputs given back.
     void Close();
@@ -61,6 +69,14 @@ public:
     // only when all of it has arrived.
     void ProcessIncoming();
 
+    // Called on every tick of the owner's 50 ms timer, in this order. The
+    // pump sends at most one file block per tick, and only once the link has
+    // passed on everything before it; it returns the progress in percent,
+    // which passes 100 on the last step, or 0 outside the transfer.
+    int PumpTransfer();
+    // Hours, minutes and seconds still to go, or "--:--:--".
+    std::string RemainingTimeText() const;
+
     // NetLinkEvents
     void OnConnect(int error) override;
     void OnReceive(int error) override;
@@ -68,6 +84,8 @@ public:
     JobState state() const { return state_; }
     LinkKind linkKind() const { return linkKind_; }
     std::uint32_t startTick() const { return startTick_; }
+    std::int32_t blockCount() const { return blockCount_; }
+    std::int32_t blocksSent() const { return blocksSent_; }
     std::uint32_t replyBodyCapacity() const {
         return static_cast<std::uint32_t>(replyBody_.size());
     }
@@ -75,6 +93,8 @@ public:
 private:
     bool PrepareUpdate();
     bool OpenUpdateFile();
+    void SetBlockCount();
+    bool SendFileBlock(std::uint32_t count);
     std::string RemotePath() const;
 
     int AvailableBytes(std::uint8_t* peekBuffer, std::uint32_t count);
@@ -112,10 +132,14 @@ private:
     MessageHeader reply_;
     // Grows to the largest body received and never shrinks; its size is the capacity.
     Bytes replyBody_;
-    // The paced streaming of the file in Transfer (block count, PumpTransfer,
-    // RemainingTimeText) comes with the links and works from file_,
-    // fileSize_ and startTick_.
     std::uint32_t fileSize_ = 0;
+    // Full blocks of fileSize_ / blockCount_ bytes; one more step sends the rest.
+    std::int32_t blockCount_ = 0;
+    // Pump steps done, 0 to blockCount_ + 1.
+    std::int32_t blocksSent_ = 0;
+    // Holds one block on its way from the file to the link; grows to the
+    // largest block and is reused for every other.
+    Bytes readBuffer_;
     JobState state_ = JobState::Idle;
     bool awaitingHeader_ = true;
 };

@@ -66,7 +66,7 @@ public:
     void SendBuffered(const std::uint8_t* bytes, int count) override {
         sends.emplace_back(bytes, bytes + count);
     }
-    int PendingBytes() const override { return 0; }
+    int PendingBytes() const override { return pendingBytes; }
     void Close() override {
         log_.push_back("net.Close");
         open_ = false;
@@ -95,6 +95,7 @@ public:
     bool createSucceeds = true;
     bool connectUnderWay = true;
     bool loseNextTake = false;
+    int pendingBytes = 0;
     Inbox inbox;
     std::vector<Bytes> sends;
     NetLinkEvents* events_ = nullptr;
@@ -108,8 +109,8 @@ class FakeSerialLink : public SerialLinkInterface {
 public:
     explicit FakeSerialLink(EventLog& log) : log_(log) {}
 
-    bool Open(int port, int baud, bool waitingReads) override {
-        log_.push_back("serial.Open COM" + std::to_string(port) + " " + std::to_string(baud) +
+    bool Open(const std::string& device, int baud, bool waitingReads) override {
+        log_.push_back("serial.Open " + device + " " + std::to_string(baud) +
                        (waitingReads ? " waiting" : " immediate"));
         return openSucceeds;
     }
@@ -126,11 +127,12 @@ public:
         return inbox.Copy(buffer, count, true);
     }
     std::uint32_t InputCount() override { return static_cast<std::uint32_t>(inbox.Size()); }
-    bool IsOutputEmpty() override { return true; }
+    bool IsOutputEmpty() override { return outputEmpty; }
     void Close() override { log_.push_back("serial.Close"); }
 
     bool openSucceeds = true;
     bool failNextRead = false;
+    bool outputEmpty = true;
     Inbox inbox;
     std::vector<Bytes> writes;
     std::vector<std::uint32_t> reads;
