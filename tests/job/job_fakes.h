@@ -184,8 +184,9 @@ inline Bytes Reply(std::uint16_t status, std::uint32_t value = 0, const Bytes& b
     header.status = status;
     header.magic = magic;
     const MessageHeader::Wire wire = header.ToBytes();
-    Bytes bytes(wire.begin(), wire.end());
-    bytes.insert(bytes.end(), body.begin(), body.end());
+    Bytes bytes(wire.size() + body.size());
+    std::copy(wire.begin(), wire.end(), bytes.begin());
+    std::copy(body.begin(), body.end(), bytes.begin() + static_cast<std::ptrdiff_t>(wire.size()));
     return bytes;
 }
 

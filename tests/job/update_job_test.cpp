@@ -2,113 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
-#include "job_fakes.h"
-#include "scratch_dir.h"
+#include "update_job_fixture.h"
 
 namespace trelvo {
 namespace {
 
-using testing::EventLog;
-using testing::Reply;
-using testing::VersionReply;
-namespace fs = std::filesystem;
-
-constexpr const char* kSuccess = "Aktualisierung erfolgreich beendet";
-constexpr const char* kConnectFailed = "Verbindungsaufbau fehlgeschlagen";
-constexpr const char* kVersionRefused =
-    "Diese Version des Rekorders ist per Trelvo nicht updatefähig";
-constexpr const char* kAccessDenied = "Zugang verweigert - ungültiges Passwort";
-constexpr const char* kTransferFailed = "Fehler bei der Übertragung der Datei!";
-constexpr std::uint32_t kFileSize = 100;
-
-Bytes Request(std::uint16_t command, std::uint32_t value, std::uint32_t bodyLength) {
-    MessageHeader header;
-    header.FillHeader(HEADER_LEAD, command, value, bodyLength);
-    const MessageHeader::Wire wire = header.ToBytes();
-    return Bytes(wire.begin(), wire.end());
-}
-
-Bytes Text(const std::string& text) {
-    return Bytes(text.begin(), text.end());
-}
-
-// Runs every test in a fresh folder holding the update file "a.sh", with a
-// German message language unless a test says otherwise.
-class UpdateJobTest : public ::testing::Test {
-protected:
-    UpdateJobTest()
-        : net(log), serial(log), messages(log), owner(log), job(net, serial, clock, messages) {
-        job.SetOwner(owner);
-    }
-
-    void SetUp() override {
-        const char* lcAll = std::getenv("LC_ALL");
-        savedLcAll_ = lcAll ? std::optional<std::string>(lcAll) : std::nullopt;
-        setenv("LC_ALL", "de_DE.UTF-8", 1);
-        savedDir_ = fs::current_path();
-        fs::current_path(dir_.path());
-        WriteFile("a.sh", kFileSize);
-    }
-
-    void TearDown() override {
-        fs::current_path(savedDir_);
-        if (savedLcAll_) {
-            setenv("LC_ALL", savedLcAll_->c_str(), 1);
-        } else {
-            unsetenv("LC_ALL");
-        }
-    }
-
-    void WriteFile(const std::string& name, std::size_t size) {
-        dir_.Write(name, std::string(size, 'x'));
-    }
-
-    bool StartNetwork(const std::string& password = "secret", const std::string& code = "CODE") {
-        return job.StartNetwork("a.sh", password, code, "recorder", UPDATE_PORT);
-    }
-
-    // A network job brought to `target` by the replies a good recorder gives.
-    void NetworkJobIn(JobState target) {
-        ASSERT_TRUE(StartNetwork());
-        net.events_->OnConnect(0);
-        const Bytes goodReplies[] = {VersionReply("2.0.60"), Reply(STATUS_OK, ACCESS_ADMIN),
-                                     Reply(STATUS_OK)};
-        for (const Bytes& reply : goodReplies) {
-            if (job.state() == target) {
-                return;
-            }
-            net.Arrive(reply);
-        }
-        ASSERT_EQ(job.state(), target);
-    }
-
-    // What happened since the last call.
-    EventLog Events() {
-        EventLog recent(log.begin() + static_cast<std::ptrdiff_t>(seen_), log.end());
-        seen_ = log.size();
-        return recent;
-    }
-
-    EventLog log;
-    testing::FakeNetLink net;
-    testing::FakeSerialLink serial;
-    testing::FakeClock clock;
-    testing::FakeMessageBox messages;
-    testing::FakeOwner owner;
-    UpdateJob job;
-
-private:
-    std::optional<std::string> savedLcAll_;
-    fs::path savedDir_;
-    ScratchDir dir_;
-    std::size_t seen_ = 0;
-};
+using namespace trelvo::testing;
 
 TEST_F(UpdateJobTest, NetworkUpdateRunsFromStartToSuccess) {
     clock.now = 4321;
