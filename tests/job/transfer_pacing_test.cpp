@@ -121,10 +121,10 @@ TEST_F(TransferPacingTest, StepsSendTheFileInOrderAndReportProgress) {
         const std::string content = Pattern(c.size);
         WriteFile("a.sh", content);
         JobInTransfer(c.link);
-        std::vector<int> results;
-        const int steps = job.blockCount() + 1;
-        for (int tick = 0; tick < steps + 2; ++tick) {
-            results.push_back(job.PumpTransfer());
+        // Every step, then two ticks more.
+        std::vector<int> results(static_cast<std::size_t>(job.blockCount()) + 3);
+        for (int& result : results) {
+            result = job.PumpTransfer();
         }
         const std::vector<Bytes>& sent = Sent(c.link);
         std::vector<std::size_t> sizes;

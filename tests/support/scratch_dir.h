@@ -35,7 +35,7 @@ public:
 
     // Writes the bytes exactly as given; returns the file's path.
     std::string Write(std::string_view name, std::string_view content) const {
-        const std::string path = PathOf(name);
+        std::string path = PathOf(name);
         std::ofstream out(path, std::ios::binary);
         out.write(content.data(), static_cast<std::streamsize>(content.size()));
         if (!out) {
