@@ -1,0 +1,204 @@
+#include "link/serial_link.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "line_readback.h"
+#include "pseudo_terminal.h"
+#include "scratch_dir.h"
+
+namespace trelvo {
+namespace {
+
+using testing::LineReadback;
+using testing::Pattern;
+using testing::PseudoTerminal;
+using testing::ReadLine;
+
+constexpr int kBaud = 115200;
+
+// Arrival on a pseudo-terminal is asynchronous; the test's own time-out ends a wait that never
+// ends.
+void AwaitInput(SerialLink& link, std::uint32_t count) {
+    while (link.InputCount() < count) {
+        std::this_thread::yield();
+    }
+}
+
+TEST(SerialLink, OpensAPseudoTerminalInTheFixedLineSettings) {
+    PseudoTerminal line;
+    SerialLink link;
+    ASSERT_TRUE(link.Open(line.SlavePath(), kBaud, true));
+    const LineReadback settings = ReadLine(line.Master());
+    EXPECT_TRUE(settings.frame8N1);
+    EXPECT_TRUE(settings.localReceiver);
+    EXPECT_TRUE(settings.hardwareHandshake);
+    EXPECT_FALSE(settings.softwareFlowControl);
+    EXPECT_TRUE(settings.raw);
+    EXPECT_EQ(link.InputCount(), 0u);
+}
+
+TEST(SerialLink, AppliesTheRateUnchanged) {
+    for (const int baud : {7200, 14400, 115200}) {
+        PseudoTerminal line;
+        SerialLink link;
+        ASSERT_TRUE(link.Open(line.SlavePath(), baud, true));
+        const LineReadback settings = ReadLine(line.Master());
+        EXPECT_EQ(settings.outputRate, static_cast<unsigned>(baud));
+        EXPECT_EQ(settings.inputRate, static_cast<unsigned>(baud));
+    }
+}
+
+TEST(SerialLink, OpensButKeepsThePreviousRateForNonPositiveRates) {
+    for (const int baud : {0, -9600}) {
+        PseudoTerminal line;
+        const unsigned before = ReadLine(line.Master()).outputRate;
+        SerialLink link;
+        EXPECT_TRUE(link.Open(line.SlavePath(), baud, true)) << baud;
+        EXPECT_EQ(ReadLine(line.Master()).outputRate, before) << baud;
+    }
+}
+
+TEST(SerialLink, OpenFailsForAMissingDevice) {
+    ScratchDir dir;
+    SerialLink link;
+    EXPECT_FALSE(link.Open(dir.PathOf("no-such-port"), kBaud, true));
+    EXPECT_FALSE(link.IsOutputEmpty());
+}
+
+// A plain file has no terminal settings at all, and no terminal exclusivity
+// either: only the lock keeps the second link out.
+TEST(SerialLink, OpensADeviceThatRefusesSerialSettingsButOnlyOnce) {
+    ScratchDir dir;
+    const std::string path = dir.Write("port", "");
+    SerialLink first;
+    SerialLink second;
+    ASSERT_TRUE(first.Open(path, kBaud, true));
+    const long descriptors = OpenDescriptorCount();
+    EXPECT_FALSE(second.Open(path, kBaud, true));
+    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+}
+
+TEST(SerialLink, SecondOpenOfAHeldPortFails) {
+    PseudoTerminal line;
+    SerialLink first;
+    SerialLink second;
+    ASSERT_TRUE(first.Open(line.SlavePath(), kBaud, true));
+    EXPECT_FALSE(second.Open(line.SlavePath(), kBaud, true));
+    first.Close();
+    EXPECT_TRUE(second.Open(line.SlavePath(), kBaud, true));
+}
+
+TEST(SerialLink, DestructionReleasesThePort) {
+    PseudoTerminal line;
+    const long descriptors = OpenDescriptorCount();
+    {
+        SerialLink first;
+        ASSERT_TRUE(first.Open(line.SlavePath(), kBaud, true));
+    }
+    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    SerialLink second;
+    EXPECT_TRUE(second.Open(line.SlavePath(), kBaud, true));
+}
+
+TEST(SerialLink, DiscardsBytesThatArrivedBeforeOpen) {
+    PseudoTerminal line;
+    line.Send({'o', 'l', 'd'});
+    SerialLink link;
+    ASSERT_TRUE(link.Open(line.SlavePath(), kBaud, true));
+    EXPECT_EQ(link.InputCount(), 0u);
+    line.Send({'n'});
+    std::uint8_t byte = 0;
+    ASSERT_EQ(link.Read(&byte, 1), 1u);
+    EXPECT_EQ(byte, 'n');
+}
+
+TEST(SerialLink, CountsAndReadsWhatArrives) {
+    PseudoTerminal line;
+    SerialLink link;
+    ASSERT_TRUE(link.Open(line.SlavePath(), kBaud, true));
+    line.Send(Pattern(18));
+    AwaitInput(link, 18);
+    EXPECT_EQ(link.InputCount(), 18u);
+    std::vector<std::uint8_t> header(18);
+    ASSERT_EQ(link.Read(header.data(), 18), 18u);
+    EXPECT_EQ(header, Pattern(18));
+    EXPECT_EQ(link.InputCount(), 0u);
+}
+
+// More than the driver's input buffer holds, so the bytes must arrive in pieces.
+TEST(SerialLink, WaitingReadCollectsEveryByteAskedFor) {
+    PseudoTerminal line;
+    SerialLink link;
+    ASSERT_TRUE(link.Open(line.SlavePath(), kBaud, true));
+    const std::vector<std::uint8_t> sent = Pattern(20000);
+    std::thread recorder([&] {
+        for (std::size_t at = 0; at < sent.size(); at += 1000) {
+            line.Send({sent.begin() + static_cast<long>(at),
+                       sent.begin() + static_cast<long>(at) + 1000});
+        }
+    });
+    std::vector<std::uint8_t> got(sent.size());
+    const std::uint32_t count = link.Read(got.data(), static_cast<std::uint32_t>(got.size()));
+    recorder.join();
+    EXPECT_EQ(count, sent.size());
+    EXPECT_EQ(got, sent);
+}
+
+TEST(SerialLink, NonWaitingReadReturnsWhatIsThere) {
+    PseudoTerminal line;
+    SerialLink link;
+    ASSERT_TRUE(link.Open(line.SlavePath(), kBaud, false));
+    std::vector<std::uint8_t> got(10);
+    EXPECT_EQ(link.Read(got.data(), 10), 0u);
+    line.Send(Pattern(4));
+    AwaitInput(link, 4);
+    ASSERT_EQ(link.Read(got.data(), 10), 4u);
+    got.resize(4);
+    EXPECT_EQ(got, Pattern(4));
+}
+
+TEST(SerialLink, WriteOfALargeBufferCompletes) {
+    PseudoTerminal line;
+    SerialLink link;
+    ASSERT_TRUE(link.Open(line.SlavePath(), kBaud, true));
+    const std::vector<std::uint8_t> sent = Pattern(256 * 1024);
+    std::vector<std::uint8_t> received;
+    std::thread recorder([&] { received = line.Receive(sent.size()); });
+    EXPECT_TRUE(link.Write(sent.data(), static_cast<std::uint32_t>(sent.size())));
+    recorder.join();
+    EXPECT_EQ(received, sent);
+    // A pseudo-terminal passes written bytes straight on and keeps no output queue.
+    EXPECT_TRUE(link.IsOutputEmpty());
+}
+
+TEST(SerialLink, HungUpLineFailsReadAndWriteWithoutWaiting) {
+    PseudoTerminal line;
+    SerialLink link;
+    ASSERT_TRUE(link.Open(line.SlavePath(), kBaud, true));
+    line.HangUp();
+    std::uint8_t buffer[4] = {};
+    EXPECT_EQ(link.Read(buffer, 4), 0u);
+    EXPECT_FALSE(link.Write(buffer, 4));
+}
+
+TEST(SerialLink, ClosedLinkRefusesEverythingAndClosesTwiceHarmlessly) {
+    PseudoTerminal line;
+    SerialLink link;
+    ASSERT_TRUE(link.Open(line.SlavePath(), kBaud, true));
+    line.Send({'x'});
+    AwaitInput(link, 1);
+    link.Close();
+    link.Close();
+    std::uint8_t byte = 0;
+    EXPECT_EQ(link.Read(&byte, 1), 0u);
+    EXPECT_FALSE(link.Write(&byte, 1));
+    EXPECT_EQ(link.InputCount(), 0u);
+    EXPECT_FALSE(link.IsOutputEmpty());
+}
+
+}  // namespace
+}  // namespace trelvo
