@@ -165,7 +165,7 @@ TEST(SerialLink, WriteOfALargeBufferCompletes) {
     PseudoTerminal line;
     SerialLink link;
     ASSERT_TRUE(link.Open(line.SlavePath(), kBaud, true));
-    const std::vector<std::uint8_t> sent = Pattern(256 * 1024);
+    const std::vector<std::uint8_t> sent = Pattern(std::size_t{256} * 1024);
     std::vector<std::uint8_t> received;
     std::thread recorder([&] { received = line.Receive(sent.size()); });
     EXPECT_TRUE(link.Write(sent.data(), static_cast<std::uint32_t>(sent.size())));
