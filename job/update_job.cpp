@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "job/version_check.h"
@@ -38,6 +39,12 @@ const char* ResultText(std::uint16_t status) {
         default:
             return "Unbekannter Fehler\nAktualisierung konnte nicht durchgeführt werden";
     }
+}
+
+// The password must not linger in memory once the job no longer needs it.
+void Wipe(std::string& secret) {
+    explicit_bzero(secret.data(), secret.size());
+    secret.clear();
 }
 
 // The version text starts after four bytes the tool does not interpret and
@@ -234,6 +241,7 @@ void UpdateJob::Close() {
             break;
     }
     file_.Close();
+    Wipe(password_);
     state_ = JobState::Idle;
     linkKind_ = LinkKind::None;
     awaitingHeader_ = true;
@@ -472,6 +480,7 @@ void UpdateJob::SendPassword() {
     Bytes body(password_.begin(), password_.end());
     body.push_back(0);
     SendRequest(CMD_PASSWORD, 0, body);
+    explicit_bzero(body.data(), body.size());
 }
 
 void UpdateJob::SendFileDescriptor() {
