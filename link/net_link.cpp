@@ -1,0 +1,214 @@
+#include "link/net_link.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "link/posix_socket_layer.h"
+
+namespace trelvo {
+
+namespace {
+
+constexpr int kInitialSendCapacity = 10000;
+
+SocketLayer& SystemSockets() {
+    static PosixSocketLayer layer;
+    return layer;
+}
+
+}  // namespace
+
+NetLink::NetLink() : NetLink(SystemSockets()) {}
+
+NetLink::NetLink(SocketLayer& layer)
+    : layer_(layer),
+      sendBuffer_(new std::uint8_t[kInitialSendCapacity]),
+      sendCapacity_(kInitialSendCapacity) {
+    QObject::connect(&readNotifier_, &QSocketNotifier::activated, &readNotifier_,
+                     [this] { WhenReadable(); });
+    QObject::connect(&writeNotifier_, &QSocketNotifier::activated, &writeNotifier_,
+                     [this] { WhenWritable(); });
+}
+
+NetLink::~NetLink() {
+    Close();
+}
+
+bool NetLink::Create() {
+    if (socket_ != -1) {
+        return false;
+    }
+    const int socket = layer_.Open();
+    if (socket == -1) {
+        return false;
+    }
+    socket_ = socket;
+    ++generation_;
+    // Both notifiers stay disabled until there is something to wait for.
+    readNotifier_.setSocket(socket);
+    writeNotifier_.setSocket(socket);
+    if (!layer_.BindAnyPort(socket)) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool NetLink::Connect(const std::string& host, std::uint16_t port) {
+    if (socket_ == -1) {
+        return false;
+    }
+    const std::optional<std::uint32_t> address = layer_.Resolve(host);
+    if (!address || layer_.Connect(socket_, *address, port) == SocketLayer::ConnectStart::Failed) {
+        return false;
+    }
+    // A connect that is done at once takes the same road as one under way:
+    // the socket is writable, and that notification reports the end.
+    connecting_ = true;
+    WatchWrites();
+    return true;
+}
+
+int NetLink::Receive(std::uint8_t* buffer, int count, ReceiveMode mode) {
+    if (socket_ == -1 || count < 0) {
+        return -1;
+    }
+    const bool peek = mode == ReceiveMode::Peek;
+    const int received = layer_.Receive(socket_, buffer, count, peek);
+    if (!peek && received > 0) {
+        bytesTaken_ += static_cast<std::uint64_t>(received);
+    }
+    return received;
+}
+
+void NetLink::SendBuffered(const std::uint8_t* bytes, int count) {
+    if (count < 0) {
+        return;
+    }
+    // Growth to the exact size needed and only when the bytes would not fit,
+    // so the block settles at the largest hand-over and is then reused.
+    if (pendingLength_ + count > sendCapacity_) {
+        const int capacity = pendingLength_ + count;
+        std::unique_ptr<std::uint8_t[]> grown(new std::uint8_t[capacity]);
+        std::copy_n(sendBuffer_.get(), pendingLength_, grown.get());
+        sendBuffer_ = std::move(grown);
+        sendCapacity_ = capacity;
+    }
+    std::copy_n(bytes, count, sendBuffer_.get() + pendingLength_);
+    pendingLength_ += count;
+    OfferPending();
+}
+
+void NetLink::Close() {
+    // Bytes the socket has not taken are dropped, never sent later.
+    pendingLength_ = 0;
+    if (socket_ == -1) {
+        return;
+    }
+    // Disabled notifiers deliver nothing more, not even readiness the event
+    // loop has already seen; they are kept for the next socket, as this may
+    // run inside one of their own handlers.
+    readNotifier_.setEnabled(false);
+    writeNotifier_.setEnabled(false);
+    layer_.Close(socket_);
+    socket_ = -1;
+    ++generation_;
+    connecting_ = false;
+    sendRefused_ = false;
+    declinedBytes_ = 0;
+}
+
+void NetLink::OnSend(int error) {
+    if (error == 0 && pendingLength_ != 0) {
+        OfferPending();
+    }
+}
+
+// Everything pending goes to the socket in one call; what it does not take
+// moves to the front and waits for the socket to report room.
+void NetLink::OfferPending() {
+    const int sent = socket_ == -1 ? -1 : layer_.Send(socket_, sendBuffer_.get(), pendingLength_);
+    const int taken = std::clamp(sent, 0, pendingLength_);
+    pendingLength_ -= taken;
+    std::memmove(sendBuffer_.get(), sendBuffer_.get() + taken,
+                 static_cast<std::size_t>(pendingLength_));
+    WatchWrites();
+}
+
+// A connected socket is nearly always writable, so it is watched only
+// while a connect or pending bytes wait for it.
+void NetLink::WatchWrites() {
+    writeNotifier_.setEnabled(socket_ != -1 &&
+                              (connecting_ || (pendingLength_ != 0 && !sendRefused_)));
+}
+
+void NetLink::WhenWritable() {
+    if (connecting_) {
+        FinishConnect();
+        return;
+    }
+    const int before = pendingLength_;
+    OnSend(0);
+    if (before != 0 && pendingLength_ == before) {
+        // The bytes stay pending until Close, as after any failed send.
+        sendRefused_ = true;
+        WatchWrites();
+    }
+}
+
+void NetLink::FinishConnect() {
+    connecting_ = false;
+    const int error = layer_.TakeError(socket_);
+    WatchWrites();
+    if (error == 0) {
+        readNotifier_.setEnabled(true);
+    }
+    const std::uint32_t generation = generation_;
+    if (events_ != nullptr) {
+        events_->OnConnect(error);
+    }
+    // Like the platform's first ready-to-send after a connect.
+    if (error == 0 && generation == generation_) {
+        OnSend(0);
+    }
+}
+
+void NetLink::WhenReadable() {
+    const int available = layer_.Available(socket_);
+    if (available > declinedBytes_) {
+        DeliverReadable(available);
+        return;
+    }
+    if (!layer_.InputEnded(socket_)) {
+        return;
+    }
+    // Nothing more can arrive, and the socket stays readable for good. The
+    // recorder closing its end is not reported: the job goes on waiting
+    // until the operator ends it. A failure is passed on.
+    readNotifier_.setEnabled(false);
+    const int error = layer_.TakeError(socket_);
+    if (error != 0 && events_ != nullptr) {
+        events_->OnReceive(error);
+    }
+}
+
+void NetLink::DeliverReadable(int available) {
+    const std::uint32_t generation = generation_;
+    const std::uint64_t takenBefore = bytesTaken_;
+    if (events_ != nullptr) {
+        events_->OnReceive(0);
+    }
+    if (generation != generation_) {
+        return;
+    }
+    // The job takes a reply only once all of it is there. Bytes it left
+    // would keep the socket readable and the job busy for nothing, so the
+    // socket reports again only once more than it has seen have arrived.
+    const int declined = bytesTaken_ == takenBefore ? available : 0;
+    if (declined != declinedBytes_) {
+        declinedBytes_ = declined;
+        layer_.SetReadThreshold(socket_, declined + 1);
+    }
+}
+
+}  // namespace trelvo

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QSocketNotifier>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "job/links.h"
+#include "link/socket_layer.h"
+
+namespace trelvo {
+
+// The TCP/IPv4 client connection to a recorder. The job hands over whole
+// messages and file blocks; what the socket will not take at once waits in
+// the send buffer and goes out when the socket reports room. Readiness comes
+// from the thread's Qt event loop, which must run for anything to arrive.
+class NetLink : public NetLinkInterface {
+public:
+    NetLink();
+    explicit NetLink(SocketLayer& layer);
+    ~NetLink() override;
+    NetLink(const NetLink&) = delete;
+    NetLink& operator=(const NetLink&) = delete;
+
+    void SetEvents(NetLinkEvents* events) override { events_ = events; }
+    bool Create() override;
+    bool Connect(const std::string& host, std::uint16_t port) override;
+    int Receive(std::uint8_t* buffer, int count, ReceiveMode mode) override;
+    void SendBuffered(const std::uint8_t* bytes, int count) override;
+    int PendingBytes() const override { return pendingLength_; }
+    void Close() override;
+
+    // The socket can take more: offers what is pending, unless `error` is set.
+    void OnSend(int error);
+
+    int sendCapacity() const { return sendCapacity_; }
+
+private:
+    void WhenWritable();
+    void WhenReadable();
+    void FinishConnect();
+    void DeliverReadable(int available);
+    void OfferPending();
+    void WatchWrites();
+
+    SocketLayer& layer_;
+    NetLinkEvents* events_ = nullptr;
+
+    // Unsent bytes at the front of a block that grows to exactly the largest
+    // amount ever pending and never shrinks.
+    std::unique_ptr<std::uint8_t[]> sendBuffer_;
+    int pendingLength_ = 0;
+    int sendCapacity_ = 0;
+
+    int socket_ = -1;
+    // Counts sockets made and closed, so a handler can tell that the job
+    // closed (and perhaps re-made) the socket while it was being notified.
+    std::uint32_t generation_ = 0;
+    bool connecting_ = false;
+    // The socket reported room but took nothing: the connection has failed,
+    // and watching it again would only spin.
+    bool sendRefused_ = false;
+    // Bytes the job has looked at and left for later, as an incomplete
+    // reply; it is notified again only once more have arrived.
+    int declinedBytes_ = 0;
+    // Grows with every byte the job takes, so a notification can tell
+    // whether the job took anything.
+    std::uint64_t bytesTaken_ = 0;
+
+    QSocketNotifier readNotifier_{QSocketNotifier::Read};
+    QSocketNotifier writeNotifier_{QSocketNotifier::Write};
+};
+
+}  // namespace trelvo

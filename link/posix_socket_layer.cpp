@@ -1,0 +1,112 @@
+#include "link/posix_socket_layer.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace trelvo {
+
+namespace {
+
+// Repeats a call that a signal interrupted; every other result, and errno
+// with it, goes back to the caller.
+template <typename Call>
+auto Uninterrupted(Call call) {
+    auto result = call();
+    while (result == -1 && errno == EINTR) {
+        result = call();
+    }
+    return result;
+}
+
+sockaddr_in Ipv4Address(std::uint32_t address, std::uint16_t port) {
+    sockaddr_in socketAddress{};
+    socketAddress.sin_family = AF_INET;
+    socketAddress.sin_addr.s_addr = address;
+    socketAddress.sin_port = htons(port);
+    return socketAddress;
+}
+
+}  // namespace
+
+int PosixSocketLayer::Open() {
+    return ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+}
+
+bool PosixSocketLayer::BindAnyPort(int socket) {
+    const sockaddr_in any = Ipv4Address(htonl(INADDR_ANY), 0);
+    return ::bind(socket, reinterpret_cast<const sockaddr*>(&any), sizeof any) == 0;
+}
+
+std::optional<std::uint32_t> PosixSocketLayer::Resolve(const std::string& host) {
+    in_addr dotted{};
+    if (::inet_pton(AF_INET, host.c_str(), &dotted) == 1) {
+        return dotted.s_addr;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+        return std::nullopt;
+    }
+    const std::uint32_t first =
+        reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+    ::freeaddrinfo(found);
+    return first;
+}
+
+SocketLayer::ConnectStart PosixSocketLayer::Connect(int socket, std::uint32_t address,
+                                                    std::uint16_t port) {
+    const sockaddr_in peer = Ipv4Address(address, port);
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
+        return ConnectStart::Done;
+    }
+    // An interrupted connect goes on in the background, like one in progress.
+    return errno == EINPROGRESS || errno == EINTR ? ConnectStart::UnderWay : ConnectStart::Failed;
+}
+
+int PosixSocketLayer::Send(int socket, const std::uint8_t* bytes, int count) {
+    return static_cast<int>(Uninterrupted(
+        [&] { return ::send(socket, bytes, static_cast<std::size_t>(count), MSG_NOSIGNAL); }));
+}
+
+int PosixSocketLayer::Receive(int socket, std::uint8_t* buffer, int count, bool peek) {
+    return static_cast<int>(Uninterrupted([&] {
+        return ::recv(socket, buffer, static_cast<std::size_t>(count), peek ? MSG_PEEK : 0);
+    }));
+}
+
+int PosixSocketLayer::Available(int socket) {
+    int count = 0;
+    return ::ioctl(socket, FIONREAD, &count) == 0 ? count : -1;
+}
+
+bool PosixSocketLayer::InputEnded(int socket) {
+    pollfd state{socket, POLLRDHUP, 0};
+    return Uninterrupted([&] { return ::poll(&state, 1, 0); }) == 1 &&
+           (state.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
+void PosixSocketLayer::SetReadThreshold(int socket, int bytes) {
+    ::setsockopt(socket, SOL_SOCKET, SO_RCVLOWAT, &bytes, sizeof bytes);
+}
+
+int PosixSocketLayer::TakeError(int socket) {
+    int error = 0;
+    socklen_t length = sizeof error;
+    return ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) == 0 ? error : errno;
+}
+
+void PosixSocketLayer::Close(int socket) {
+    // Not repeated on EINTR: on Linux the descriptor is gone either way.
+    ::close(socket);
+}
+
+}  // namespace trelvo
