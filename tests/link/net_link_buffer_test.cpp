@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "link/net_link.h"
+#include "scripted_socket_layer.h"
+
+namespace trelvo {
+namespace {
+
+using testing::Bytes;
+using testing::ScriptedSocketLayer;
+
+// Distinct bytes for every hand-over, so order and moves show in what is sent.
+Bytes Pattern(int count, std::uint8_t first) {
+    Bytes bytes(static_cast<std::size_t>(count));
+    std::iota(bytes.begin(), bytes.end(), first);
+    return bytes;
+}
+
+class NetLinkBufferTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(link.Create()); }
+
+    void HandOver(const Bytes& bytes) {
+        link.SendBuffered(bytes.data(), static_cast<int>(bytes.size()));
+        handed.insert(handed.end(), bytes.begin(), bytes.end());
+    }
+
+    ScriptedSocketLayer layer;
+    NetLink link{layer};
+    Bytes handed;
+};
+
+struct BufferCase {
+    const char* name;
+    std::vector<int> handOvers;
+    std::deque<int> takes;
+    int pending;
+    int capacity;
+};
+
+class NetLinkBufferGrowthTest : public NetLinkBufferTest,
+                                public ::testing::WithParamInterface<BufferCase> {};
+
+TEST_P(NetLinkBufferGrowthTest, KeepsWhatTheSocketDidNotTake) {
+    layer.takes = GetParam().takes;
+    for (const int count : GetParam().handOvers) {
+        HandOver(Pattern(count, static_cast<std::uint8_t>(handed.size())));
+    }
+    EXPECT_EQ(link.PendingBytes(), GetParam().pending);
+    EXPECT_EQ(link.sendCapacity(), GetParam().capacity);
+    // Whatever went out is the front of what was handed over, in order.
+    EXPECT_EQ(layer.sent, Bytes(handed.begin(), handed.end() - GetParam().pending));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NetLinkBufferGrowthTest,
+    ::testing::Values(BufferCase{"FitsAndGoes", {18}, {}, 0, 10000},
+                      BufferCase{"LargeBlockGrowsExactly", {25000}, {}, 0, 25000},
+                      BufferCase{"NeverShrinks", {25000, 18}, {}, 0, 25000},
+                      BufferCase{"PendingPlusNewGrows", {6000, 5000}, {-1, -1}, 11000, 11000},
+                      BufferCase{"PendingPlusNewFitsExactly", {6000, 4000}, {-1, -1}, 10000, 10000},
+                      BufferCase{"FailedSendKeepsAll", {100}, {-1}, 100, 10000},
+                      BufferCase{"PartialSendKeepsRest", {100}, {30}, 70, 10000},
+                      BufferCase{"NextHandOverTakesTheBacklog", {100, 50}, {30}, 0, 10000}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(NetLinkBufferTest, NextOfferAfterPartialSendIsExactlyTheRest) {
+    layer.takes = {30};
+    HandOver(Pattern(100, 0));
+    link.OnSend(0);
+    ASSERT_EQ(layer.offers.size(), 2u);
+    EXPECT_EQ(layer.offers[1], Pattern(70, 30));
+    EXPECT_EQ(link.PendingBytes(), 0);
+}
+
+TEST_F(NetLinkBufferTest, OnSendOffersNothingWithoutPendingBytesOrWithAnError) {
+    link.OnSend(0);
+    EXPECT_TRUE(layer.offers.empty());
+    layer.takes = {-1};
+    HandOver(Pattern(10, 0));
+    link.OnSend(104);
+    EXPECT_EQ(layer.offers.size(), 1u);
+    EXPECT_EQ(link.PendingBytes(), 10);
+}
+
+TEST_F(NetLinkBufferTest, CloseDropsPendingBytesForGood) {
+    layer.takes = {-1};
+    HandOver(Pattern(10, 0));
+    link.Close();
+    EXPECT_EQ(link.PendingBytes(), 0);
+    ASSERT_TRUE(link.Create());
+    link.OnSend(0);
+    EXPECT_EQ(layer.offers.size(), 1u);
+    EXPECT_TRUE(layer.sent.empty());
+}
+
+TEST(NetLinkCreateTest, FailsWhenTheSocketCannotBeMadeOrBound) {
+    ScriptedSocketLayer layer;
+    NetLink link(layer);
+    layer.openFails = true;
+    EXPECT_FALSE(link.Create());
+    layer.openFails = false;
+    layer.bindSucceeds = false;
+    EXPECT_FALSE(link.Create());
+    EXPECT_EQ(layer.closed.size(), 1u);
+}
+
+TEST(NetLinkConnectTest, UnderWayUnlessTheLayerRefusesOrNoSocketExists) {
+    ScriptedSocketLayer layer;
+    NetLink link(layer);
+    EXPECT_FALSE(link.Connect("127.0.0.1", 30000));
+    ASSERT_TRUE(link.Create());
+    layer.connectStart = SocketLayer::ConnectStart::Failed;
+    EXPECT_FALSE(link.Connect("127.0.0.1", 30000));
+    layer.connectStart = SocketLayer::ConnectStart::Done;
+    EXPECT_TRUE(link.Connect("127.0.0.1", 30000));
+}
+
+}  // namespace
+}  // namespace trelvo

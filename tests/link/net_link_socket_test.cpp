@@ -1,0 +1,266 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QTest>
+#include <csignal>
+#include <functional>
+#include <vector>
+
+#include "link/net_link.h"
+#include "link/posix_socket_layer.h"
+
+// The network link on real sockets over the loopback interface, driven by
+// the Qt event loop as in the tool.
+namespace trelvo {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Counts the calls that each readiness notification makes, so a notifier
+// that fires over and over shows.
+class CountingSocketLayer : public PosixSocketLayer {
+public:
+    int Available(int socket) override {
+        ++availableCalls;
+        return PosixSocketLayer::Available(socket);
+    }
+    int Send(int socket, const std::uint8_t* bytes, int count) override {
+        ++sendCalls;
+        return PosixSocketLayer::Send(socket, bytes, count);
+    }
+    int availableCalls = 0;
+    int sendCalls = 0;
+};
+
+class RecordingEvents : public NetLinkEvents {
+public:
+    void OnConnect(int error) override { connects.push_back(error); }
+    void OnReceive(int error) override {
+        receives.push_back(error);
+        if (error == 0 && whenReadable) {
+            whenReadable();
+        }
+    }
+    std::vector<int> connects;
+    std::vector<int> receives;
+    std::function<void()> whenReadable;
+};
+
+bool WaitFor(const std::function<bool()>& condition) {
+    return QTest::qWaitFor(condition, 10000);
+}
+
+// Runs the event loop without waiting: a notifier that keeps firing would
+// run its handler on every round.
+void RunIdleRounds() {
+    for (int round = 0; round < 50; ++round) {
+        QCoreApplication::processEvents();
+    }
+}
+
+// The recorder's end: a listening socket on 127.0.0.1 and the connection it accepts.
+class LoopbackPeer {
+public:
+    LoopbackPeer() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        // A fixed, small receive window, so that a large block cannot
+        // vanish into the two kernels' buffers in one send.
+        const int window = 256 * 1024;
+        ::setsockopt(listener_, SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+        ::listen(listener_, 4);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+    }
+    ~LoopbackPeer() {
+        CloseConnection();
+        ::close(listener_);
+    }
+    void Accept() { connection_ = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK); }
+    void Write(const Bytes& bytes) {
+        ASSERT_EQ(::send(connection_, bytes.data(), bytes.size(), 0),
+                  static_cast<ssize_t>(bytes.size()));
+    }
+    // Takes what has arrived, without waiting.
+    void ReadAvailable() {
+        std::uint8_t chunk[65536];
+        ssize_t count = 0;
+        while ((count = ::recv(connection_, chunk, sizeof chunk, 0)) > 0) {
+            received.insert(received.end(), chunk, chunk + count);
+        }
+    }
+    void CloseConnection() {
+        if (connection_ != -1) {
+            ::close(connection_);
+            connection_ = -1;
+        }
+    }
+
+    std::uint16_t port = 0;
+    Bytes received;
+
+private:
+    int listener_ = -1;
+    int connection_ = -1;
+};
+
+// More than the sender's kernel buffers at their largest (4 MiB) and the receive window.
+constexpr std::size_t kLargeBlock = 8 * 1024 * 1024;
+
+class NetLinkSocketTest : public ::testing::Test {
+protected:
+    void SetUp() override { link.SetEvents(&events); }
+
+    void Connect() {
+        ASSERT_TRUE(link.Create());
+        ASSERT_TRUE(link.Connect("127.0.0.1", peer.port));
+        ASSERT_TRUE(WaitFor([&] { return !events.connects.empty(); }));
+        ASSERT_EQ(events.connects, std::vector<int>{0});
+        peer.Accept();
+    }
+
+    LoopbackPeer peer;
+    RecordingEvents events;
+    CountingSocketLayer layer;
+    NetLink link{layer};
+};
+
+TEST_F(NetLinkSocketTest, ConnectsAndSends) {
+    Connect();
+    const Bytes hello{'h', 'e', 'l', 'l', 'o'};
+    link.SendBuffered(hello.data(), 5);
+    ASSERT_TRUE(WaitFor([&] {
+        peer.ReadAvailable();
+        return peer.received.size() == 5;
+    }));
+    EXPECT_EQ(peer.received, hello);
+}
+
+TEST_F(NetLinkSocketTest, RefusedConnectEndsInOnConnectWithItsError) {
+    const std::uint16_t closedPort = LoopbackPeer().port;
+    ASSERT_TRUE(link.Create());
+    if (link.Connect("127.0.0.1", closedPort)) {
+        ASSERT_TRUE(WaitFor([&] { return !events.connects.empty(); }));
+        EXPECT_EQ(events.connects, std::vector<int>{ECONNREFUSED});
+    }
+    RunIdleRounds();
+    EXPECT_LE(events.connects.size(), 1u);
+}
+
+TEST_F(NetLinkSocketTest, UnresolvableNameFailsAtConnect) {
+    ASSERT_TRUE(link.Create());
+    EXPECT_FALSE(link.Connect("recorder.invalid", peer.port));
+    RunIdleRounds();
+    EXPECT_TRUE(events.connects.empty());
+}
+
+TEST_F(NetLinkSocketTest, NotifiesWhileWholeRepliesWaitAndAgainOnlyWhenMoreArrive) {
+    Connect();
+    // Like the job: takes one 18-byte reply per notification, and only once all of it is there.
+    int taken = 0;
+    events.whenReadable = [&] {
+        std::uint8_t reply[18];
+        if (link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Peek) == 18) {
+            taken += link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Take);
+        }
+    };
+    peer.Write(Bytes(36, 1));
+    ASSERT_TRUE(WaitFor([&] { return taken == 36; }));
+
+    peer.Write(Bytes(10, 2));
+    ASSERT_TRUE(WaitFor([&] { return events.receives.size() == 3; }));
+    RunIdleRounds();
+    EXPECT_EQ(events.receives.size(), 3u);
+
+    peer.Write(Bytes(8, 3));
+    ASSERT_TRUE(WaitFor([&] { return taken == 54; }));
+}
+
+TEST_F(NetLinkSocketTest, RecorderClosingItsEndIsNotReportedAndNotWatchedFurther) {
+    Connect();
+    peer.CloseConnection();
+    ASSERT_TRUE(WaitFor([&] { return layer.availableCalls > 0; }));
+    RunIdleRounds();
+    EXPECT_EQ(layer.availableCalls, 1);
+    EXPECT_TRUE(events.receives.empty());
+}
+
+TEST_F(NetLinkSocketTest, LargeBlockDrainsAsThePeerReads) {
+    Connect();
+    Bytes block(kLargeBlock);
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        block[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    link.SendBuffered(block.data(), static_cast<int>(block.size()));
+    EXPECT_GT(link.PendingBytes(), 0);
+    ASSERT_TRUE(WaitFor([&] {
+        peer.ReadAvailable();
+        return peer.received.size() == block.size();
+    }));
+    EXPECT_EQ(peer.received, block);
+    EXPECT_EQ(link.PendingBytes(), 0);
+    EXPECT_EQ(link.sendCapacity(), static_cast<int>(block.size()));
+}
+
+volatile std::sig_atomic_t brokenPipes = 0;
+
+TEST_F(NetLinkSocketTest, SendingToAClosedPeerRaisesNoSignalAndStopsTrying) {
+    struct sigaction counting {
+    }, previous{};
+    counting.sa_handler = [](int) { brokenPipes = brokenPipes + 1; };
+    ::sigaction(SIGPIPE, &counting, &previous);
+    Connect();
+    peer.CloseConnection();
+    const std::uint8_t byte = 0;
+    EXPECT_TRUE(WaitFor([&] {
+        link.SendBuffered(&byte, 1);
+        return link.PendingBytes() > 1;
+    }));
+    RunIdleRounds();
+    const int sendCalls = layer.sendCalls;
+    RunIdleRounds();
+    EXPECT_EQ(layer.sendCalls, sendCalls);
+    ::sigaction(SIGPIPE, &previous, nullptr);
+    EXPECT_EQ(brokenPipes, 0);
+}
+
+TEST_F(NetLinkSocketTest, NothingArrivesAfterCloseAndAFreshStartWorksAtOnce) {
+    Connect();
+    bool recreated = false;
+    // The job ends from inside a notification and may start again right away.
+    events.whenReadable = [&] {
+        link.Close();
+        recreated = link.Create();
+    };
+    peer.Write(Bytes(10, 1));
+    ASSERT_TRUE(WaitFor([&] { return !events.receives.empty(); }));
+    EXPECT_TRUE(recreated);
+    EXPECT_TRUE(link.Connect("127.0.0.1", peer.port));
+    link.Close();
+    RunIdleRounds();
+    EXPECT_EQ(events.receives.size(), 1u);
+    EXPECT_EQ(events.connects.size(), 1u);
+}
+
+TEST_F(NetLinkSocketTest, CloseDropsBytesTheSocketHadNotTaken) {
+    Connect();
+    Bytes block(kLargeBlock, 5);
+    link.SendBuffered(block.data(), static_cast<int>(block.size()));
+    ASSERT_GT(link.PendingBytes(), 0);
+    const int sendCalls = layer.sendCalls;
+    link.Close();
+    RunIdleRounds();
+    EXPECT_EQ(layer.sendCalls, sendCalls);
+    EXPECT_EQ(link.PendingBytes(), 0);
+}
+
+}  // namespace
+}  // namespace trelvo

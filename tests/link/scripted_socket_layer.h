@@ -1,0 +1,55 @@
+#pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <deque>
+#include <vector>
+
+#include "link/socket_layer.h"
+
+namespace trelvo::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A socket layer that takes as many bytes per send as the script says and
+// records what was offered. Its sockets are real descriptors on /dev/null,
+// so the link's notifiers have something valid to watch.
+class ScriptedSocketLayer : public SocketLayer {
+public:
+    int Open() override { return openFails ? -1 : ::open("/dev/null", O_RDWR | O_CLOEXEC); }
+    bool BindAnyPort(int) override { return bindSucceeds; }
+    std::optional<std::uint32_t> Resolve(const std::string&) override { return 0x0100007f; }
+    ConnectStart Connect(int, std::uint32_t, std::uint16_t) override { return connectStart; }
+    int Send(int, const std::uint8_t* bytes, int count) override {
+        offers.emplace_back(bytes, bytes + count);
+        int taken = count;
+        if (!takes.empty()) {
+            taken = std::min(takes.front(), count);
+            takes.pop_front();
+        }
+        sent.insert(sent.end(), bytes, bytes + std::max(taken, 0));
+        return taken;
+    }
+    int Receive(int, std::uint8_t*, int, bool) override { return -1; }
+    int Available(int) override { return 0; }
+    bool InputEnded(int) override { return false; }
+    void SetReadThreshold(int, int) override {}
+    int TakeError(int) override { return 0; }
+    void Close(int socket) override {
+        closed.push_back(socket);
+        ::close(socket);
+    }
+
+    bool openFails = false;
+    bool bindSucceeds = true;
+    ConnectStart connectStart = ConnectStart::UnderWay;
+    // Bytes each send takes, -1 for a failed send; all of them once empty.
+    std::deque<int> takes;
+    std::vector<Bytes> offers;
+    Bytes sent;
+    std::vector<int> closed;
+};
+
+}  // namespace trelvo::testing
