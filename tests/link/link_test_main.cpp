@@ -2,9 +2,22 @@
 
 #include <QCoreApplication>
 
+namespace {
+
+// Qt warns, for instance, about a notifier left on a closed socket: in these
+// tests every warning is a fault of the link.
+void FailOnWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && type != QtInfoMsg) {
+        ADD_FAILURE() << "Qt: " << message.toStdString();
+    }
+}
+
+}  // namespace
+
 // The link's notifiers need an event dispatcher on the test thread.
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    qInstallMessageHandler(FailOnWarnings);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
