@@ -75,10 +75,11 @@ public:
         // vanish into the two kernels' buffers in one send.
         const int window = 256 * 1024;
         ::setsockopt(listener_, SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
-        ::listen(listener_, 4);
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port = ntohs(address.sin_port);
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+            ::listen(listener_, 4) == 0 &&
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+            port = ntohs(address.sin_port);
+        }
     }
     ~LoopbackPeer() {
         CloseConnection();
@@ -107,6 +108,7 @@ public:
         }
     }
 
+    // 0 when the peer could not listen.
     std::uint16_t port = 0;
     Bytes received;
 
@@ -116,11 +118,14 @@ private:
 };
 
 // More than the sender's kernel buffers at their largest (4 MiB) and the receive window.
-constexpr std::size_t kLargeBlock = 8 * 1024 * 1024;
+constexpr std::size_t kLargeBlock = std::size_t{8} * 1024 * 1024;
 
 class NetLinkSocketTest : public ::testing::Test {
 protected:
-    void SetUp() override { link.SetEvents(&events); }
+    void SetUp() override {
+        ASSERT_NE(peer.port, 0);
+        link.SetEvents(&events);
+    }
 
     void Connect() {
         ASSERT_TRUE(link.Create());
@@ -138,6 +143,7 @@ protected:
 
 TEST_F(NetLinkSocketTest, RefusedConnectEndsInOnConnectWithItsError) {
     const std::uint16_t closedPort = LoopbackPeer().port;
+    ASSERT_NE(closedPort, 0);
     ASSERT_TRUE(link.Create());
     if (link.Connect("127.0.0.1", closedPort)) {
         ASSERT_TRUE(WaitFor([&] { return !events.connects.empty(); }));
