@@ -67,8 +67,13 @@ void MessageHeader::FillHeader(std::uint16_t leadField, std::uint16_t commandFie
     status = 0;
     value = valueField;
     bodyLength = bodyLengthField;
-    checksum = 0;
-    checksum = ByteSum(ToBytes());
+    checksum = HeaderChecksum(*this);
+}
+
+std::uint16_t HeaderChecksum(const MessageHeader& header) {
+    MessageHeader withoutSum = header;
+    withoutSum.checksum = 0;
+    return ByteSum(withoutSum.ToBytes());
 }
 
 bool MessageHeader::ValidateReply() {

@@ -78,6 +78,9 @@ struct MessageHeader {
     bool ValidateReply();
 };
 
+// The 16-bit sum of header bytes 0 to 15: what a sender puts in `checksum`.
+std::uint16_t HeaderChecksum(const MessageHeader& header);
+
 // One record of a request body: u16 data length, u16 tag, then the data.
 // Texts are stored with their NUL, which the length counts.
 struct ParamRecord {
