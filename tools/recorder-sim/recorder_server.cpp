@@ -1,0 +1,463 @@
+#include "tools/recorder-sim/recorder_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "tools/recorder-sim/disk_file_sink.h"
+
+namespace trelvo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kReadChunk = 256 * 1024;
+// A client that sends requests but never reads the replies is not read
+// from until it has taken this much.
+constexpr std::size_t kMaxUnsentReplies = 1024 * 1024;
+// Reads per connection and loop turn, so one fast sender cannot starve the rest.
+constexpr int kReadsPerTurn = 4;
+// After the last reply on a pseudo-terminal, how long to wait for the
+// client to read it before the line goes away with the simulator.
+constexpr auto kPtyDrainLimit = std::chrono::seconds(5);
+constexpr auto kPtyDrainPoll = std::chrono::milliseconds(10);
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+void OnStopSignal(int) {
+    g_stopSignal = 1;
+}
+
+// Process set-up shared by both modes: a closed peer must not kill us
+// through SIGPIPE, a stop signal must interrupt poll() so partial files
+// get cleaned up, and a fleet of clients needs more than 1024 descriptors.
+void PrepareProcess() {
+    std::signal(SIGPIPE, SIG_IGN);
+    struct sigaction stop {};
+    stop.sa_handler = OnStopSignal;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+void PrintResult(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+std::string ErrnoText() {
+    return std::strerror(errno);
+}
+
+struct Link {
+    Link(int fdIn, int idIn, bool socketIn, const SimOptions& options)
+        : fd(fdIn),
+          id(idIn),
+          socket(socketIn),
+          session(options.behaviour, MakeSaveSinks(options.savePath, options.saveDir, idIn)) {}
+
+    int fd;
+    int id;
+    bool socket;  // false: the master side of a pseudo-terminal
+    RecorderSession session;
+    Bytes out;
+    std::size_t outSent = 0;
+    struct Delayed {
+        Clock::time_point due;
+        Reply reply;
+    };
+    std::deque<Delayed> delayed;
+    std::uint64_t received = 0;
+    std::uint64_t repliesSent = 0;
+    bool resultSent = false;
+    bool updateSucceeded = false;
+    bool ended = false;
+
+    std::size_t Unsent() const { return out.size() - outSent; }
+};
+
+class Server {
+public:
+    Server(const SimOptions& options, int listenFd) : options_(options), listenFd_(listenFd) {}
+
+    void AddLink(std::unique_ptr<Link> link) { links_.push_back(std::move(link)); }
+    // On a pseudo-terminal the line stays open, so --once ends after the
+    // execute reply has been read off it instead of at a disconnect.
+    void WatchPtySlave(int slaveFd) { ptySlave_ = slaveFd; }
+
+    int Run();
+
+private:
+    void Accept();
+    void Read(Link& link);
+    void QueueReplies(Link& link);
+    void Release(Link& link, Clock::time_point now);
+    void Flush(Link& link);
+    void Report(Link& link);
+    void End(Link& link, const std::string& why, bool reset = false);
+    int PollTimeoutMs(Clock::time_point now) const;
+    void CheckPtyDrained(Clock::time_point now);
+    void Log(const Link& link, const std::string& text, bool always = false) const;
+
+    const SimOptions& options_;
+    int listenFd_;
+    int ptySlave_ = -1;
+    bool accepting_ = true;
+    int nextId_ = 1;
+    std::vector<std::unique_ptr<Link>> links_;
+    std::vector<std::uint8_t> readBuffer_ = std::vector<std::uint8_t>(kReadChunk);
+    std::optional<Clock::time_point> ptyDrainSince_;
+    std::optional<int> exitStatus_;  // set when --once ends the run
+};
+
+int Server::Run() {
+    std::vector<pollfd> fds;
+    std::vector<Link*> owners;
+    while (!exitStatus_ && g_stopSignal == 0) {
+        fds.clear();
+        owners.clear();
+        if (listenFd_ >= 0 && accepting_) {
+            fds.push_back({listenFd_, POLLIN, 0});
+            owners.push_back(nullptr);
+        }
+        for (const auto& link : links_) {
+            const short wantIn = link->Unsent() < kMaxUnsentReplies ? POLLIN : 0;
+            const short wantOut = link->Unsent() > 0 ? POLLOUT : 0;
+            fds.push_back({link->fd, static_cast<short>(wantIn | wantOut), 0});
+            owners.push_back(link.get());
+        }
+        if (poll(fds.data(), fds.size(), PollTimeoutMs(Clock::now())) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            std::fprintf(stderr, "poll failed: %s\n", ErrnoText().c_str());
+            return 2;
+        }
+        for (std::size_t i = 0; i < fds.size(); ++i) {
+            Link* link = owners[i];
+            const short events = fds[i].revents;
+            if (events == 0) {
+                continue;
+            }
+            if (link == nullptr) {
+                Accept();
+                continue;
+            }
+            if ((events & (POLLIN | POLLHUP | POLLERR)) != 0) {
+                Read(*link);
+            }
+            if (!link->ended && (events & POLLOUT) != 0) {
+                Flush(*link);
+            }
+        }
+        const Clock::time_point now = Clock::now();
+        for (const auto& link : links_) {
+            if (!link->ended) {
+                Release(*link, now);
+            }
+        }
+        CheckPtyDrained(now);
+        std::erase_if(links_, [](const auto& link) { return link->ended; });
+        if (listenFd_ < 0 && links_.empty() && !exitStatus_) {
+            return 2;  // the pseudo-terminal failed; nothing is left to serve
+        }
+    }
+    if (exitStatus_) {
+        return *exitStatus_;
+    }
+    return options_.once ? 1 : 0;
+}
+
+void Server::Accept() {
+    for (;;) {
+        sockaddr_in peer{};
+        socklen_t peerLength = sizeof peer;
+        const int fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &peerLength,
+                               SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) {
+                continue;
+            }
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                // Out of descriptors or memory: stop accepting (instead of
+                // spinning on a listener that stays readable) until a
+                // connection ends.
+                std::fprintf(stderr, "cannot accept: %s\n", ErrnoText().c_str());
+                accepting_ = false;
+            }
+            return;
+        }
+        // Replies are small and the client waits for each one.
+        const int one = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        links_.push_back(std::make_unique<Link>(fd, nextId_++, true, options_));
+        Link& link = *links_.back();
+        char address[INET_ADDRSTRLEN] = "?";
+        inet_ntop(AF_INET, &peer.sin_addr, address, sizeof address);
+        Log(link,
+            "connected from " + std::string(address) + ":" + std::to_string(ntohs(peer.sin_port)));
+        if (options_.closeAfterBytes == 0u) {
+            End(link, "closing after 0 received bytes", options_.reset);
+        }
+    }
+}
+
+void Server::Read(Link& link) {
+    for (int turn = 0; turn < kReadsPerTurn && !link.ended; ++turn) {
+        std::size_t want = readBuffer_.size();
+        if (options_.closeAfterBytes) {
+            want = std::min<std::uint64_t>(want, *options_.closeAfterBytes - link.received);
+        }
+        const ssize_t count = link.socket ? recv(link.fd, readBuffer_.data(), want, 0)
+                                          : read(link.fd, readBuffer_.data(), want);
+        if (count == 0) {
+            End(link, "closed by the client");
+            return;
+        }
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                End(link, "receive failed: " + ErrnoText());
+            }
+            return;
+        }
+        link.received += static_cast<std::uint64_t>(count);
+        const bool intact =
+            link.session.Feed({readBuffer_.data(), static_cast<std::size_t>(count)});
+        Report(link);
+        QueueReplies(link);
+        if (!intact) {
+            if (link.socket) {
+                End(link, "closed after a malformed request");
+                return;
+            }
+            // A serial line cannot be dropped: forget this chunk and read on.
+            link.session.Resync();
+            Log(link, "dropped the rest of the received bytes", true);
+        }
+        if (options_.closeAfterBytes && link.received >= *options_.closeAfterBytes) {
+            End(link, "closing after " + std::to_string(link.received) + " received bytes",
+                options_.reset);
+            return;
+        }
+        if (static_cast<std::size_t>(count) < want) {
+            return;  // drained for now
+        }
+    }
+}
+
+void Server::QueueReplies(Link& link) {
+    const Clock::time_point due = Clock::now() + std::chrono::milliseconds(options_.delayMs);
+    for (Reply& reply : link.session.TakeReplies()) {
+        link.delayed.push_back({due, std::move(reply)});
+    }
+    Release(link, Clock::now());
+}
+
+void Server::Release(Link& link, Clock::time_point now) {
+    bool added = false;
+    while (!link.delayed.empty() && link.delayed.front().due <= now) {
+        const Reply reply = std::move(link.delayed.front().reply);
+        link.delayed.pop_front();
+        if (options_.silentAfter && link.repliesSent >= *options_.silentAfter) {
+            Log(link, "silent: reply not sent");
+            continue;
+        }
+        link.out.insert(link.out.end(), reply.bytes.begin(), reply.bytes.end());
+        ++link.repliesSent;
+        if (reply.kind == ReplyKind::Result) {
+            link.resultSent = true;
+            link.updateSucceeded = reply.status == STATUS_OK;
+        }
+        added = true;
+    }
+    if (added) {
+        Flush(link);
+    }
+}
+
+void Server::Flush(Link& link) {
+    while (link.Unsent() > 0) {
+        const std::uint8_t* from = link.out.data() + link.outSent;
+        const ssize_t count = link.socket ? send(link.fd, from, link.Unsent(), MSG_NOSIGNAL)
+                                          : write(link.fd, from, link.Unsent());
+        if (count >= 0) {
+            link.outSent += static_cast<std::size_t>(count);
+        } else if (errno == EINTR) {
+            continue;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return;
+        } else {
+            End(link, "send failed: " + ErrnoText());
+            return;
+        }
+    }
+    link.out.clear();
+    link.outSent = 0;
+    if (ptySlave_ >= 0 && options_.once && link.resultSent && link.delayed.empty() &&
+        !ptyDrainSince_) {
+        ptyDrainSince_ = Clock::now();
+    }
+}
+
+void Server::Report(Link& link) {
+    for (const Note& note : link.session.TakeNotes()) {
+        const std::string line = "conn " + std::to_string(link.id) + ": " + note.text;
+        if (note.kind == NoteKind::FileReceived) {
+            PrintResult(line);
+        } else {
+            Log(link, note.text, note.kind == NoteKind::Malformed);
+        }
+    }
+}
+
+void Server::End(Link& link, const std::string& why, bool reset) {
+    Report(link);
+    const std::string unfinished = link.session.UnfinishedWork();
+    Log(link, unfinished.empty() ? why : why + " " + unfinished, !unfinished.empty());
+    if (reset) {
+        // Linger 0 makes close() send RST instead of FIN.
+        const linger abortive{1, 0};
+        setsockopt(link.fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+    }
+    close(link.fd);
+    link.ended = true;
+    accepting_ = true;
+    if (options_.once && !exitStatus_) {
+        exitStatus_ = link.updateSucceeded ? 0 : 1;
+    }
+}
+
+int Server::PollTimeoutMs(Clock::time_point now) const {
+    std::optional<Clock::time_point> next;
+    for (const auto& link : links_) {
+        if (!link->delayed.empty() && (!next || link->delayed.front().due < *next)) {
+            next = link->delayed.front().due;
+        }
+    }
+    if (ptyDrainSince_) {
+        next = std::min(next.value_or(now + kPtyDrainPoll), now + kPtyDrainPoll);
+    }
+    if (!next) {
+        return -1;
+    }
+    // Round up so the loop never wakes just before a reply is due.
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - now).count();
+    return static_cast<int>(std::clamp<long long>(wait, 0, 60'000));
+}
+
+void Server::CheckPtyDrained(Clock::time_point now) {
+    if (!ptyDrainSince_ || links_.empty()) {
+        return;
+    }
+    int waiting = 0;
+    const bool readable = ioctl(ptySlave_, TIOCINQ, &waiting) == 0;
+    if (!readable || waiting == 0 || now - *ptyDrainSince_ >= kPtyDrainLimit) {
+        exitStatus_ = links_.front()->updateSucceeded ? 0 : 1;
+    }
+}
+
+void Server::Log(const Link& link, const std::string& text, bool always) const {
+    if (always || !options_.quiet) {
+        std::fprintf(stderr, "conn %d: %s\n", link.id, text.c_str());
+    }
+}
+
+int OpenListener(const SimOptions& options) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(options.listenPort);
+    if (inet_pton(AF_INET, options.listenAddress.c_str(), &address.sin_addr) != 1) {
+        std::fprintf(stderr, "not an IPv4 address: %s\n", options.listenAddress.c_str());
+        return -1;
+    }
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        std::fprintf(stderr, "cannot create a socket: %s\n", ErrnoText().c_str());
+        return -1;
+    }
+    const int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    socklen_t length = sizeof address;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        listen(fd, SOMAXCONN) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        std::fprintf(stderr, "cannot listen on %s:%u: %s\n", options.listenAddress.c_str(),
+                     static_cast<unsigned>(options.listenPort), ErrnoText().c_str());
+        close(fd);
+        return -1;
+    }
+    char text[INET_ADDRSTRLEN] = "?";
+    inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+    PrintResult("listening on " + std::string(text) + ":" +
+                std::to_string(ntohs(address.sin_port)));
+    return fd;
+}
+
+}  // namespace
+
+int ServeTcp(const SimOptions& options) {
+    PrepareProcess();
+    const int listenFd = OpenListener(options);
+    if (listenFd < 0) {
+        return 2;
+    }
+    Server server(options, listenFd);
+    const int status = server.Run();
+    close(listenFd);
+    return status;
+}
+
+int ServePty(const SimOptions& options) {
+    PrepareProcess();
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    char name[128] = {};
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
+        ptsname_r(master, name, sizeof name) != 0) {
+        std::fprintf(stderr, "cannot open a pseudo-terminal: %s\n", ErrnoText().c_str());
+        return 2;
+    }
+    // Holding the slave open keeps the master from reporting a hang-up
+    // while no client has the line open, and lets us set it raw before
+    // anyone else sees it: 8-bit clean, no echo, no line editing.
+    const int slave = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios settings{};
+    if (slave < 0 || tcgetattr(slave, &settings) != 0 ||
+        (cfmakeraw(&settings), tcsetattr(slave, TCSANOW, &settings)) != 0 ||
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK) != 0) {
+        std::fprintf(stderr, "cannot set up %s: %s\n", name, ErrnoText().c_str());
+        return 2;
+    }
+    PrintResult("serial device " + std::string(name));
+    Server server(options, -1);
+    server.AddLink(std::make_unique<Link>(master, 1, false, options));
+    server.WatchPtySlave(slave);
+    const int status = server.Run();
+    close(slave);
+    return status;
+}
+
+}  // namespace trelvo

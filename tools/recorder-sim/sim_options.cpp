@@ -1,0 +1,224 @@
+#include "tools/recorder-sim/sim_options.h"
+
+#include <charconv>
+#include <limits>
+
+namespace trelvo {
+namespace {
+
+template <typename Number>
+std::optional<Number> ReadNumber(std::string_view text) {
+    Number number{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+// "ADDR:PORT" with an IPv4 address; the address itself is checked on bind.
+bool ReadListen(std::string_view text, SimOptions& options) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string_view::npos || colon == 0) {
+        return false;
+    }
+    const auto port = ReadNumber<std::uint16_t>(text.substr(colon + 1));
+    if (!port) {
+        return false;
+    }
+    options.listenAddress = std::string(text.substr(0, colon));
+    options.listenPort = *port;
+    return true;
+}
+
+template <typename Number>
+bool SetNumber(std::string_view text, Number& field) {
+    const std::optional<Number> number = ReadNumber<Number>(text);
+    field = number.value_or(field);
+    return number.has_value();
+}
+
+bool SetCount(std::string_view text, std::optional<std::uint64_t>& field) {
+    field = ReadNumber<std::uint64_t>(text);
+    return field.has_value();
+}
+
+// Any text, even an empty one, is something a recorder might be set up with.
+bool SetAnyText(std::string_view text, std::string& field) {
+    field = text;
+    return true;
+}
+
+bool SetPath(std::string_view text, std::string& field) {
+    field = text;
+    return !text.empty();
+}
+
+// An option with a value; `set` stores it and says whether it fits.
+struct ValueOption {
+    std::string_view name;
+    bool (*set)(std::string_view value, SimOptions& options);
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"--listen", ReadListen},
+    {"--version-text",
+     [](std::string_view v, SimOptions& o) { return SetAnyText(v, o.behaviour.versionText); }},
+    {"--version-number",
+     [](std::string_view v, SimOptions& o) { return SetNumber(v, o.behaviour.versionNumber); }},
+    {"--password",
+     [](std::string_view v, SimOptions& o) { return SetAnyText(v, o.behaviour.password); }},
+    {"--update-code",
+     [](std::string_view v, SimOptions& o) {
+         return SetAnyText(v, o.behaviour.updateCode.emplace());
+     }},
+    {"--access",
+     [](std::string_view v, SimOptions& o) { return SetNumber(v, o.behaviour.access); }},
+    {"--transfer-status",
+     [](std::string_view v, SimOptions& o) { return SetNumber(v, o.behaviour.transferStatus); }},
+    {"--result-status",
+     [](std::string_view v, SimOptions& o) { return SetNumber(v, o.behaviour.resultStatus); }},
+    {"--delay-ms", [](std::string_view v, SimOptions& o) { return SetNumber(v, o.delayMs); }},
+    {"--silent-after",
+     [](std::string_view v, SimOptions& o) { return SetCount(v, o.silentAfter); }},
+    {"--close-after-bytes",
+     [](std::string_view v, SimOptions& o) { return SetCount(v, o.closeAfterBytes); }},
+    {"--save", [](std::string_view v, SimOptions& o) { return SetPath(v, o.savePath); }},
+    {"--save-dir", [](std::string_view v, SimOptions& o) { return SetPath(v, o.saveDir); }},
+};
+
+const ValueOption* FindValueOption(std::string_view name) {
+    for (const ValueOption& option : kValueOptions) {
+        if (option.name == name) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+bool* Flag(std::string_view name, SimOptions& options) {
+    if (name == "--pty") {
+        return &options.pty;
+    }
+    if (name == "--reset") {
+        return &options.reset;
+    }
+    if (name == "--once") {
+        return &options.once;
+    }
+    if (name == "--quiet") {
+        return &options.quiet;
+    }
+    if (name == "--help" || name == "-h") {
+        return &options.help;
+    }
+    return nullptr;
+}
+
+std::string CheckCombination(const SimOptions& options, bool listenGiven) {
+    if (options.pty && (listenGiven || options.closeAfterBytes)) {
+        return "--pty serves one serial line: --listen and --close-after-bytes do not apply";
+    }
+    if (options.reset && !options.closeAfterBytes) {
+        return "--reset needs --close-after-bytes";
+    }
+    if (!options.savePath.empty() && !options.saveDir.empty()) {
+        return "give --save or --save-dir, not both";
+    }
+    return "";
+}
+
+}  // namespace
+
+ParsedOptions ParseSimOptions(std::span<const std::string_view> args) {
+    SimOptions options;
+    bool listenGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view name = args[i];
+        std::optional<std::string_view> value;
+        if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+        }
+        if (bool* flag = Flag(name, options); flag != nullptr && !value) {
+            *flag = true;
+            continue;
+        }
+        const ValueOption* option = FindValueOption(name);
+        if (option == nullptr) {
+            return {std::nullopt, "unknown option " + std::string(args[i])};
+        }
+        if (!value) {
+            if (i + 1 == args.size()) {
+                return {std::nullopt, std::string(name) + " needs a value"};
+            }
+            value = args[++i];
+        }
+        if (!option->set(*value, options)) {
+            return {std::nullopt,
+                    "bad value for " + std::string(name) + ": " + std::string(*value)};
+        }
+        listenGiven = listenGiven || name == "--listen";
+    }
+    if (std::string problem = CheckCombination(options, listenGiven); !problem.empty()) {
+        return {std::nullopt, std::move(problem)};
+    }
+    return {std::move(options), {}};
+}
+
+std::string SimHelpText(std::string_view program) {
+    std::string text = "usage: " + std::string(program) + " [OPTION]...\n";
+    text += R"(
+Imitates a VDX recorder for the update protocol: answers the version query,
+the password, the file descriptor with the file bytes after it, and the
+execute request. Serves many TCP connections at once, or one serial line on
+a pseudo-terminal.
+
+On stdout, each line flushed at once:
+  listening on ADDR:PORT               (TCP, once the socket listens)
+  serial device /dev/pts/N             (--pty, once the line is raw)
+  conn ID: file received SIZE bytes sha256=HEX
+On stderr: one line per request ("conn ID: ..."), malformed requests and
+connection ends. The password is never written out.
+
+Where to serve:
+  --listen ADDR:PORT      IPv4 address and port (default 127.0.0.1:30000;
+                          port 0 picks a free one)
+  --pty                   serve a new pseudo-terminal instead of TCP
+What the recorder answers:
+  --version-text TEXT     version text of network replies (default 2.0.60)
+  --version-number N      version number of serial replies (default 20070)
+  --password TEXT         the expected password (default admin)
+  --update-code TEXT      the expected update code (default: any code);
+                          another code gets status 3
+  --access N              access value for the right password (default 3,
+                          administrator); a wrong password gets 0
+  --transfer-status N     status of the reply after the file (default 1)
+  --result-status N       status of the reply to execute (default 1)
+Misbehaving on purpose:
+  --delay-ms N            wait N ms before each reply
+  --silent-after N        after N replies on a connection, read on but
+                          never answer again
+  --close-after-bytes N   close a connection once it has sent N bytes
+  --reset                 with --close-after-bytes: reset (RST) instead of
+                          an orderly close
+Keeping the file:
+  --save PATH             write each completely received file to PATH
+  --save-dir DIR          write each connection's file to
+                          DIR/conn-ID-NAME (NAME from the remote path)
+Running:
+  --once                  exit when the first connection ends (--pty: after
+                          the first execute reply); exit status 0 when that
+                          update succeeded, else 1
+  --quiet                 no per-request lines on stderr
+  --help                  this text
+
+A malformed request (lead, magic, status, checksum, record layout or body
+length wrong) is logged; the connection is then closed, or on the serial
+line the bytes are dropped. Exit status 2 for a bad command line or when
+the socket or pseudo-terminal cannot be set up.
+)";
+    return text;
+}
+
+}  // namespace trelvo

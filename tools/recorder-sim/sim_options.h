@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "tools/recorder-sim/recorder_session.h"
+
+namespace trelvo {
+
+// Everything the command line of the recorder simulator can set.
+struct SimOptions {
+    RecorderBehaviour behaviour;
+    std::string listenAddress = "127.0.0.1";
+    std::uint16_t listenPort = 30000;
+    bool pty = false;
+    std::uint32_t delayMs = 0;
+    std::optional<std::uint64_t> silentAfter;      // replies per connection
+    std::optional<std::uint64_t> closeAfterBytes;  // received bytes per connection
+    bool reset = false;
+    std::string savePath;
+    std::string saveDir;
+    bool once = false;
+    bool quiet = false;
+    bool help = false;
+};
+
+struct ParsedOptions {
+    std::optional<SimOptions> options;
+    std::string error;  // set when options is empty
+};
+
+// The arguments after the program name.
+ParsedOptions ParseSimOptions(std::span<const std::string_view> args);
+
+// Usage line first, then every option.
+std::string SimHelpText(std::string_view program);
+
+}  // namespace trelvo
