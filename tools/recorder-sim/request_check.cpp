@@ -46,6 +46,12 @@ std::optional<std::string> NulText(std::span<const std::uint8_t> data) {
     return text;
 }
 
+std::string Hex16(std::uint16_t value) {
+    char text[7];
+    std::snprintf(text, sizeof text, "0x%04X", value);
+    return text;
+}
+
 template <typename Request>
 Parsed<Request> Problem(std::string text) {
     return {std::nullopt, std::move(text)};
@@ -58,14 +64,13 @@ std::optional<std::string> CheckRequestHeader(const MessageHeader& header) {
         return "lead " + std::to_string(header.lead) + " is not " + std::to_string(HEADER_LEAD);
     }
     if (header.magic != HEADER_MAGIC) {
-        return "magic " + std::to_string(header.magic) + " is not " + std::to_string(HEADER_MAGIC);
+        return "magic " + Hex16(header.magic) + " is not " + Hex16(HEADER_MAGIC);
     }
     if (header.status != 0) {
         return "status " + std::to_string(header.status) + " in a request";
     }
     if (header.checksum != HeaderChecksum(header)) {
-        return "checksum " + std::to_string(header.checksum) + " is not " +
-               std::to_string(HeaderChecksum(header));
+        return "checksum " + Hex16(header.checksum) + " is not " + Hex16(HeaderChecksum(header));
     }
     switch (header.command) {
         case CMD_GET_VERSION:
