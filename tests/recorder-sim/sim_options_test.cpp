@@ -1,0 +1,108 @@
+#include "tools/recorder-sim/sim_options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace trelvo {
+namespace {
+
+ParsedOptions Parse(std::vector<std::string_view> args) {
+    return ParseSimOptions(args);
+}
+
+TEST(SimOptions, DefaultsServeAGoodRecorderOnTheUpdatePort) {
+    const ParsedOptions parsed = Parse({});
+    ASSERT_TRUE(parsed.options);
+    const SimOptions& options = *parsed.options;
+    EXPECT_EQ(options.listenAddress, "127.0.0.1");
+    EXPECT_EQ(options.listenPort, 30000);
+    EXPECT_EQ(options.behaviour.versionText, "2.0.60");
+    EXPECT_EQ(options.behaviour.versionNumber, 20070u);
+    EXPECT_EQ(options.behaviour.password, "admin");
+    EXPECT_FALSE(options.behaviour.updateCode);
+    EXPECT_EQ(options.behaviour.access, ACCESS_ADMIN);
+    EXPECT_FALSE(options.once || options.quiet || options.pty || options.silentAfter ||
+                 options.closeAfterBytes);
+}
+
+TEST(SimOptions, EveryValueIsTaken) {
+    const ParsedOptions parsed = Parse({"--listen",
+                                        "0.0.0.0:0",
+                                        "--version-text=QRB7",
+                                        "--version-number",
+                                        "20069",
+                                        "--password",
+                                        "",
+                                        "--update-code",
+                                        "u1",
+                                        "--access",
+                                        "2",
+                                        "--transfer-status",
+                                        "16",
+                                        "--result-status=17",
+                                        "--delay-ms",
+                                        "250",
+                                        "--silent-after",
+                                        "3",
+                                        "--close-after-bytes",
+                                        "1000",
+                                        "--reset",
+                                        "--save-dir",
+                                        "/tmp",
+                                        "--once",
+                                        "--quiet"});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    const SimOptions& o = *parsed.options;
+    EXPECT_EQ(o.listenAddress, "0.0.0.0");
+    EXPECT_EQ(o.listenPort, 0);
+    EXPECT_EQ(o.behaviour.versionText, "QRB7");
+    EXPECT_EQ(o.behaviour.versionNumber, 20069u);
+    EXPECT_EQ(o.behaviour.password, "");
+    EXPECT_EQ(o.behaviour.updateCode, "u1");
+    EXPECT_EQ(o.behaviour.access, 2u);
+    EXPECT_EQ(o.behaviour.transferStatus, 16);
+    EXPECT_EQ(o.behaviour.resultStatus, 17);
+    EXPECT_EQ(o.delayMs, 250u);
+    EXPECT_EQ(o.silentAfter, 3u);
+    EXPECT_EQ(o.closeAfterBytes, 1000u);
+    EXPECT_EQ(o.saveDir, "/tmp");
+    EXPECT_TRUE(o.reset && o.once && o.quiet);
+}
+
+TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
+    const std::vector<std::vector<std::string_view>> bad = {
+        {"--bogus"},
+        {"--listen", "127.0.0.1"},
+        {"--listen", "127.0.0.1:65536"},
+        {"--access", "-1"},
+        {"--transfer-status", "65536"},
+        {"--delay-ms", "5x"},
+        {"--password"},
+        {"--once=yes"},
+        {"--save", ""},
+        {"--reset"},
+        {"--pty", "--listen", "127.0.0.1:1"},
+        {"--save", "a", "--save-dir", "b"},
+    };
+    for (const auto& args : bad) {
+        const ParsedOptions parsed = Parse(args);
+        EXPECT_FALSE(parsed.options) << args[0];
+        EXPECT_FALSE(parsed.error.empty()) << args[0];
+    }
+}
+
+TEST(SimOptions, HelpStartsWithUsageAndNamesEveryOption) {
+    const std::string help = SimHelpText("sim");
+    EXPECT_EQ(help.rfind("usage: sim ", 0), 0u);
+    for (const char* option :
+         {"--listen", "--pty", "--version-text", "--version-number", "--password", "--update-code",
+          "--access", "--transfer-status", "--result-status", "--delay-ms", "--silent-after",
+          "--close-after-bytes", "--reset", "--save", "--save-dir", "--once", "--quiet",
+          "--help"}) {
+        EXPECT_NE(help.find(std::string(option) + " "), std::string::npos) << option;
+    }
+}
+
+}  // namespace
+}  // namespace trelvo
