@@ -92,6 +92,7 @@ struct Link {
     std::uint64_t repliesSent = 0;
     bool resultSent = false;
     bool updateSucceeded = false;
+    bool draining = false;  // our side is shut down; input is read and dropped
     bool ended = false;
 
     std::size_t Unsent() const { return out.size() - outSent; }
@@ -116,6 +117,9 @@ private:
     void Flush(Link& link);
     void Report(Link& link);
     void End(Link& link, const std::string& why, bool reset = false);
+    void CutOff(Link& link);
+    void Drain(Link& link);
+    void Close(Link& link);
     int PollTimeoutMs(Clock::time_point now) const;
     void CheckPtyDrained(Clock::time_point now);
     void Log(const Link& link, const std::string& text, bool always = false) const;
@@ -218,12 +222,16 @@ void Server::Accept() {
         Log(link,
             "connected from " + std::string(address) + ":" + std::to_string(ntohs(peer.sin_port)));
         if (options_.closeAfterBytes == 0u) {
-            End(link, "closing after 0 received bytes", options_.reset);
+            CutOff(link);
         }
     }
 }
 
 void Server::Read(Link& link) {
+    if (link.draining) {
+        Drain(link);
+        return;
+    }
     for (int turn = 0; turn < kReadsPerTurn && !link.ended; ++turn) {
         std::size_t want = readBuffer_.size();
         if (options_.closeAfterBytes) {
@@ -259,8 +267,7 @@ void Server::Read(Link& link) {
             Log(link, "dropped the rest of the received bytes", true);
         }
         if (options_.closeAfterBytes && link.received >= *options_.closeAfterBytes) {
-            End(link, "closing after " + std::to_string(link.received) + " received bytes",
-                options_.reset);
+            CutOff(link);
             return;
         }
         if (static_cast<std::size_t>(count) < want) {
@@ -343,6 +350,43 @@ void Server::End(Link& link, const std::string& why, bool reset) {
         const linger abortive{1, 0};
         setsockopt(link.fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
     }
+    Close(link);
+}
+
+void Server::CutOff(Link& link) {
+    const std::string why = "closing after " + std::to_string(link.received) + " received bytes";
+    if (options_.reset) {
+        End(link, why + " (reset)", true);
+        return;
+    }
+    // Closing with unread input would make the kernel send RST after all;
+    // an orderly close sends FIN and then drops whatever still comes in.
+    Report(link);
+    const std::string unfinished = link.session.UnfinishedWork();
+    Log(link, unfinished.empty() ? why : why + " " + unfinished);
+    shutdown(link.fd, SHUT_WR);
+    link.draining = true;
+    link.out.clear();
+    link.outSent = 0;
+    link.delayed.clear();
+    Drain(link);
+}
+
+void Server::Drain(Link& link) {
+    for (int turn = 0; turn < kReadsPerTurn; ++turn) {
+        const ssize_t count = recv(link.fd, readBuffer_.data(), readBuffer_.size(), 0);
+        if (count > 0 || (count < 0 && errno == EINTR)) {
+            continue;
+        }
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return;
+        }
+        Close(link);
+        return;
+    }
+}
+
+void Server::Close(Link& link) {
     close(link.fd);
     link.ended = true;
     accepting_ = true;
