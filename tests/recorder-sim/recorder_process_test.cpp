@@ -36,6 +36,7 @@ public:
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         args.insert(args.begin(), RECORDER_SIM_PATH);
         std::vector<char*> argv;
+        argv.reserve(args.size() + 1);
         for (std::string& arg : args) {
             argv.push_back(arg.data());
         }

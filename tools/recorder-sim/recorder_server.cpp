@@ -27,10 +27,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kReadChunk = 256 * 1024;
+constexpr std::size_t kReadChunk = std::size_t{256} * 1024;
 // A client that sends requests but never reads the replies is not read
 // from until it has taken this much.
-constexpr std::size_t kMaxUnsentReplies = 1024 * 1024;
+constexpr std::size_t kMaxUnsentReplies = std::size_t{1024} * 1024;
 // Reads per connection and loop turn, so one fast sender cannot starve the rest.
 constexpr int kReadsPerTurn = 4;
 // After the last reply on a pseudo-terminal, how long to wait for the

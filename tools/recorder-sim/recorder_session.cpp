@@ -53,7 +53,8 @@ std::string RecorderSession::UnfinishedWork() const {
 
 std::size_t RecorderSession::TakeHeader(std::span<const std::uint8_t> bytes) {
     const std::size_t take = std::min(bytes.size(), HEADER_SIZE - pending_.size());
-    pending_.insert(pending_.end(), bytes.begin(), bytes.begin() + take);
+    const auto piece = bytes.first(take);
+    pending_.insert(pending_.end(), piece.begin(), piece.end());
     if (pending_.size() < HEADER_SIZE) {
         return take;
     }
@@ -74,7 +75,8 @@ std::size_t RecorderSession::TakeHeader(std::span<const std::uint8_t> bytes) {
 std::size_t RecorderSession::TakeBody(std::span<const std::uint8_t> bytes) {
     const std::size_t take =
         std::min<std::size_t>(bytes.size(), header_.bodyLength - pending_.size());
-    pending_.insert(pending_.end(), bytes.begin(), bytes.begin() + take);
+    const auto piece = bytes.first(take);
+    pending_.insert(pending_.end(), piece.begin(), piece.end());
     if (pending_.size() == header_.bodyLength) {
         phase_ = Phase::Header;
         const Bytes body = std::exchange(pending_, {});
