@@ -1,0 +1,212 @@
+// Whole updates over a real socket on 127.0.0.1 and a real pseudo-terminal,
+// against the recorder simulator, driven by the real event loop and timer.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "job_rig.h"
+#include "recorder_sim_process.h"
+#include "scratch_dir.h"
+
+namespace trelvo {
+namespace {
+
+using testing::JobRig;
+using testing::RecorderSimProcess;
+
+const std::string kSuccess = "Aktualisierung erfolgreich beendet";
+const std::string kConnectFailed = "Verbindungsaufbau fehlgeschlagen";
+const std::string kNotUpdatable = "Diese Version des Rekorders ist per Trelvo nicht updatefähig";
+const std::string kFailedSuffix = "\nAktualisierung konnte nicht durchgeführt werden";
+
+std::string Pattern(std::size_t size) {
+    std::string content(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        content[i] = static_cast<char>(i * 131 + i / 251);
+    }
+    return content;
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A port of 127.0.0.1 that nothing listens on.
+std::uint16_t ClosedPort() {
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    close(probe);
+    return ntohs(address.sin_port);
+}
+
+class UpdateEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("LC_ALL", "de_DE.UTF-8", 1);
+        savedDir_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_.path());
+    }
+    void TearDown() override { std::filesystem::current_path(savedDir_); }
+
+    // Writes the update file and returns its content.
+    std::string UpdateFile(const std::string& name, std::size_t size) {
+        std::string content = Pattern(size);
+        dir_.Write(name, content);
+        return content;
+    }
+    std::string SavedPath() const { return dir_.PathOf("received"); }
+    std::string Saved() const { return ReadWhole(SavedPath()); }
+
+    bool StartNetwork(JobRig& rig, const RecorderSimProcess& sim, const std::string& file) {
+        return rig.job.StartNetwork(file, "admin", "CODE-7", "127.0.0.1", sim.port());
+    }
+
+    ScratchDir dir_;
+    std::filesystem::path savedDir_;
+};
+
+// Blocks of 15,000 bytes: more than the network link's first send buffer.
+TEST_F(UpdateEndToEnd, NetworkUpdateStreamsTheFileIntactOneBlockPerTick) {
+    const std::string content = UpdateFile("big.sh", 1500000);
+    RecorderSimProcess sim({"--save", QString::fromStdString(SavedPath()), "--quiet"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    JobRig rig;
+    ASSERT_TRUE(StartNetwork(rig, sim, "big.sh"));
+    ASSERT_TRUE(rig.RunUntilIdle(60000));
+    EXPECT_EQ(rig.messages(), std::vector<std::string>{kSuccess});
+    EXPECT_EQ(rig.inputsGivenBack(), 1);
+    EXPECT_TRUE(Saved() == content) << "received " << Saved().size() << " bytes";
+    EXPECT_EQ(rig.mostBlocksInOneTick(), 1);
+    // One tick per block at the least; the remainder step is empty here.
+    EXPECT_GE(rig.ticks(), 100);
+    EXPECT_NE(std::find(rig.timeTexts().begin(), rig.timeTexts().end(), "--:--:--"),
+              rig.timeTexts().end());
+}
+
+TEST_F(UpdateEndToEnd, SerialUpdateOverAPseudoTerminal) {
+    for (const std::size_t size : {900u, 3000u}) {
+        const std::string content = UpdateFile("a.sh", size);
+        RecorderSimProcess sim({"--pty", "--save", QString::fromStdString(SavedPath()), "--quiet"});
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        JobRig rig;
+        ASSERT_TRUE(rig.job.StartSerial("a.sh", "admin", "CODE-7", sim.device(), 115200));
+        ASSERT_TRUE(rig.RunUntilIdle()) << size;
+        EXPECT_EQ(rig.messages(), std::vector<std::string>{kSuccess}) << size;
+        EXPECT_TRUE(Saved() == content) << size;
+        EXPECT_EQ(rig.mostBlocksInOneTick(), 1) << size;
+    }
+}
+
+TEST_F(UpdateEndToEnd, EveryRefusalAndResultReachesTheOperator) {
+    struct Case {
+        QStringList simArguments;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"--version-text", "2.0.59"}, kNotUpdatable},
+        {{"--password", "other"}, "Zugang verweigert - ungültiges Passwort"},
+        {{"--access", "2"}, "Zugang verweigert - ungültiges Passwort"},
+        {{"--transfer-status", "0"}, "Fehler bei der Übertragung der Datei!"},
+        {{"--update-code", "CODE-8"},
+         "Der übertragene Updatecode ist nicht gültig" + kFailedSuffix},
+        {{"--result-status", "16"},
+         "Die übertragene Updatedatei ist beschädigt oder ungültig" + kFailedSuffix},
+        {{"--result-status", "17"}, "Die Aktualisierung konnte nicht durchgeführt werden"},
+        {{"--result-status", "18"}, kNotUpdatable + kFailedSuffix},
+        {{"--result-status", "99"}, "Unbekannter Fehler" + kFailedSuffix},
+        {{}, kSuccess},
+    };
+    UpdateFile("a.sh", 100);
+    for (const Case& c : cases) {
+        RecorderSimProcess sim(c.simArguments + QStringList{"--quiet"});
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        JobRig rig;
+        ASSERT_TRUE(StartNetwork(rig, sim, "a.sh"));
+        ASSERT_TRUE(rig.RunUntilIdle()) << c.message;
+        EXPECT_EQ(rig.messages(), std::vector<std::string>{c.message});
+        EXPECT_EQ(rig.inputsGivenBack(), 1) << c.message;
+    }
+}
+
+TEST_F(UpdateEndToEnd, ConnectFailuresAreReported) {
+    UpdateFile("a.sh", 100);
+    JobRig refused;
+    EXPECT_TRUE(refused.job.StartNetwork("a.sh", "admin", "C", "127.0.0.1", ClosedPort()));
+    ASSERT_TRUE(refused.RunUntilIdle());
+    EXPECT_EQ(refused.messages(), std::vector<std::string>{kConnectFailed});
+    EXPECT_EQ(refused.inputsGivenBack(), 1);
+
+    JobRig unknown;
+    EXPECT_FALSE(unknown.job.StartNetwork("a.sh", "admin", "C", "recorder.invalid", 30000));
+    EXPECT_EQ(unknown.messages(), std::vector<std::string>{kConnectFailed});
+    EXPECT_EQ(unknown.job.state(), JobState::Idle);
+}
+
+TEST_F(UpdateEndToEnd, AbortDuringTheTransferThenAFreshStart) {
+    UpdateFile("big.sh", 5000);
+    const std::string small = UpdateFile("a.sh", 100);
+    RecorderSimProcess sim({"--save", QString::fromStdString(SavedPath()), "--quiet"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    JobRig rig;
+    ASSERT_TRUE(StartNetwork(rig, sim, "big.sh"));
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.job.blocksSent() >= 3; }));
+    rig.job.Close();
+    EXPECT_EQ(rig.inputsGivenBack(), 1);
+    EXPECT_TRUE(rig.messages().empty());
+
+    ASSERT_TRUE(StartNetwork(rig, sim, "a.sh"));
+    ASSERT_TRUE(rig.RunUntilIdle());
+    EXPECT_EQ(rig.messages(), std::vector<std::string>{kSuccess});
+    EXPECT_TRUE(Saved() == small);
+}
+
+// A recorder that falls silent or hangs up is never taken for an answer:
+// the job waits until the operator aborts, and the abort always works.
+TEST_F(UpdateEndToEnd, ARecorderThatFallsSilentOrHangsUpKeepsTheJobWaiting) {
+    struct Case {
+        QStringList simArguments;
+        JobState waitsIn;
+    };
+    const Case cases[] = {
+        {{"--silent-after", "1"}, JobState::AwaitAccess},
+        {{"--close-after-bytes", "10"}, JobState::AwaitVersion},
+        {{"--close-after-bytes", "10", "--reset"}, JobState::AwaitVersion},
+        {{"--close-after-bytes", "700"}, JobState::Transfer},
+        {{"--close-after-bytes", "700", "--reset"}, JobState::Transfer},
+    };
+    UpdateFile("big.sh", 50000);
+    for (const Case& c : cases) {
+        const QString what = c.simArguments.join(' ');
+        RecorderSimProcess sim(c.simArguments + QStringList{"--quiet"});
+        ASSERT_TRUE(sim.ok()) << sim.error();
+        JobRig rig;
+        ASSERT_TRUE(StartNetwork(rig, sim, "big.sh"));
+        ASSERT_TRUE(rig.RunUntil([&] { return rig.job.state() == c.waitsIn; }))
+            << what.toStdString();
+        rig.RunTicks(10);
+        EXPECT_EQ(rig.job.state(), c.waitsIn) << what.toStdString();
+        EXPECT_TRUE(rig.messages().empty()) << what.toStdString();
+        rig.job.Close();
+        EXPECT_EQ(rig.job.state(), JobState::Idle);
+        EXPECT_EQ(rig.inputsGivenBack(), 1) << what.toStdString();
+        rig.RunTicks(2);
+        EXPECT_TRUE(rig.messages().empty()) << what.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace trelvo

@@ -1,0 +1,69 @@
+#include "recorder_sim_process.h"
+
+#include <QDeadlineTimer>
+
+namespace trelvo::testing {
+
+namespace {
+
+constexpr int kStartTimeoutMs = 10000;
+const QString kListening = QStringLiteral("listening on ");
+const QString kSerialDevice = QStringLiteral("serial device ");
+
+}  // namespace
+
+RecorderSimProcess::RecorderSimProcess(const QStringList& arguments) {
+    QStringList all = arguments;
+    if (!all.contains(QStringLiteral("--pty")) && !all.contains(QStringLiteral("--listen"))) {
+        all << QStringLiteral("--listen") << QStringLiteral("127.0.0.1:0");
+    }
+    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.start(QStringLiteral(TRELVO_RECORDER_SIM), all);
+    const QDeadlineTimer deadline(kStartTimeoutMs);
+    while (!deadline.hasExpired() && !process_.canReadLine()) {
+        if (!process_.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+            break;
+        }
+    }
+    if (!process_.canReadLine()) {
+        error_ = "the simulator did not start: " + process_.errorString().toStdString();
+        return;
+    }
+    const QString first = QString::fromUtf8(process_.readLine()).trimmed();
+    if (first.startsWith(kListening)) {
+        bool portOk = false;
+        port_ = first.section(QLatin1Char(':'), -1).toUShort(&portOk);
+        ok_ = portOk;
+    } else if (first.startsWith(kSerialDevice)) {
+        device_ = first.mid(kSerialDevice.size()).toStdString();
+        ok_ = !device_.empty();
+    }
+    if (!ok_) {
+        error_ = "unexpected first line of the simulator: " + first.toStdString();
+    }
+}
+
+RecorderSimProcess::~RecorderSimProcess() {
+    process_.kill();
+    process_.waitForFinished();
+}
+
+void RecorderSimProcess::ReadLines() {
+    while (process_.canReadLine()) {
+        lines_.push_back(QString::fromUtf8(process_.readLine()).trimmed().toStdString());
+    }
+}
+
+std::vector<std::string> RecorderSimProcess::ReceivedFiles() {
+    process_.waitForReadyRead(0);
+    ReadLines();
+    std::vector<std::string> received;
+    for (const std::string& line : lines_) {
+        if (line.find(": file received ") != std::string::npos) {
+            received.push_back(line);
+        }
+    }
+    return received;
+}
+
+}  // namespace trelvo::testing

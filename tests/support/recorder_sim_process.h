@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace trelvo::testing {
+
+// The recorder simulator running as a child process for one test. Starts on
+// construction and waits until it serves: on TCP at a free port of
+// 127.0.0.1 unless the arguments say otherwise, or on a pseudo-terminal
+// with "--pty". Killed when the object goes.
+class RecorderSimProcess {
+public:
+    explicit RecorderSimProcess(const QStringList& arguments);
+    ~RecorderSimProcess();
+    RecorderSimProcess(const RecorderSimProcess&) = delete;
+    RecorderSimProcess& operator=(const RecorderSimProcess&) = delete;
+
+    // False when the simulator did not come up; why is in error().
+    bool ok() const { return ok_; }
+    const std::string& error() const { return error_; }
+
+    std::uint16_t port() const { return port_; }
+    // The serial device of "--pty".
+    const std::string& device() const { return device_; }
+
+    // The "file received" lines printed so far (reads what has arrived).
+    std::vector<std::string> ReceivedFiles();
+
+private:
+    void ReadLines();
+
+    QProcess process_;
+    bool ok_ = false;
+    std::string error_;
+    std::uint16_t port_ = 0;
+    std::string device_;
+    std::vector<std::string> lines_;
+};
+
+}  // namespace trelvo::testing
