@@ -53,7 +53,7 @@ public:
     }
     int Receive(std::uint8_t* buffer, int count, ReceiveMode mode) override {
         if (inbox.Size() == 0) {
-            return -1;
+            return receiveWhenEmpty;
         }
         const bool take = mode == ReceiveMode::Take;
         auto n = static_cast<int>(inbox.Copy(buffer, static_cast<std::uint32_t>(count), take));
@@ -96,6 +96,8 @@ public:
     bool connectUnderWay = true;
     bool loseNextTake = false;
     int pendingBytes = 0;
+    // -1 while the connection is up or after a reset, 0 after an orderly close.
+    int receiveWhenEmpty = -1;
     Inbox inbox;
     std::vector<Bytes> sends;
     NetLinkEvents* events_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "link/socket_layer.h"
@@ -25,7 +26,9 @@ public:
     int Send(int, const std::uint8_t* bytes, int count) override {
         offers.emplace_back(bytes, bytes + count);
         int taken = count;
-        if (!takes.empty()) {
+        if (takePolicy) {
+            taken = takePolicy(count);
+        } else if (!takes.empty()) {
             taken = std::min(takes.front(), count);
             takes.pop_front();
         }
@@ -47,6 +50,8 @@ public:
     ConnectStart connectStart = ConnectStart::UnderWay;
     // Bytes each send takes, -1 for a failed send; all of them once empty.
     std::deque<int> takes;
+    // When set, decides every send instead of `takes`.
+    std::function<int(int count)> takePolicy;
     std::vector<Bytes> offers;
     Bytes sent;
     std::vector<int> closed;
