@@ -139,6 +139,7 @@ TEST(EnglishText, TableRows) {
         // Appended after the original rows.
         {"Gewählte Datei ist zu groß", "File is too large"},
         {"Update Code ist zu lang", "Update code is too long"},
+        {"Zeitüberschreitung - Rekorder antwortet nicht", "Timeout - recorder does not answer"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(EnglishText(c.german), c.english) << c.german;

@@ -12,7 +12,7 @@ struct Translation {
 };
 
 // Row order is search order. Texts are UTF-8; "\n" is a line break.
-constexpr std::array<Translation, 44> kTranslationTable{{
+constexpr std::array<Translation, 45> kTranslationTable{{
     {"Gewählte Datei konnte nicht gefunden werden", "File not found"},
     {"Gewählte Datei hat keinen Inhalt", "File has no content"},
     {"Kein Update Code angegeben", "Update code missing"},
@@ -66,6 +66,8 @@ constexpr std::array<Translation, 44> kTranslationTable{{
     {"Übertragungsdauer:", "Transfer time:"},
     {"Gewählte Datei ist zu groß", "File is too large"},
     {"Update Code ist zu lang", "Update code is too long"},
+    // Only the command line gives up on a silent recorder; the window waits.
+    {"Zeitüberschreitung - Rekorder antwortet nicht", "Timeout - recorder does not answer"},
 }};
 
 constexpr unsigned char FoldAsciiCase(unsigned char c) {
