@@ -1,0 +1,162 @@
+#include "tools/cli/cli_options.h"
+
+#include <QCommandLineParser>
+#include <cmath>
+
+namespace trelvo {
+namespace {
+
+const char* const kDescription =
+    "Installs an update file on VDX recorders, several at once, with the same engine as the\n"
+    "window.\n"
+    "\n"
+    "Commands:\n"
+    "  update [options] FILE   update every recorder named by -H, --hosts-file or --serial\n"
+    "  hosts [PATH]            the recorder names the window would offer, one per line\n"
+    "                          (default PATH: /etc/samba/lmhosts)\n"
+    "\n"
+    "The password comes from --password-file, else from the environment variable\n"
+    "TRELVO_PASSWORD, else from a prompt without echo on the terminal; never from the\n"
+    "command line. Exit status: 0 every recorder updated, 1 at least one failed or was\n"
+    "aborted, 2 usage errors and problems found before any connection.";
+
+struct Options {
+    QCommandLineOption help{{"h", "help"}, "Show this help."};
+    QCommandLineOption version{"version", "Show the version."};
+    QCommandLineOption host{
+        {"H", "host"}, "Recorder host name or IPv4 address; repeat for several recorders.", "HOST"};
+    QCommandLineOption hostsFile{
+        "hosts-file", "Every name of an lmhosts-style file, in file order, empty names skipped.",
+        "PATH"};
+    QCommandLineOption port{{"p", "port"}, "TCP port (default 30000).", "PORT"};
+    QCommandLineOption serial{"serial", "COM1, COM2 or a device path, instead of hosts.", "DEVICE"};
+    QCommandLineOption baud{{"b", "baud"}, "Serial rate (default 115200).", "RATE"};
+    QCommandLineOption code{{"c", "code"}, "Update code.", "CODE"};
+    QCommandLineOption passwordFile{
+        "password-file", "First line of F is the administrator password ('-': standard input).",
+        "F"};
+    QCommandLineOption parallel{
+        {"j", "parallel"}, "Recorders updated at the same time (default 8).", "N"};
+    QCommandLineOption timeout{"timeout",
+                               "Give up on a recorder that sends nothing for this long while "
+                               "the tool waits for it (default 0: wait like the window).",
+                               "SECONDS"};
+    QCommandLineOption json{"json", "One JSON object per line on standard output."};
+
+    QList<QCommandLineOption> UpdateOnly() const {
+        return {host, hostsFile, port, serial, baud, code, passwordFile, parallel, timeout, json};
+    }
+};
+
+// A whole decimal number within [low, high], or nothing.
+bool ReadInt(const QString& text, int low, int high, int& value) {
+    bool ok = false;
+    const int number = text.toInt(&ok, 10);
+    if (!ok || number < low || number > high) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+QString ReadUpdate(const QCommandLineParser& parser, const Options& o, UpdateOptions& update) {
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2) {
+        return "update needs exactly one FILE";
+    }
+    update.file = positional[1];
+    update.hosts = parser.values(o.host);
+    update.hostsFile = parser.value(o.hostsFile);
+    update.serialDevices = parser.values(o.serial);
+    if (update.hosts.isEmpty() && update.hostsFile.isEmpty() && update.serialDevices.isEmpty()) {
+        return "name at least one recorder with -H, --hosts-file or --serial";
+    }
+    if (!update.serialDevices.isEmpty() && (!update.hosts.isEmpty() || parser.isSet(o.hostsFile))) {
+        return "--serial replaces -H and --hosts-file";
+    }
+    int number = 0;
+    if (parser.isSet(o.port)) {
+        if (!ReadInt(parser.value(o.port), 1, 65535, number)) {
+            return "--port needs a number from 1 to 65535";
+        }
+        update.port = static_cast<std::uint16_t>(number);
+    }
+    if (parser.isSet(o.baud) && !ReadInt(parser.value(o.baud), 1, 4000000, update.baud)) {
+        return "--baud needs a positive rate";
+    }
+    if (parser.isSet(o.parallel) &&
+        !ReadInt(parser.value(o.parallel), 1, 100000, update.parallel)) {
+        return "--parallel needs a number of at least 1";
+    }
+    if (parser.isSet(o.timeout)) {
+        bool ok = false;
+        update.timeoutSeconds = parser.value(o.timeout).toDouble(&ok);
+        // Beyond a day the watch would only hide a typing error.
+        if (!ok || !std::isfinite(update.timeoutSeconds) || update.timeoutSeconds < 0 ||
+            update.timeoutSeconds > 86400) {
+            return "--timeout needs seconds from 0 to 86400";
+        }
+    }
+    update.updateCode = parser.value(o.code).toStdString();
+    update.passwordFile = parser.value(o.passwordFile);
+    if (parser.isSet(o.passwordFile) && update.passwordFile.isEmpty()) {
+        return "--password-file needs a file name or '-'";
+    }
+    update.json = parser.isSet(o.json);
+    return {};
+}
+
+QString ReadHosts(const QCommandLineParser& parser, const Options& o, CliCommand& command) {
+    for (const QCommandLineOption& option : o.UpdateOnly()) {
+        if (parser.isSet(option)) {
+            return "--" + option.names().constLast() + " belongs to update, not to hosts";
+        }
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 2) {
+        return "hosts takes at most one PATH";
+    }
+    command.hostsPath = positional.value(1);
+    return {};
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
+    const Options o;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(kDescription);
+    parser.addOptions({o.help, o.version});
+    parser.addOptions(o.UpdateOnly());
+    parser.addPositionalArgument("command", "update or hosts.", "update|hosts");
+    parser.addPositionalArgument("argument", "update: the update FILE; hosts: the PATH.",
+                                 "FILE|PATH");
+
+    ParsedCommandLine result;
+    result.help = parser.helpText();
+    if (!parser.parse(arguments)) {
+        result.error = parser.errorText();
+        return result;
+    }
+    if (parser.isSet(o.help) || parser.isSet(o.version)) {
+        result.ok = true;
+        result.command.kind =
+            parser.isSet(o.help) ? CliCommand::Kind::Help : CliCommand::Kind::Version;
+        return result;
+    }
+    const QString verb = parser.positionalArguments().value(0);
+    if (verb == "update") {
+        result.command.kind = CliCommand::Kind::Update;
+        result.error = ReadUpdate(parser, o, result.command.update);
+    } else if (verb == "hosts") {
+        result.command.kind = CliCommand::Kind::Hosts;
+        result.error = ReadHosts(parser, o, result.command);
+    } else {
+        result.error = verb.isEmpty() ? "name a command: update or hosts"
+                                      : "unknown command " + verb + ": use update or hosts";
+    }
+    result.ok = result.error.isEmpty();
+    return result;
+}
+
+}  // namespace trelvo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+
+namespace trelvo {
+
+// What `trelvo-cli update` was asked to do.
+struct UpdateOptions {
+    QString file;
+    QStringList hosts;          // -H in the order given
+    QString hostsFile;          // --hosts-file, empty when not given
+    QStringList serialDevices;  // --serial in the order given
+    std::uint16_t port = 30000;
+    int baud = 115200;
+    std::string updateCode;
+    QString passwordFile;  // empty: environment, then prompt
+    int parallel = 8;
+    double timeoutSeconds = 0;  // 0: wait like the window
+    bool json = false;
+};
+
+struct CliCommand {
+    enum class Kind { Update, Hosts, Help, Version };
+    Kind kind = Kind::Help;
+    UpdateOptions update;
+    QString hostsPath;  // empty: the system's lmhosts file
+};
+
+// Either a command or a usage error; `help` is the text for --help and
+// usage errors alike.
+struct ParsedCommandLine {
+    bool ok = false;
+    CliCommand command;
+    QString error;
+    QString help;
+};
+
+// `arguments` includes the program name first, as QCoreApplication gives it.
+ParsedCommandLine ParseCommandLine(const QStringList& arguments);
+
+}  // namespace trelvo

@@ -1,0 +1,112 @@
+#include "tools/cli/fleet.h"
+
+#include <algorithm>
+
+namespace trelvo {
+namespace {
+
+// The window's refresh period, which paces every transfer.
+constexpr int kTickMs = 50;
+
+}  // namespace
+
+Fleet::Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, SecretText& password,
+             int parallel, TickClock& clock, LinkFactory makeLinks, Reporter& reporter,
+             std::function<void(int)> done)
+    : targets_(std::move(targets)),
+      request_(std::move(request)),
+      password_(password),
+      parallel_(static_cast<std::size_t>(std::max(parallel, 1))),
+      clock_(clock),
+      makeLinks_(std::move(makeLinks)),
+      reporter_(reporter),
+      done_(std::move(done)) {
+    request_.password = &password_;
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(kTickMs);
+    QObject::connect(&timer_, &QTimer::timeout, &context_, [this] { Tick(); });
+}
+
+Fleet::~Fleet() = default;
+
+void Fleet::Run() {
+    timer_.start();
+    StartMore();
+    FinishIfDone();
+}
+
+void Fleet::StartMore() {
+    while (!aborting_ && running_.size() < parallel_ && next_ < targets_.size()) {
+        const RecorderTarget& target = targets_[next_++];
+        // The job ends inside its own Close, and its failure message comes
+        // after that: the result is collected once the job has returned.
+        const int index = target.index;
+        auto onEnd = [this, index] {
+            QMetaObject::invokeMethod(
+                &context_, [this, index] { Collect(index); }, Qt::QueuedConnection);
+        };
+        auto run = std::make_unique<RecorderRun>(target, makeLinks_(target), clock_, onEnd);
+        RecorderRun* raw = run.get();
+        running_.push_back(std::move(run));
+        view_.push_back(raw);
+        raw->Start(request_);
+    }
+    if (next_ == targets_.size()) {
+        // Every job has its own copy now, which it wipes when it ends.
+        password_.Wipe();
+    }
+}
+
+void Fleet::Tick() {
+    for (RecorderRun* run : view_) {
+        run->Tick();
+    }
+    reporter_.Ticked(view_);
+}
+
+void Fleet::Collect(int index) {
+    const auto found = std::find_if(running_.begin(), running_.end(), [index](const auto& run) {
+        return run->target().index == index;
+    });
+    if (found == running_.end()) {
+        return;
+    }
+    RecorderRun* run = found->get();
+    const RecorderResult result = run->Result();
+    allUpdated_ = allUpdated_ && result.ok;
+    reporter_.Finished(run->target(), result);
+    view_.erase(std::find(view_.begin(), view_.end(), run));
+    running_.erase(found);
+    StartMore();
+    FinishIfDone();
+}
+
+void Fleet::Abort() {
+    aborting_ = true;
+    for (RecorderRun* run : view_) {
+        run->Abort();
+    }
+    // Recorders that never started are reported too, so none goes unmentioned.
+    for (; next_ < targets_.size(); ++next_) {
+        RecorderResult notStarted;
+        notStarted.aborted = true;
+        allUpdated_ = false;
+        reporter_.Finished(targets_[next_], notStarted);
+    }
+    password_.Wipe();
+    FinishIfDone();
+}
+
+void Fleet::FinishIfDone() {
+    if (finished_ || !running_.empty() || (next_ < targets_.size() && !aborting_)) {
+        return;
+    }
+    finished_ = true;
+    timer_.stop();
+    // Always from the event loop, so that `done` may end a loop that has not started yet.
+    const int status = allUpdated_ ? 0 : 1;
+    QMetaObject::invokeMethod(
+        &context_, [this, status] { done_(status); }, Qt::QueuedConnection);
+}
+
+}  // namespace trelvo

@@ -1,0 +1,63 @@
+#include "tools/cli/json_reporter.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+
+#include "tools/cli/status_text.h"
+#include "ui/localisation/localize_text.h"
+
+namespace trelvo {
+namespace {
+
+QJsonObject Event(const char* name, const RecorderTarget& target) {
+    return {
+        {"event", name}, {"recorder", target.index}, {"host", QString::fromStdString(target.name)}};
+}
+
+QString Name(JobState state) {
+    const std::string_view name = StateName(state);
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+void WriteLine(std::ostream& out, const QJsonObject& object) {
+    out << QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() << '\n';
+}
+
+}  // namespace
+
+void JsonReporter::Ticked(std::span<RecorderRun* const> running) {
+    for (const RecorderRun* run : running) {
+        const RecorderTarget& target = run->target();
+        const auto found = shown_.find(target.index);
+        const bool first = found == shown_.end();
+        if (first || found->second.state != run->state()) {
+            QJsonObject event = Event("state", target);
+            event["state"] = Name(run->state());
+            event["text"] = QString::fromStdString(LocalizeText(StatusText(run->state())));
+            WriteLine(out_, event);
+        }
+        if (first || found->second.percent != run->percent()) {
+            QJsonObject event = Event("progress", target);
+            event["percent"] = run->percent();
+            event["remaining"] = QString::fromStdString(run->remaining());
+            WriteLine(out_, event);
+        }
+        shown_[target.index] = {run->state(), run->percent()};
+    }
+    out_ << std::flush;
+}
+
+void JsonReporter::Finished(const RecorderTarget& target, const RecorderResult& result) {
+    shown_.erase(target.index);
+    QJsonObject event = Event("result", target);
+    event["ok"] = result.ok;
+    event["aborted"] = result.aborted;
+    event["state"] = Name(result.reached);
+    event["message"] = QString::fromStdString(result.message);
+    event["seconds"] = std::round(result.seconds * 1000) / 1000;
+    WriteLine(out_, event);
+    out_ << std::flush;
+}
+
+}  // namespace trelvo

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <map>
+#include <ostream>
+
+#include "tools/cli/reporter.h"
+
+namespace trelvo {
+
+// Output for scripts: one JSON object per line.
+//   {"event":"state","recorder":I,"host":H,"state":NAME,"text":STATUS}
+//   {"event":"progress","recorder":I,"host":H,"percent":P,"remaining":"HH:MM:SS"}
+//   {"event":"result","recorder":I,"host":H,"ok":B,"aborted":B,"state":NAME,
+//    "message":TEXT,"seconds":S}
+// I is the recorder's place on the command line (from 0), NAME a job state
+// name such as "Transfer", STATUS and TEXT the localised texts the window
+// shows, P 0 to 100.
+class JsonReporter final : public Reporter {
+public:
+    explicit JsonReporter(std::ostream& out) : out_(out) {}
+
+    void Ticked(std::span<RecorderRun* const> running) override;
+    void Finished(const RecorderTarget& target, const RecorderResult& result) override;
+
+private:
+    struct Shown {
+        JobState state;
+        int percent;
+    };
+
+    std::ostream& out_;
+    std::map<int, Shown> shown_;
+};
+
+}  // namespace trelvo

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "tools/cli/secret_text.h"
+
+namespace trelvo {
+
+// Where the administrator password comes from, in this order: the first
+// line of `passwordFile` ("-" is standard input), the environment variable
+// TRELVO_PASSWORD, a prompt without echo on the controlling terminal. Never
+// the command line. An empty password counts as none.
+struct PasswordResult {
+    bool ok = false;
+    std::string error;  // why there is none
+};
+PasswordResult ReadPassword(const QString& passwordFile, SecretText& password);
+
+}  // namespace trelvo

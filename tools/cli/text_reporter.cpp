@@ -1,0 +1,123 @@
+#include "tools/cli/text_reporter.h"
+
+#include <cstdio>
+
+#include "tools/cli/status_text.h"
+#include "ui/localisation/localize_text.h"
+
+namespace trelvo {
+namespace {
+
+bool IsContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Pads with blanks to `width` characters; UTF-8 sequences count as one.
+std::string PadRight(std::string text, std::size_t width) {
+    std::size_t characters = 0;
+    for (const char c : text) {
+        characters += IsContinuationByte(c) ? 0 : 1;
+    }
+    if (characters < width) {
+        text.append(width - characters, ' ');
+    }
+    return text;
+}
+
+std::string OneLine(std::string text) {
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
+        text.replace(at, 1, " / ");
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string TextReporter::ProgressLine(const RecorderRun& run) {
+    char percent[8];
+    std::snprintf(percent, sizeof percent, "%3d%%", run.percent());
+    return PadRight(run.target().name, 16) + "  " +
+           PadRight(LocalizeText(StatusText(run.state())), 22) + "  " + percent + "  " +
+           run.remaining();
+}
+
+std::string TextReporter::ResultLine(const RecorderTarget& target, const RecorderResult& result) {
+    std::string line = PadRight(target.name, 16) + "  ";
+    if (result.ok) {
+        return line + "ok       " + OneLine(result.message);
+    }
+    if (!result.aborted) {
+        return line + "FAILED   " +
+               (result.message.empty() ? "ended without a message" : OneLine(result.message));
+    }
+    if (result.reached == JobState::Idle) {
+        return line + "ABORTED  not started";
+    }
+    return line + "ABORTED  during: " + LocalizeText(StatusText(result.reached));
+}
+
+void TextReporter::Ticked(std::span<RecorderRun* const> running) {
+    if (columns_ > 0) {
+        Redraw(running);
+    } else {
+        WriteChanges(running);
+    }
+}
+
+void TextReporter::Finished(const RecorderTarget& target, const RecorderResult& result) {
+    Erase();
+    shown_.erase(target.index);
+    out_ << ResultLine(target, result) << '\n' << std::flush;
+}
+
+void TextReporter::Redraw(std::span<RecorderRun* const> running) {
+    std::string frame;
+    for (const RecorderRun* run : running) {
+        frame += Fit(ProgressLine(*run)) + '\n';
+    }
+    if (frame == drawn_) {
+        return;
+    }
+    Erase();
+    out_ << frame << std::flush;
+    drawn_ = std::move(frame);
+    drawnLines_ = static_cast<int>(running.size());
+}
+
+void TextReporter::WriteChanges(std::span<RecorderRun* const> running) {
+    for (const RecorderRun* run : running) {
+        const Shown now{run->state(), run->percent() / 10};
+        const auto found = shown_.find(run->target().index);
+        if (found != shown_.end() && found->second.state == now.state &&
+            found->second.tenth == now.tenth) {
+            continue;
+        }
+        shown_[run->target().index] = now;
+        out_ << ProgressLine(*run) << '\n';
+    }
+    out_ << std::flush;
+}
+
+// Moves back over the progress lines and clears them; result lines stay.
+void TextReporter::Erase() {
+    if (drawnLines_ > 0) {
+        out_ << "\x1b[" << drawnLines_ << "A\r\x1b[J";
+    }
+    drawnLines_ = 0;
+    drawn_.clear();
+}
+
+// A line that wrapped would throw the count of lines to move back over off.
+std::string TextReporter::Fit(std::string line) const {
+    const auto limit = static_cast<std::size_t>(columns_ - 1);
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (!IsContinuationByte(line[i]) && ++characters > limit) {
+            line.resize(i);
+            break;
+        }
+    }
+    return line;
+}
+
+}  // namespace trelvo

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <string>
+
+#include "tools/cli/reporter.h"
+
+namespace trelvo {
+
+// Output for people. On a terminal (`columns` > 0, its width) the running
+// recorders' progress lines are redrawn in place; elsewhere a progress line
+// is written when a recorder's state changes or its percent passes a tenth.
+// Every recorder ends with one result line.
+class TextReporter final : public Reporter {
+public:
+    TextReporter(std::ostream& out, int columns) : out_(out), columns_(columns) {}
+
+    void Ticked(std::span<RecorderRun* const> running) override;
+    void Finished(const RecorderTarget& target, const RecorderResult& result) override;
+
+    // "NAME  STATUS  PCT%  HH:MM:SS", the status text localised.
+    static std::string ProgressLine(const RecorderRun& run);
+    // "NAME  ok|FAILED|ABORTED  MESSAGE", the message's line breaks shown as " / ".
+    static std::string ResultLine(const RecorderTarget& target, const RecorderResult& result);
+
+private:
+    void Redraw(std::span<RecorderRun* const> running);
+    void WriteChanges(std::span<RecorderRun* const> running);
+    void Erase();
+    std::string Fit(std::string line) const;
+
+    struct Shown {
+        JobState state;
+        int tenth;
+    };
+
+    std::ostream& out_;
+    int columns_;
+    int drawnLines_ = 0;
+    std::string drawn_;
+    std::map<int, Shown> shown_;
+};
+
+}  // namespace trelvo

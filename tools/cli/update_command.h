@@ -1,0 +1,12 @@
+#pragma once
+
+#include "tools/cli/cli_options.h"
+
+namespace trelvo {
+
+// `trelvo-cli update`: checks everything it can before any connection
+// (recorder list, update file, password; status 2 on a problem), then runs
+// every recorder on the thread's Qt event loop and returns the exit status.
+int RunUpdate(const UpdateOptions& options);
+
+}  // namespace trelvo
