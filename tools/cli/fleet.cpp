@@ -83,8 +83,15 @@ void Fleet::Collect(int index) {
 
 void Fleet::Abort() {
     aborting_ = true;
+    // Nothing of a job runs any more once its Close has returned, so the
+    // results are taken at once, in start order.
+    std::vector<int> indices;
     for (RecorderRun* run : view_) {
         run->Abort();
+        indices.push_back(run->target().index);
+    }
+    for (const int index : indices) {
+        Collect(index);
     }
     // Recorders that never started are reported too, so none goes unmentioned.
     for (; next_ < targets_.size(); ++next_) {

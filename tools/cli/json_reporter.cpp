@@ -28,6 +28,10 @@ void WriteLine(std::ostream& out, const QJsonObject& object) {
 
 void JsonReporter::Ticked(std::span<RecorderRun* const> running) {
     for (const RecorderRun* run : running) {
+        // An ended job is Idle; its result line follows.
+        if (run->ended()) {
+            continue;
+        }
         const RecorderTarget& target = run->target();
         const auto found = shown_.find(target.index);
         const bool first = found == shown_.end();

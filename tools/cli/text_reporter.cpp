@@ -72,8 +72,14 @@ void TextReporter::Finished(const RecorderTarget& target, const RecorderResult& 
 
 void TextReporter::Redraw(std::span<RecorderRun* const> running) {
     std::string frame;
+    int lines = 0;
     for (const RecorderRun* run : running) {
+        // An ended job is Idle; its result line follows.
+        if (run->ended()) {
+            continue;
+        }
         frame += Fit(ProgressLine(*run)) + '\n';
+        ++lines;
     }
     if (frame == drawn_) {
         return;
@@ -81,11 +87,15 @@ void TextReporter::Redraw(std::span<RecorderRun* const> running) {
     Erase();
     out_ << frame << std::flush;
     drawn_ = std::move(frame);
-    drawnLines_ = static_cast<int>(running.size());
+    drawnLines_ = lines;
 }
 
 void TextReporter::WriteChanges(std::span<RecorderRun* const> running) {
     for (const RecorderRun* run : running) {
+        // An ended job is Idle; its result line follows.
+        if (run->ended()) {
+            continue;
+        }
         const Shown now{run->state(), run->percent() / 10};
         const auto found = shown_.find(run->target().index);
         if (found != shown_.end() && found->second.state == now.state &&

@@ -1,0 +1,93 @@
+#include "tools/cli/cli_options.h"
+
+#include <gtest/gtest.h>
+
+namespace trelvo {
+namespace {
+
+ParsedCommandLine Parse(QStringList arguments) {
+    arguments.prepend("trelvo-cli");
+    return ParseCommandLine(arguments);
+}
+
+TEST(CliOptions, DefaultsMatchTheWindow) {
+    const ParsedCommandLine parsed = Parse({"update", "-H", "rec1", "file.sh"});
+    ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
+    const UpdateOptions& update = parsed.command.update;
+    EXPECT_EQ(update.file, "file.sh");
+    EXPECT_EQ(update.hosts, QStringList{"rec1"});
+    EXPECT_EQ(update.port, 30000);
+    EXPECT_EQ(update.baud, 115200);
+    EXPECT_EQ(update.parallel, 8);
+    EXPECT_EQ(update.timeoutSeconds, 0);
+    EXPECT_EQ(update.updateCode, "");
+    EXPECT_FALSE(update.json);
+}
+
+TEST(CliOptions, EveryOptionIsTakenOver) {
+    const ParsedCommandLine parsed = Parse(
+        {"update", "--host", "a", "-H", "b", "--hosts-file", "hosts", "-p", "4000", "-c", "Code 7",
+         "--password-file", "-", "-j", "200", "--timeout", "2.5", "--json", "f.sh"});
+    ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
+    const UpdateOptions& update = parsed.command.update;
+    EXPECT_EQ(update.hosts, (QStringList{"a", "b"}));
+    EXPECT_EQ(update.hostsFile, "hosts");
+    EXPECT_EQ(update.port, 4000);
+    EXPECT_EQ(update.updateCode, "Code 7");
+    EXPECT_EQ(update.passwordFile, "-");
+    EXPECT_EQ(update.parallel, 200);
+    EXPECT_EQ(update.timeoutSeconds, 2.5);
+    EXPECT_TRUE(update.json);
+
+    const ParsedCommandLine serial =
+        Parse({"update", "--serial", "COM2", "--serial", "/dev/ttyUSB0", "-b", "9600", "f.sh"});
+    ASSERT_TRUE(serial.ok);
+    EXPECT_EQ(serial.command.update.serialDevices, (QStringList{"COM2", "/dev/ttyUSB0"}));
+    EXPECT_EQ(serial.command.update.baud, 9600);
+}
+
+TEST(CliOptions, CommandsOtherThanUpdate) {
+    struct Case {
+        QStringList arguments;
+        CliCommand::Kind kind;
+        QString hostsPath;
+    };
+    const Case cases[] = {
+        {{"hosts"}, CliCommand::Kind::Hosts, ""},
+        {{"hosts", "/tmp/lmhosts"}, CliCommand::Kind::Hosts, "/tmp/lmhosts"},
+        {{"--help"}, CliCommand::Kind::Help, ""},
+        {{"-h"}, CliCommand::Kind::Help, ""},
+        {{"--version"}, CliCommand::Kind::Version, ""},
+    };
+    for (const Case& c : cases) {
+        const ParsedCommandLine parsed = Parse(c.arguments);
+        ASSERT_TRUE(parsed.ok) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.command.kind, c.kind);
+        EXPECT_EQ(parsed.command.hostsPath, c.hostsPath);
+    }
+}
+
+TEST(CliOptions, BadNumbersAreUsageErrors) {
+    const QStringList bad[] = {
+        {"-p", "65536"}, {"-p", "x"},          {"-b", "0"},          {"-j", "-3"},
+        {"-j", "2.5"},   {"--timeout", "nan"}, {"--timeout", "1e9"}, {"--password-file", ""},
+    };
+    for (const QStringList& options : bad) {
+        const ParsedCommandLine parsed =
+            Parse(QStringList{"update", "-H", "h"} + options + QStringList{"f.sh"});
+        EXPECT_FALSE(parsed.ok) << options.join(' ').toStdString();
+        EXPECT_FALSE(parsed.error.isEmpty());
+    }
+}
+
+TEST(CliOptions, HelpNamesEveryOption) {
+    const QString help = Parse({"--help"}).help;
+    for (const char* name :
+         {"--host", "--hosts-file", "--port", "--serial", "--baud", "--code", "--password-file",
+          "--parallel", "--timeout", "--json", "hosts", "TRELVO_PASSWORD"}) {
+        EXPECT_TRUE(help.contains(name)) << name;
+    }
+}
+
+}  // namespace
+}  // namespace trelvo

@@ -1,0 +1,228 @@
+// The real trelvo-cli against the real recorder simulator.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <string>
+#include <vector>
+
+#include "cli_tool.h"
+#include "scratch_dir.h"
+
+namespace trelvo::testing {
+namespace {
+
+// One block over the network: two ticks.
+const std::string kSmallFile(1000, 'u');
+// A hundred blocks, about five seconds: long enough to interrupt.
+const std::string kPacedFile(200000, 'p');
+
+std::vector<QJsonObject> JsonLines(const QString& out) {
+    std::vector<QJsonObject> lines;
+    for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
+        const QJsonDocument document = QJsonDocument::fromJson(line.toUtf8());
+        EXPECT_TRUE(document.isObject()) << line.toStdString();
+        lines.push_back(document.object());
+    }
+    return lines;
+}
+
+std::vector<QJsonObject> Results(const std::vector<QJsonObject>& lines) {
+    std::vector<QJsonObject> results;
+    for (const QJsonObject& line : lines) {
+        if (line["event"] == "result") {
+            results.push_back(line);
+        }
+    }
+    return results;
+}
+
+class CliProcess : public ::testing::Test {
+protected:
+    QString File(const std::string& content) {
+        return QString::fromStdString(scratch_.Write("update.sh", content));
+    }
+    ScratchDir scratch_;
+};
+
+TEST_F(CliProcess, UpdatesOneRecorder) {
+    Simulator recorder({"--listen", "127.0.0.1:0"});
+    const CliRun run =
+        RunCli({"update", "-H", "127.0.0.1", "-p", recorder.Port(), "-c", "42", File(kSmallFile)},
+               CliEnvironment("admin"));
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.endsWith("ok       Update finished successfully\n"))
+        << run.out.toStdString();
+}
+
+TEST_F(CliProcess, MessagesAreTheJobsOwnInTheSystemLanguage) {
+    Simulator recorder({"--listen", "127.0.0.1:0"});
+    QProcessEnvironment environment = CliEnvironment("admin");
+    environment.insert("LC_ALL", "de_DE.UTF-8");
+    const CliRun run =
+        RunCli({"update", "-H", "127.0.0.1", "-p", recorder.Port(), File(kSmallFile)}, environment);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.contains("Aktualisierung erfolgreich beendet")) << run.out.toStdString();
+}
+
+// The second address has a recorder that expects another password on the same port.
+TEST_F(CliProcess, OneFailingRecorderLeavesTheOthersUpdated) {
+    Simulator good({"--listen", "127.0.0.1:0"});
+    Simulator strict({"--listen", "127.0.0.2:" + good.Port(), "--password", "other"});
+    const CliRun run = RunCli({"update", "--json", "-j", "2", "-H", "127.0.0.1", "-H", "127.0.0.2",
+                               "-H", "127.0.0.1", "-p", good.Port(), File(kSmallFile)},
+                              CliEnvironment("admin"));
+    EXPECT_EQ(run.status, 1);
+    const std::vector<QJsonObject> results = Results(JsonLines(run.out));
+    ASSERT_EQ(results.size(), 3u);
+    for (const QJsonObject& result : results) {
+        const bool strictOne = result["host"] == "127.0.0.2";
+        EXPECT_EQ(result["ok"].toBool(), !strictOne);
+        EXPECT_EQ(result["message"],
+                  strictOne ? "Access denied - invalid password" : "Update finished successfully");
+        EXPECT_EQ(result["state"], strictOne ? "AwaitAccess" : "AwaitResult");
+    }
+}
+
+TEST_F(CliProcess, JsonReportsStatesProgressAndOneResult) {
+    Simulator recorder({"--listen", "127.0.0.1:0", "--password", "Geheim-3141"});
+    scratch_.Write("password", "Geheim-3141\nnot this line\n");
+    const CliRun run =
+        RunCli({"update", "--json", "-H", "127.0.0.1", "-p", recorder.Port(), "--password-file",
+                QString::fromStdString(scratch_.PathOf("password")), File(kSmallFile)},
+               CliEnvironment({}));
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_FALSE((run.out + run.err).contains("Geheim"));
+    const std::vector<QJsonObject> lines = JsonLines(run.out);
+    ASSERT_FALSE(lines.empty());
+    bool sawTransfer = false;
+    for (const QJsonObject& line : lines) {
+        EXPECT_EQ(line["host"], "127.0.0.1");
+        EXPECT_EQ(line["recorder"], 0);
+        if (line["event"] == "progress") {
+            EXPECT_GE(line["percent"].toInt(), 0);
+            EXPECT_LE(line["percent"].toInt(), 100);
+        }
+        sawTransfer = sawTransfer || line["state"] == "Transfer";
+    }
+    EXPECT_TRUE(sawTransfer);
+    const QJsonObject& result = lines.back();
+    EXPECT_EQ(result["event"], "result");
+    EXPECT_EQ(result["ok"], true);
+    EXPECT_EQ(result["aborted"], false);
+    EXPECT_EQ(result["state"], "AwaitResult");
+    EXPECT_EQ(result["message"], "Update finished successfully");
+    EXPECT_GT(result["seconds"].toDouble(), 0);
+}
+
+TEST_F(CliProcess, UpdatesOverASerialLine) {
+    Simulator recorder({"--pty"});
+    const CliRun run = RunCli({"update", "--json", "--serial", recorder.Address(),
+                               "--password-file", "-", File(std::string(3000, 's'))},
+                              CliEnvironment({}), "admin\n");
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    const std::vector<QJsonObject> results = Results(JsonLines(run.out));
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0]["host"], recorder.Address());
+    EXPECT_EQ(results[0]["message"], "Update finished successfully");
+}
+
+TEST_F(CliProcess, GivesUpOnASilentRecorder) {
+    Simulator silent({"--listen", "127.0.0.1:0", "--silent-after", "0"});
+    const CliRun run = RunCli({"update", "--json", "--timeout", "0.3", "-H", "127.0.0.1", "-p",
+                               silent.Port(), File(kSmallFile)},
+                              CliEnvironment("admin"));
+    EXPECT_EQ(run.status, 1);
+    const std::vector<QJsonObject> results = Results(JsonLines(run.out));
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0]["message"], "Timeout - recorder does not answer");
+    EXPECT_EQ(results[0]["state"], "AwaitVersion");
+}
+
+TEST_F(CliProcess, InterruptAbortsEveryRecorderAndSaysSo) {
+    Simulator recorder({"--listen", "127.0.0.1:0"});
+    auto cli = StartCli({"update", "--json", "-j", "2", "-H", "127.0.0.1", "-H", "127.0.0.1", "-H",
+                         "127.0.0.1", "-p", recorder.Port(), File(kPacedFile)},
+                        CliEnvironment("admin"));
+    QString out;
+    while (!out.contains("\"percent\":2,") && cli->waitForReadyRead(30000)) {
+        out += QString::fromUtf8(cli->readAllStandardOutput());
+    }
+    ASSERT_TRUE(out.contains("\"percent\":2,"));
+    kill(static_cast<pid_t>(cli->processId()), SIGINT);
+    ASSERT_TRUE(cli->waitForFinished(30000));
+    EXPECT_EQ(cli->exitCode(), 1);
+    out += QString::fromUtf8(cli->readAllStandardOutput());
+    const std::vector<QJsonObject> results = Results(JsonLines(out));
+    ASSERT_EQ(results.size(), 3u);
+    for (const QJsonObject& result : results) {
+        EXPECT_EQ(result["ok"], false);
+        EXPECT_EQ(result["aborted"], true);
+        EXPECT_EQ(result["message"], "");
+    }
+    EXPECT_EQ(results[0]["state"], "Transfer");
+    EXPECT_EQ(results[2]["state"], "Idle");  // never started
+}
+
+TEST_F(CliProcess, HostsListsTheNamesTheWindowWouldOffer) {
+    const std::string hosts = scratch_.Write(
+        "lmhosts", "# office\n10.0.0.1 rec-a #PRE\n10.0.0.2 \"\"\n10.0.0.3 \"rec b\"\n");
+    const CliRun run = RunCli({"hosts", QString::fromStdString(hosts)}, CliEnvironment({}));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "rec-a\n\nrec b\n");
+    EXPECT_EQ(RunCli({"hosts", QString::fromStdString(scratch_.PathOf("none"))}, CliEnvironment({}))
+                  .status,
+              2);
+}
+
+TEST_F(CliProcess, HostsFileNamesTheRecordersEmptyNamesSkipped) {
+    Simulator recorder({"--listen", "127.0.0.1:0"});
+    const std::string hosts = scratch_.Write("lmhosts", "x 127.0.0.1\nx \"\"\nx 127.0.0.1\n");
+    const CliRun run = RunCli({"update", "--json", "--hosts-file", QString::fromStdString(hosts),
+                               "-p", recorder.Port(), File(kSmallFile)},
+                              CliEnvironment("admin"));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(Results(JsonLines(run.out)).size(), 2u);
+}
+
+// Problems found before any connection: status 2, a message, no output.
+TEST_F(CliProcess, LocalProblemsEndWithStatusTwo) {
+    const QString file = File(kSmallFile);
+    const QString empty = QString::fromStdString(scratch_.Write("empty.sh", ""));
+    const QString missing = QString::fromStdString(scratch_.PathOf("missing.sh"));
+    const QString folder = QString::fromStdString(scratch_.path().string());
+    struct Case {
+        QStringList arguments;
+        QString password;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {{}, "admin", "name a command"},
+        {{"install", file}, "admin", "unknown command"},
+        {{"update", "-H", "h"}, "admin", "exactly one FILE"},
+        {{"update", file}, "admin", "at least one recorder"},
+        {{"update", "-H", "h", "--bogus", file}, "admin", "Unknown option"},
+        {{"update", "-H", "h", "-p", "0", file}, "admin", "--port"},
+        {{"update", "-H", "h", "-j", "0", file}, "admin", "--parallel"},
+        {{"update", "-H", "h", "--timeout", "-1", file}, "admin", "--timeout"},
+        {{"update", "-H", "h", "--serial", "COM1", file}, "admin", "--serial"},
+        {{"hosts", "--json"}, "admin", "belongs to update"},
+        {{"update", "-H", "h", missing}, "admin", "File not found"},
+        {{"update", "-H", "h", folder}, "admin", "File not found"},
+        {{"update", "-H", "h", empty}, "admin", "File has no content"},
+        {{"update", "-H", "h", "--hosts-file", missing, file}, "admin", "hosts file"},
+        {{"update", "-H", "h", file}, "", "no password"},
+        {{"update", "-H", "h", "--password-file", empty, file}, "", "has no password"},
+        {{"update", "-H", "h", "--password-file", missing, file}, "", "password file"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunCli(c.arguments, CliEnvironment(c.password));
+        EXPECT_EQ(run.status, 2) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+}  // namespace
+}  // namespace trelvo::testing
