@@ -101,6 +101,11 @@ PasswordResult ReadPassword(const QString& passwordFile, SecretText& password) {
         fromEnvironment != nullptr && *fromEnvironment != '\0') {
         std::string copy(fromEnvironment);
         password.Take(copy);
+        // Also out of the process's environment, where others of the same
+        // user could read it for as long as the run lasts.
+        char* inPlace = std::getenv("TRELVO_PASSWORD");
+        explicit_bzero(inPlace, std::strlen(inPlace));
+        unsetenv("TRELVO_PASSWORD");
         return {true, {}};
     }
     if (Prompt(password) && !password.empty()) {
