@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
@@ -40,6 +41,61 @@ bool ReadFirstLine(int fd, std::string& line) {
     return true;
 }
 
+// The terminal's settings while echo is off, for the signal handler.
+int quietTerminal = -1;
+termios loudSettings{};
+
+// Ctrl-C at the prompt must not leave the terminal without echo: put it
+// back, then end by the signal as usual (SA_RESETHAND restored the default).
+void RestoreEchoAndRaise(int signal) {
+    tcsetattr(quietTerminal, TCSAFLUSH, &loudSettings);
+    [[maybe_unused]] const ssize_t written = write(quietTerminal, "\n", 1);
+    raise(signal);
+}
+
+void HandleAtPrompt(void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    action.sa_flags = handler == SIG_DFL ? 0 : SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+// Asks on a terminal with echo off; false when `fd` is not a terminal.
+bool PromptWithoutEcho(int fd, SecretText& password) {
+    if (tcgetattr(fd, &loudSettings) != 0) {
+        return false;
+    }
+    quietTerminal = fd;
+    HandleAtPrompt(RestoreEchoAndRaise);
+    termios quiet = loudSettings;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    quiet.c_lflag |= ECHONL;
+    tcsetattr(fd, TCSAFLUSH, &quiet);
+    constexpr char kPrompt[] = "Administrator password: ";
+    [[maybe_unused]] const ssize_t shown = write(fd, kPrompt, sizeof kPrompt - 1);
+    std::string line;
+    const bool read = ReadFirstLine(fd, line);
+    tcsetattr(fd, TCSAFLUSH, &loudSettings);
+    HandleAtPrompt(SIG_DFL);
+    quietTerminal = -1;
+    password.Take(line);
+    return read;
+}
+
+// The controlling terminal, when there is one.
+bool Prompt(SecretText& password) {
+    const int tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (tty < 0) {
+        return false;
+    }
+    const bool read = PromptWithoutEcho(tty, password);
+    close(tty);
+    return read;
+}
+
 PasswordResult FromFile(const QString& passwordFile, SecretText& password) {
     const bool standardInput = passwordFile == "-";
     const int fd = standardInput
@@ -49,12 +105,18 @@ PasswordResult FromFile(const QString& passwordFile, SecretText& password) {
         return {false, "cannot read the password file " + passwordFile.toStdString() + ": " +
                            std::strerror(errno)};
     }
-    std::string line;
-    const bool read = ReadFirstLine(fd, line);
+    // A person typing on standard input gets no echo either.
+    bool read = false;
+    if (standardInput && isatty(fd) != 0) {
+        read = PromptWithoutEcho(fd, password);
+    } else {
+        std::string line;
+        read = ReadFirstLine(fd, line);
+        password.Take(line);
+    }
     if (!standardInput) {
         close(fd);
     }
-    password.Take(line);
     if (!read) {
         return {false, "cannot read a password line of at most 4096 bytes from " +
                            passwordFile.toStdString()};
@@ -63,32 +125,6 @@ PasswordResult FromFile(const QString& passwordFile, SecretText& password) {
         return {false, "the password file " + passwordFile.toStdString() + " has no password"};
     }
     return {true, {}};
-}
-
-// Asks on the controlling terminal with echo off; false when there is none.
-bool Prompt(SecretText& password) {
-    const int tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (tty < 0) {
-        return false;
-    }
-    termios saved{};
-    const bool isTerminal = tcgetattr(tty, &saved) == 0;
-    if (isTerminal) {
-        termios quiet = saved;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        quiet.c_lflag |= ECHONL;
-        tcsetattr(tty, TCSAFLUSH, &quiet);
-        constexpr char kPrompt[] = "Administrator password: ";
-        [[maybe_unused]] const ssize_t shown = write(tty, kPrompt, sizeof kPrompt - 1);
-    }
-    std::string line;
-    const bool read = isTerminal && ReadFirstLine(tty, line);
-    if (isTerminal) {
-        tcsetattr(tty, TCSAFLUSH, &saved);
-    }
-    close(tty);
-    password.Take(line);
-    return read;
 }
 
 }  // namespace

@@ -48,7 +48,10 @@ bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& t
         }
     }
     for (const QString& device : options.serialDevices) {
-        names.push_back(device.toStdString());
+        // The run works from the update file's folder: a relative device
+        // path must not change its meaning there.
+        const bool path = device.contains('/');
+        names.push_back((path ? QFileInfo(device).absoluteFilePath() : device).toStdString());
     }
     const bool serial = !options.serialDevices.isEmpty();
     for (std::string& name : names) {
