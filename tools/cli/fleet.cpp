@@ -110,10 +110,10 @@ void Fleet::FinishIfDone() {
     }
     finished_ = true;
     timer_.stop();
-    // Always from the event loop, so that `done` may end a loop that has not started yet.
-    const int status = allUpdated_ ? 0 : 1;
+    // Always from the event loop, so that `done` may end a loop that has not
+    // started yet, and only once every recorder has been reported.
     QMetaObject::invokeMethod(
-        &context_, [this, status] { done_(status); }, Qt::QueuedConnection);
+        &context_, [this] { done_(allUpdated_ ? 0 : 1); }, Qt::QueuedConnection);
 }
 
 }  // namespace trelvo

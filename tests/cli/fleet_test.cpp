@@ -1,0 +1,105 @@
+#include "tools/cli/fleet.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <string>
+#include <vector>
+
+#include "scratch_dir.h"
+
+namespace trelvo {
+namespace {
+
+// A connect that stays under way until the test ends it.
+class PendingNetLink : public NetLinkInterface {
+public:
+    explicit PendingNetLink(std::vector<PendingNetLink*>& connects) : connects_(connects) {}
+    void SetEvents(NetLinkEvents* events) override { this->events = events; }
+    bool Create() override { return true; }
+    bool Connect(const std::string&, std::uint16_t) override {
+        connects_.push_back(this);
+        return true;
+    }
+    int Receive(std::uint8_t*, int, ReceiveMode) override { return -1; }
+    void SendBuffered(const std::uint8_t*, int) override {}
+    int PendingBytes() const override { return 0; }
+    void Close() override {}
+
+    NetLinkEvents* events = nullptr;
+
+private:
+    std::vector<PendingNetLink*>& connects_;
+};
+
+class NoSerialLink : public SerialLinkInterface {
+public:
+    bool Open(const std::string&, int, bool) override { return false; }
+    bool Write(const std::uint8_t*, std::uint32_t) override { return false; }
+    std::uint32_t Read(std::uint8_t*, std::uint32_t) override { return 0; }
+    std::uint32_t InputCount() override { return 0; }
+    bool IsOutputEmpty() override { return true; }
+    void Close() override {}
+};
+
+class ListReporter : public Reporter {
+public:
+    void Ticked(std::span<RecorderRun* const>) override {}
+    void Finished(const RecorderTarget& target, const RecorderResult& result) override {
+        finished.push_back(target.name + " " + (result.aborted ? "aborted" : result.message));
+    }
+    std::vector<std::string> finished;
+};
+
+class FixedClock : public TickClock {
+public:
+    std::uint32_t NowMs() override { return 0; }
+};
+
+TEST(Fleet, RunsAtMostNAndStartsTheNextWhenOneEnds) {
+    setenv("LC_ALL", "C", 1);
+    ScratchDir scratch;
+    UpdateRequest request;
+    request.fileName = scratch.Write("update.sh", "12345");
+    SecretText password;
+    std::string typed = "admin";
+    password.Take(typed);
+
+    std::vector<RecorderTarget> targets;
+    for (const char* name : {"a", "b", "c", "d", "e"}) {
+        targets.push_back({static_cast<int>(targets.size()), name, false});
+    }
+    std::vector<PendingNetLink*> connects;
+    FixedClock clock;
+    ListReporter reporter;
+    int status = -1;
+    Fleet fleet(
+        targets, request, password, 2, clock,
+        [&connects](const RecorderTarget&) {
+            return RecorderLinks{std::make_unique<PendingNetLink>(connects),
+                                 std::make_unique<NoSerialLink>()};
+        },
+        reporter, [&status](int exitStatus) { status = exitStatus; });
+
+    fleet.Run();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(connects.size(), 2u);
+    EXPECT_FALSE(password.empty());  // three recorders still to start
+
+    connects[1]->events->OnConnect(111);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reporter.finished, std::vector<std::string>{"b Connect failed - address invalid?"});
+    ASSERT_EQ(connects.size(), 3u);
+
+    fleet.Abort();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reporter.finished,
+              (std::vector<std::string>{"b Connect failed - address invalid?", "a aborted",
+                                        "c aborted", "d aborted", "e aborted"}));
+    EXPECT_EQ(connects.size(), 3u);
+    EXPECT_TRUE(password.empty());
+    EXPECT_EQ(status, 1);
+}
+
+}  // namespace
+}  // namespace trelvo
