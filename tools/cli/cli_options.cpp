@@ -133,7 +133,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                  "FILE|PATH");
 
     ParsedCommandLine result;
-    result.help = parser.helpText();
+    // The parser names the program by the path it was started with.
+    result.help = parser.helpText().replace("Usage: " + arguments.value(0), "Usage: trelvo-cli");
     if (!parser.parse(arguments)) {
         result.error = parser.errorText();
         return result;
