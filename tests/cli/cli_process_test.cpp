@@ -119,7 +119,7 @@ TEST_F(CliProcess, JsonReportsStatesProgressAndOneResult) {
 TEST_F(CliProcess, UpdatesOverASerialLine) {
     Simulator recorder({"--pty"});
     const CliRun run = RunCli({"update", "--json", "--serial", recorder.Address(),
-                               "--password-file", "-", File(std::string(3000, 's'))},
+                               "--password-file", "-", File(kSmallFile)},
                               CliEnvironment({}), "admin\n");
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     const std::vector<QJsonObject> results = Results(JsonLines(run.out));
