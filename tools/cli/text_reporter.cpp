@@ -1,5 +1,6 @@
 #include "tools/cli/text_reporter.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tools/cli/status_text.h"
@@ -57,7 +58,7 @@ std::string TextReporter::ResultLine(const RecorderTarget& target, const Recorde
 }
 
 void TextReporter::Ticked(std::span<RecorderRun* const> running) {
-    if (columns_ > 0) {
+    if (size_.columns > 0) {
         Redraw(running);
     } else {
         WriteChanges(running);
@@ -71,14 +72,26 @@ void TextReporter::Finished(const RecorderTarget& target, const RecorderResult& 
 }
 
 void TextReporter::Redraw(std::span<RecorderRun* const> running) {
+    // Lines that scrolled off the top could not be moved back over: one row
+    // stays for the count of those left out.
+    const int room = std::max(size_.rows - 2, 1);
     std::string frame;
     int lines = 0;
+    int leftOut = 0;
     for (const RecorderRun* run : running) {
         // An ended job is Idle; its result line follows.
         if (run->ended()) {
             continue;
         }
+        if (lines == room) {
+            ++leftOut;
+            continue;
+        }
         frame += Fit(ProgressLine(*run)) + '\n';
+        ++lines;
+    }
+    if (leftOut > 0) {
+        frame += "+ " + std::to_string(leftOut) + " more\n";
         ++lines;
     }
     if (frame == drawn_) {
@@ -119,7 +132,7 @@ void TextReporter::Erase() {
 
 // A line that wrapped would throw the count of lines to move back over off.
 std::string TextReporter::Fit(std::string line) const {
-    const auto limit = static_cast<std::size_t>(columns_ - 1);
+    const auto limit = static_cast<std::size_t>(size_.columns - 1);
     std::size_t characters = 0;
     for (std::size_t i = 0; i < line.size(); ++i) {
         if (!IsContinuationByte(line[i]) && ++characters > limit) {

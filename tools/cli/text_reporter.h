@@ -8,13 +8,17 @@
 
 namespace trelvo {
 
-// Output for people. On a terminal (`columns` > 0, its width) the running
-// recorders' progress lines are redrawn in place; elsewhere a progress line
+// Output for people. On a terminal (`size.columns` > 0) the running
+// recorders' progress lines are redrawn in place, as many as fit; elsewhere a progress line
 // is written when a recorder's state changes or its percent passes a tenth.
 // Every recorder ends with one result line.
 class TextReporter final : public Reporter {
 public:
-    TextReporter(std::ostream& out, int columns) : out_(out), columns_(columns) {}
+    struct TerminalSize {
+        int columns = 0;  // 0: not a terminal
+        int rows = 0;
+    };
+    TextReporter(std::ostream& out, TerminalSize size) : out_(out), size_(size) {}
 
     void Ticked(std::span<RecorderRun* const> running) override;
     void Finished(const RecorderTarget& target, const RecorderResult& result) override;
@@ -36,7 +40,7 @@ private:
     };
 
     std::ostream& out_;
-    int columns_;
+    TerminalSize size_;
     int drawnLines_ = 0;
     std::string drawn_;
     std::map<int, Shown> shown_;

@@ -64,13 +64,16 @@ bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& t
     return true;
 }
 
-// The terminal's width for in-place progress lines, or 0 for plain lines.
-int TerminalColumns() {
+// The terminal's size for in-place progress lines; no columns for plain lines.
+TextReporter::TerminalSize Terminal() {
     if (isatty(STDOUT_FILENO) == 0) {
-        return 0;
+        return {};
     }
     winsize size{};
-    return ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
+        return {80, 24};
+    }
+    return {size.ws_col, size.ws_row};
 }
 
 RecorderLinks RealLinks(const RecorderTarget&) {
@@ -111,7 +114,7 @@ int RunUpdate(const UpdateOptions& options) {
     if (options.json) {
         reporter = std::make_unique<JsonReporter>(std::cout);
     } else {
-        reporter = std::make_unique<TextReporter>(std::cout, TerminalColumns());
+        reporter = std::make_unique<TextReporter>(std::cout, Terminal());
     }
     SteadyTickClock clock;
     Fleet fleet(std::move(targets), std::move(request), password, options.parallel, clock,
