@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli_tool.h"
+#include "recorder_sim_process.h"
 #include "scratch_dir.h"
 
 namespace trelvo::testing {
@@ -47,10 +48,11 @@ protected:
 };
 
 TEST_F(CliProcess, UpdatesOneRecorder) {
-    Simulator recorder({"--listen", "127.0.0.1:0"});
-    const CliRun run =
-        RunCli({"update", "-H", "127.0.0.1", "-p", recorder.Port(), "-c", "42", File(kSmallFile)},
-               CliEnvironment("admin"));
+    RecorderSimProcess recorder({"--quiet"});
+    ASSERT_TRUE(recorder.ok()) << recorder.error();
+    const CliRun run = RunCli({"update", "-H", "127.0.0.1", "-p", QString::number(recorder.port()),
+                               "-c", "42", File(kSmallFile)},
+                              CliEnvironment("admin"));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");  // nothing from the tool, nor a warning from Qt
     EXPECT_TRUE(run.out.endsWith("ok       Update finished successfully\n"))
@@ -58,21 +60,26 @@ TEST_F(CliProcess, UpdatesOneRecorder) {
 }
 
 TEST_F(CliProcess, MessagesAreTheJobsOwnInTheSystemLanguage) {
-    Simulator recorder({"--listen", "127.0.0.1:0"});
+    RecorderSimProcess recorder({"--quiet"});
+    ASSERT_TRUE(recorder.ok()) << recorder.error();
     QProcessEnvironment environment = CliEnvironment("admin");
     environment.insert("LC_ALL", "de_DE.UTF-8");
-    const CliRun run =
-        RunCli({"update", "-H", "127.0.0.1", "-p", recorder.Port(), File(kSmallFile)}, environment);
+    const CliRun run = RunCli(
+        {"update", "-H", "127.0.0.1", "-p", QString::number(recorder.port()), File(kSmallFile)},
+        environment);
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out.contains("Aktualisierung erfolgreich beendet")) << run.out.toStdString();
 }
 
 // The second address has a recorder that expects another password on the same port.
 TEST_F(CliProcess, OneFailingRecorderLeavesTheOthersUpdated) {
-    Simulator good({"--listen", "127.0.0.1:0"});
-    Simulator strict({"--listen", "127.0.0.2:" + good.Port(), "--password", "other"});
+    RecorderSimProcess good({"--quiet"});
+    ASSERT_TRUE(good.ok()) << good.error();
+    const QString port = QString::number(good.port());
+    RecorderSimProcess strict({"--quiet", "--listen", "127.0.0.2:" + port, "--password", "other"});
+    ASSERT_TRUE(strict.ok()) << strict.error();
     const CliRun run = RunCli({"update", "--json", "-j", "2", "-H", "127.0.0.1", "-H", "127.0.0.2",
-                               "-H", "127.0.0.1", "-p", good.Port(), File(kSmallFile)},
+                               "-H", "127.0.0.1", "-p", port, File(kSmallFile)},
                               CliEnvironment("admin"));
     EXPECT_EQ(run.status, 1);
     const std::vector<QJsonObject> results = Results(JsonLines(run.out));
@@ -87,12 +94,13 @@ TEST_F(CliProcess, OneFailingRecorderLeavesTheOthersUpdated) {
 }
 
 TEST_F(CliProcess, JsonReportsStatesProgressAndOneResult) {
-    Simulator recorder({"--listen", "127.0.0.1:0", "--password", "Geheim-3141"});
+    RecorderSimProcess recorder({"--quiet", "--password", "Geheim-3141"});
+    ASSERT_TRUE(recorder.ok()) << recorder.error();
     scratch_.Write("password", "Geheim-3141\nnot this line\n");
-    const CliRun run =
-        RunCli({"update", "--json", "-H", "127.0.0.1", "-p", recorder.Port(), "--password-file",
-                QString::fromStdString(scratch_.PathOf("password")), File(kSmallFile)},
-               CliEnvironment({}));
+    const CliRun run = RunCli(
+        {"update", "--json", "-H", "127.0.0.1", "-p", QString::number(recorder.port()),
+         "--password-file", QString::fromStdString(scratch_.PathOf("password")), File(kSmallFile)},
+        CliEnvironment({}));
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_FALSE((run.out + run.err).contains("Geheim"));
     const std::vector<QJsonObject> lines = JsonLines(run.out);
@@ -118,21 +126,24 @@ TEST_F(CliProcess, JsonReportsStatesProgressAndOneResult) {
 }
 
 TEST_F(CliProcess, UpdatesOverASerialLine) {
-    Simulator recorder({"--pty"});
-    const CliRun run = RunCli({"update", "--json", "--serial", recorder.Address(),
-                               "--password-file", "-", File(kSmallFile)},
-                              CliEnvironment({}), "admin\n");
+    RecorderSimProcess recorder({"--quiet", "--pty"});
+    ASSERT_TRUE(recorder.ok()) << recorder.error();
+    const QString device = QString::fromStdString(recorder.device());
+    const CliRun run =
+        RunCli({"update", "--json", "--serial", device, "--password-file", "-", File(kSmallFile)},
+               CliEnvironment({}), "admin\n");
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     const std::vector<QJsonObject> results = Results(JsonLines(run.out));
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(results[0]["host"], recorder.Address());
+    EXPECT_EQ(results[0]["host"], device);
     EXPECT_EQ(results[0]["message"], "Update finished successfully");
 }
 
 TEST_F(CliProcess, GivesUpOnASilentRecorder) {
-    Simulator silent({"--listen", "127.0.0.1:0", "--silent-after", "0"});
+    RecorderSimProcess silent({"--quiet", "--silent-after", "0"});
+    ASSERT_TRUE(silent.ok()) << silent.error();
     const CliRun run = RunCli({"update", "--json", "--timeout", "0.3", "-H", "127.0.0.1", "-p",
-                               silent.Port(), File(kSmallFile)},
+                               QString::number(silent.port()), File(kSmallFile)},
                               CliEnvironment("admin"));
     EXPECT_EQ(run.status, 1);
     const std::vector<QJsonObject> results = Results(JsonLines(run.out));
@@ -142,9 +153,10 @@ TEST_F(CliProcess, GivesUpOnASilentRecorder) {
 }
 
 TEST_F(CliProcess, InterruptAbortsEveryRecorderAndSaysSo) {
-    Simulator recorder({"--listen", "127.0.0.1:0"});
+    RecorderSimProcess recorder({"--quiet"});
+    ASSERT_TRUE(recorder.ok()) << recorder.error();
     auto cli = StartCli({"update", "--json", "-j", "2", "-H", "127.0.0.1", "-H", "127.0.0.1", "-H",
-                         "127.0.0.1", "-p", recorder.Port(), File(kPacedFile)},
+                         "127.0.0.1", "-p", QString::number(recorder.port()), File(kPacedFile)},
                         CliEnvironment("admin"));
     QString out;
     while (!out.contains("\"percent\":2,") && cli->waitForReadyRead(30000)) {
@@ -178,10 +190,11 @@ TEST_F(CliProcess, HostsListsTheNamesTheWindowWouldOffer) {
 }
 
 TEST_F(CliProcess, HostsFileNamesTheRecordersEmptyNamesSkipped) {
-    Simulator recorder({"--listen", "127.0.0.1:0"});
+    RecorderSimProcess recorder({"--quiet"});
+    ASSERT_TRUE(recorder.ok()) << recorder.error();
     const std::string hosts = scratch_.Write("lmhosts", "x 127.0.0.1\nx \"\"\nx 127.0.0.1\n");
     const CliRun run = RunCli({"update", "--json", "--hosts-file", QString::fromStdString(hosts),
-                               "-p", recorder.Port(), File(kSmallFile)},
+                               "-p", QString::number(recorder.port()), File(kSmallFile)},
                               CliEnvironment("admin"));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(Results(JsonLines(run.out)).size(), 2u);

@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <stdexcept>
-
 namespace trelvo::testing {
 namespace {
 
@@ -15,24 +13,6 @@ void Detach(QProcess& process) {
 }
 
 }  // namespace
-
-Simulator::Simulator(const QStringList& options) {
-    process_.setProcessChannelMode(QProcess::SeparateChannels);
-    process_.setStandardErrorFile(QProcess::nullDevice());
-    process_.start(RECORDER_SIM_PATH, options + QStringList{"--quiet"});
-    while (!process_.canReadLine() && process_.waitForReadyRead(kWaitMs)) {
-    }
-    const QString line = QString::fromUtf8(process_.readLine()).trimmed();
-    address_ = line.section(' ', -1);
-    if (!line.startsWith("listening on") && !line.startsWith("serial device")) {
-        throw std::runtime_error("the simulator did not start: " + line.toStdString());
-    }
-}
-
-Simulator::~Simulator() {
-    process_.kill();
-    process_.waitForFinished(kWaitMs);
-}
 
 QProcessEnvironment CliEnvironment(const QString& password) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -5,22 +5,8 @@
 #include <QStringList>
 #include <memory>
 
-// The real executables, as a user runs them.
+// The real command line, as a user runs it.
 namespace trelvo::testing {
-
-// A recorder simulator serving TCP or a pseudo-terminal; `Address` is what
-// it printed: "ADDR:PORT" or the device path.
-class Simulator {
-public:
-    explicit Simulator(const QStringList& options);
-    ~Simulator();
-    const QString& Address() const { return address_; }
-    QString Port() const { return address_.section(':', -1); }
-
-private:
-    QProcess process_;
-    QString address_;
-};
 
 struct CliRun {
     int status = -1;
