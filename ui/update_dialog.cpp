@@ -1,0 +1,392 @@
+#include "ui/update_dialog.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPalette>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+#include <utility>
+
+#include "job/version_check.h"
+#include "ui/localisation/localize_text.h"
+#include "ui/name_filter.h"
+#include "ui/windows1252.h"
+
+namespace trelvo {
+namespace {
+
+constexpr int kTimerPeriodMs = 50;
+
+// A combo box's rectangle includes its dropped-down list; closed it is as
+// high as the platform's combo box for the 8-point font.
+constexpr int kClosedComboHeight = 21;
+
+// The light grey of the plates behind the status and time fields.
+const QColor kPlateColour(231, 231, 231);
+
+QString Localized(const char* german) {
+    return QString::fromStdString(LocalizeText(german));
+}
+
+// The status text of each job state; nothing for a value outside the
+// states, which leaves the field as it was.
+const char* StatusText(JobState state) {
+    switch (state) {
+        case JobState::Idle:
+            return "Keine Verbindung";
+        case JobState::Connecting:
+            return "Verbindungsaufbau";
+        case JobState::QueryVersion:
+            return "Versionsabfrage";
+        // The text names the step the awaited reply sets off, not the reply.
+        case JobState::AwaitVersion:
+            return "Passwort wird gesendet";
+        case JobState::AwaitAccess:
+        case JobState::Transfer:
+            return "Datei wird gesendet";
+        case JobState::AwaitResult:
+            return "Prüfe Erfolg";
+    }
+    return nullptr;
+}
+
+// Selects an entry and shows its text in the edit field, as selecting does
+// on the platform's combo box; -1 selects nothing and empties the field.
+void Select(QComboBox& box, int index) {
+    box.setCurrentIndex(index);
+    if (box.isEditable()) {
+        box.setEditText(box.itemText(index));
+    }
+}
+
+// Selects the first entry that begins with the text, letter case aside, or
+// else puts the text into the edit field.
+void LoadComboText(QComboBox& box, const QString& text) {
+    const int index = box.findText(text, Qt::MatchStartsWith);
+    if (index >= 0) {
+        Select(box, index);
+    } else {
+        box.setEditText(text);
+    }
+}
+
+// The password and update code go to the recorder as Windows-1252 bytes,
+// so the edits take only what that code page can carry.
+QLineEdit* MakeOperatorTextEdit(QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setValidator(new Windows1252Validator(edit));
+    return edit;
+}
+
+QLabel* MakeLabel(const ControlTemplate& row, Qt::Alignment horizontal, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(row.text), parent);
+    label->setAlignment(horizontal | Qt::AlignTop);
+    return label;
+}
+
+}  // namespace
+
+void UpdateDialog::JobMessages::Show(const std::string& text) {
+    dialog_.ShowMessage(QString::fromStdString(text));
+}
+
+UpdateDialog::UpdateDialog(DialogParts parts, QWidget* parent)
+    : QDialog(parent),
+      m_parts(std::move(parts)),
+      m_jobMessages(*this),
+      m_job(*m_parts.net, *m_parts.serial, *m_parts.clock, m_jobMessages),
+      m_icon(QStringLiteral(":/trelvo/icon-32.png")) {
+    m_icon.addFile(QStringLiteral(":/trelvo/icon-16.png"));
+    setWindowTitle(QString::fromUtf8(kDialogTitle));
+    // A window of its own with a task-bar entry, a close box and no
+    // minimise or maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    QFont font(QStringLiteral("Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+    setFixedSize(ToPixels(kDialogSize).size());
+    OnInitDialog();
+}
+
+UpdateDialog::~UpdateDialog() = default;
+
+void UpdateDialog::OnInitDialog() {
+    CreateControls();
+    DoDataExchange(false);
+    setWindowIcon(m_icon);
+
+    m_hostsReader.BuildTable();
+    m_hostsReader.ParseFile(QFile::encodeName(m_parts.hostsPath).toStdString());
+
+    m_baudRates = {QStringLiteral("4800"),  QStringLiteral("7200"),  QStringLiteral("9600"),
+                   QStringLiteral("14400"), QStringLiteral("19200"), QStringLiteral("38400"),
+                   QStringLiteral("57600"), QStringLiteral("115200")};
+
+    // The source file changes only through the browse button.
+    m_sourceFileEdit->setEnabled(false);
+
+    SetLabelTexts();
+    m_start->setText(Localized("Start"));
+    m_exit->setText(Localized("Beenden"));
+    DoDataExchange(false);
+    FillLists();
+
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(kTimerPeriodMs);
+    connect(&m_timer, &QTimer::timeout, this, &UpdateDialog::OnTimer);
+    m_timer.start();
+
+    m_job.SetOwner(*this);
+    ApplyAppearance();
+    m_passwordEdit->setFocus();
+}
+
+void UpdateDialog::CreateControls() {
+    // Created in template order, which makes it the tab order.
+    for (const ControlTemplate& row : kDialogTemplate) {
+        QWidget* control = nullptr;
+        QRect rect = ToPixels(row.rect);
+        switch (row.id) {
+            case IDC_PASSWORD:
+                m_passwordEdit = MakeOperatorTextEdit(this);
+                m_passwordEdit->setEchoMode(QLineEdit::Password);
+                control = m_passwordEdit;
+                break;
+            case IDC_UPDATE_CODE:
+                control = m_updateCodeEdit = MakeOperatorTextEdit(this);
+                break;
+            case IDC_SOURCE_FILE:
+                control = m_sourceFileEdit = new QLineEdit(this);
+                break;
+            case IDC_BROWSE:
+                control = m_browse = new QPushButton(QString::fromUtf8(row.text), this);
+                connect(m_browse, &QPushButton::clicked, this, &UpdateDialog::OnBrowse);
+                break;
+            case IDC_LINK_KIND:
+                control = m_linkKind = new QComboBox(this);
+                rect.setHeight(kClosedComboHeight);
+                // Created and filled, but never shown: every update goes over the network.
+                m_linkKind->hide();
+                connect(m_linkKind, &QComboBox::activated, this, &UpdateDialog::OnLinkKindChange);
+                break;
+            case IDC_ADDRESS:
+                control = m_addressBox = new QComboBox(this);
+                rect.setHeight(kClosedComboHeight);
+                m_addressBox->setEditable(true);
+                // A typed name is used as it is: never added to the list,
+                // never completed from it.
+                m_addressBox->setInsertPolicy(QComboBox::NoInsert);
+                m_addressBox->setCompleter(nullptr);
+                connect(m_addressBox->lineEdit(), &QLineEdit::textEdited, this,
+                        &UpdateDialog::OnAddressEdit);
+                break;
+            case IDC_START:
+                control = m_start = new QPushButton(QString::fromUtf8(row.text), this);
+                m_start->setDefault(true);
+                connect(m_start, &QPushButton::clicked, this, &UpdateDialog::OnStart);
+                break;
+            case IDC_EXIT:
+                control = m_exit = new QPushButton(QString::fromUtf8(row.text), this);
+                connect(m_exit, &QPushButton::clicked, this, &UpdateDialog::OnExit);
+                break;
+            case IDC_PROGRESS:
+                control = m_progress = new QProgressBar(this);
+                m_progress->setRange(0, 100);
+                m_progress->setValue(0);
+                m_progress->setTextVisible(false);
+                break;
+            case IDC_STATUS:
+                control = m_status = MakeLabel(row, Qt::AlignLeft, this);
+                break;
+            case IDC_TIME:
+                control = m_time = MakeLabel(row, Qt::AlignLeft, this);
+                break;
+            default: {
+                auto label = std::find_if(m_labels.begin(), m_labels.end(),
+                                          [&row](const LabelField& l) { return l.id == row.id; });
+                control = label->control = MakeLabel(row, Qt::AlignRight, this);
+                break;
+            }
+        }
+        control->setObjectName(QString::fromLatin1(row.name));
+        control->setGeometry(rect);
+    }
+}
+
+void UpdateDialog::DoDataExchange(bool saveAndValidate) {
+    if (saveAndValidate) {
+        m_address = m_addressBox->currentText();
+        m_linkIndex = m_linkKind->currentIndex();
+        m_password = m_passwordEdit->text();
+        m_sourceFile = m_sourceFileEdit->text();
+        m_updateCode = m_updateCodeEdit->text();
+        for (LabelField& label : m_labels) {
+            label.text = label.control->text();
+        }
+        return;
+    }
+    LoadComboText(*m_addressBox, m_address);
+    m_linkKind->setCurrentIndex(m_linkIndex);
+    m_passwordEdit->setText(m_password);
+    m_sourceFileEdit->setText(m_sourceFile);
+    m_updateCodeEdit->setText(m_updateCode);
+    for (const LabelField& label : m_labels) {
+        label.control->setText(label.text);
+    }
+}
+
+void UpdateDialog::SetLabelTexts() {
+    // Each label's German text is its template text.
+    for (LabelField& label : m_labels) {
+        label.text = Localized(TemplateOf(label.id).text);
+    }
+}
+
+void UpdateDialog::FillLists() {
+    for (const char* kind : {"Netzwerk", "COM1", "COM2"}) {
+        m_linkKind->addItem(Localized(kind));
+    }
+    m_linkKind->setCurrentIndex(0);
+    AppendHostNames();
+    Select(*m_addressBox, m_addressBox->count() > 0 ? 0 : -1);
+}
+
+void UpdateDialog::AppendHostNames() {
+    for (const std::string& name : m_hostsReader.names()) {
+        m_addressBox->addItem(QString::fromStdString(name));
+    }
+}
+
+void UpdateDialog::ApplyAppearance() {
+    m_background.load(QStringLiteral(":/trelvo/background.png"));
+
+    for (QLabel* field : {m_status, m_time}) {
+        QPalette palette = field->palette();
+        palette.setColor(QPalette::Window, kPlateColour);
+        field->setPalette(palette);
+        field->setAutoFillBackground(true);
+    }
+    // Disabled while a job runs, the password and update-code edits show
+    // the picture through; the source-file edit keeps the standard look.
+    for (QLineEdit* edit : {m_passwordEdit, m_updateCodeEdit}) {
+        QPalette palette = edit->palette();
+        palette.setBrush(QPalette::Disabled, QPalette::Base, Qt::transparent);
+        edit->setPalette(palette);
+    }
+}
+
+void UpdateDialog::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_background);
+}
+
+void UpdateDialog::OnBrowse() {
+    const QString path =
+        m_parts.chooseFile(this, Localized("Updatedatei auswählen"),
+                           ToQtNameFilter(Localized("Update Dateien(*.sh)|*.sh||")));
+    if (path.isEmpty()) {
+        return;
+    }
+    const QFileInfo chosen(path);
+    if (chosen.suffix().compare(QLatin1String("sh"), Qt::CaseInsensitive) != 0) {
+        ShowMessage(Localized("Es sind nur *.sh Dateien gültig"));
+        return;
+    }
+    // The job opens the bare name in the current folder, and the recorder
+    // gets the same bare name behind its directory.
+    QDir::setCurrent(chosen.absolutePath());
+    m_sourceFileEdit->setText(chosen.fileName());
+}
+
+void UpdateDialog::OnStart() {
+    EnableInputs(false);
+    DoDataExchange(true);
+    const std::string fileName = QFile::encodeName(m_sourceFile).toStdString();
+    const std::string password = ToWindows1252(m_password);
+    const std::string updateCode = ToWindows1252(m_updateCode);
+    // From here on the job reports its own failures and gives the inputs
+    // back when it closes.
+    if (m_linkIndex == 0) {
+        m_job.StartNetwork(fileName, password, updateCode, m_address.toStdString(), m_parts.port);
+    } else if (m_linkIndex == 1 || m_linkIndex == 2) {
+        m_job.StartSerial(fileName, password, updateCode, m_linkIndex,
+                          ReadAtoi(m_address.toStdString()));
+    }
+}
+
+void UpdateDialog::OnLinkKindChange() {
+    m_addressBox->clear();
+    if (m_linkKind->currentIndex() == 0) {
+        AppendHostNames();
+        Select(*m_addressBox, -1);
+        return;
+    }
+    for (const QString& rate : m_baudRates) {
+        m_addressBox->addItem(rate);
+    }
+    Select(*m_addressBox, m_addressBox->count() - 1);
+}
+
+void UpdateDialog::OnAddressEdit() {
+    // A serial link's baud rate is picked from the list, never typed.
+    if (m_linkKind->currentIndex() != 0) {
+        Select(*m_addressBox, m_addressBox->count() - 1);
+    }
+}
+
+void UpdateDialog::OnExit() {
+    if (m_job.linkKind() != LinkKind::None) {
+        m_job.Close();
+        return;
+    }
+    // Queued, like a posted close: the click finishes before the window goes.
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+void UpdateDialog::reject() {
+    OnCancel();
+}
+
+void UpdateDialog::OnCancel() {
+    if (m_job.linkKind() != LinkKind::None) {
+        m_job.Close();
+    }
+    QDialog::reject();
+}
+
+void UpdateDialog::OnTimer() {
+    // First the step, so the texts below show the state after it.
+    const int progress = m_job.PumpTransfer();
+    if (const char* text = StatusText(m_job.state())) {
+        m_status->setText(Localized(text));
+    }
+    m_time->setText(QString::fromStdString(m_job.RemainingTimeText()));
+    // The position is handed over as it is; the bar shows a value beyond its
+    // range as full or empty instead of ignoring it.
+    m_progress->setValue(std::clamp(progress, m_progress->minimum(), m_progress->maximum()));
+}
+
+void UpdateDialog::EnableInputs(bool enable) {
+    for (QWidget* input :
+         {static_cast<QWidget*>(m_passwordEdit), static_cast<QWidget*>(m_updateCodeEdit),
+          static_cast<QWidget*>(m_browse), static_cast<QWidget*>(m_linkKind),
+          static_cast<QWidget*>(m_addressBox), static_cast<QWidget*>(m_start)}) {
+        input->setEnabled(enable);
+    }
+    m_exit->setText(Localized(enable ? "Beenden" : "Abbrechen"));
+}
+
+void UpdateDialog::ShowMessage(const QString& text) {
+    m_parts.showMessage(this, text);
+}
+
+}  // namespace trelvo

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QStringView>
+#include <QValidator>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The recorder family reads operator texts in the Windows-1252 code page.
+namespace trelvo {
+
+// The Windows-1252 byte of a UTF-16 code unit, or nothing when the code page
+// has no such character (the five unassigned bytes 0x81, 0x8D, 0x8F, 0x90
+// and 0x9D carry nothing, and a lone surrogate is no character).
+std::optional<std::uint8_t> Windows1252Byte(char16_t unit);
+
+// The text's Windows-1252 bytes; a character the code page cannot carry
+// becomes "?", as the platform's own conversion does.
+std::string ToWindows1252(QStringView text);
+
+// Accepts only texts made of printable characters that Windows-1252 can carry.
+// Control characters are refused as well: a NUL would end the text on the
+// wire early, and nothing else of them belongs in a typed password or code.
+class Windows1252Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override;
+};
+
+}  // namespace trelvo
