@@ -213,6 +213,10 @@ void UpdateDialog::CreateControls() {
                 auto label = std::find_if(m_labels.begin(), m_labels.end(),
                                           [&row](const LabelField& l) { return l.id == row.id; });
                 control = label->control = MakeLabel(row, Qt::AlignRight, this);
+                // The platform's sans-serif runs wider than the template's
+                // font; the transparent label reaches to the window's left
+                // edge so a long text grows leftwards instead of being cut.
+                rect.setLeft(0);
                 break;
             }
         }
