@@ -1,0 +1,577 @@
+// The update window driven like an operator drives it, with its job on fake
+// links and a fake clock, and the file dialog and message boxes answered at
+// their seams.
+//
+// The class lives in a header so that its generated meta-object code is
+// compiled apart from the checked sources.
+#pragma once
+
+#include <stdlib.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "job_fakes.h"
+#include "scratch_dir.h"
+#include "ui/update_dialog.h"
+
+namespace trelvo {
+namespace dialog_testing {
+
+using trelvo::testing::EventLog;
+
+inline constexpr const char* kSuccess = "Aktualisierung erfolgreich beendet";
+inline constexpr const char* kOnlyShFiles = "Es sind nur *.sh Dateien gültig";
+
+// One dialog on fakes, with what its seams were asked.
+struct Harness {
+    explicit Harness(const QString& hostsPath = QStringLiteral("/nonexistent/lmhosts")) {
+        DialogParts parts;
+        auto netLink = std::make_unique<trelvo::testing::FakeNetLink>(log);
+        auto serialLink = std::make_unique<trelvo::testing::FakeSerialLink>(log);
+        auto fakeClock = std::make_unique<trelvo::testing::FakeClock>();
+        net = netLink.get();
+        serial = serialLink.get();
+        clock = fakeClock.get();
+        parts.net = std::move(netLink);
+        parts.serial = std::move(serialLink);
+        parts.clock = std::move(fakeClock);
+        parts.chooseFile = [this](QWidget*, const QString& title, const QString& filter) {
+            fileDialogs.append(title + QLatin1Char('|') + filter);
+            return chosenFile;
+        };
+        parts.showMessage = [this](QWidget*, const QString& text) {
+            messages.append(text);
+            startEnabledAtMessage = Control<QPushButton>("IDC_START")->isEnabled();
+            if (whileMessageOpen) {
+                std::exchange(whileMessageOpen, nullptr)();
+            }
+        };
+        parts.hostsPath = hostsPath;
+        dialog = std::make_unique<UpdateDialog>(std::move(parts));
+        dialog->show();
+    }
+
+    template <class Widget>
+    Widget* Control(const char* name) const {
+        return dialog->findChild<Widget*>(QLatin1String(name));
+    }
+    QString Text(const char* name) const {
+        if (auto* label = Control<QLabel>(name)) {
+            return label->text();
+        }
+        if (auto* button = Control<QPushButton>(name)) {
+            return button->text();
+        }
+        return Control<QLineEdit>(name)->text();
+    }
+    void Click(const char* name) { QTest::mouseClick(Control<QPushButton>(name), Qt::LeftButton); }
+    // Types character by character, through the edit's validator; the text
+    // may hold characters beyond Latin-1.
+    void Type(const char* name, const QString& text) {
+        for (const QChar c : text) {
+            QTest::sendKeyEvent(QTest::Click, Control<QLineEdit>(name), Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+        }
+    }
+    QComboBox* Address() const { return Control<QComboBox>("IDC_ADDRESS"); }
+    QComboBox* LinkKind() const { return Control<QComboBox>("IDC_LINK_KIND"); }
+    bool InputsEnabled() const {
+        for (const char* name : {"IDC_PASSWORD", "IDC_UPDATE_CODE", "IDC_BROWSE", "IDC_LINK_KIND",
+                                 "IDC_ADDRESS", "IDC_START"}) {
+            if (!dialog->findChild<QWidget*>(QLatin1String(name))->isEnabled()) {
+                return false;
+            }
+        }
+        return true;
+    }
+    // The recorder's replies for a good update, in order.
+    void Answer(int index) {
+        const Bytes replies[] = {trelvo::testing::VersionReply("2.0.60"),
+                                 trelvo::testing::Reply(STATUS_OK, ACCESS_ADMIN),
+                                 trelvo::testing::Reply(STATUS_OK),
+                                 trelvo::testing::Reply(STATUS_OK)};
+        net->Arrive(replies[index]);
+    }
+    int Count(const std::string& entry) const {
+        return static_cast<int>(std::count(log.begin(), log.end(), entry));
+    }
+
+    EventLog log;
+    trelvo::testing::FakeNetLink* net = nullptr;
+    trelvo::testing::FakeSerialLink* serial = nullptr;
+    trelvo::testing::FakeClock* clock = nullptr;
+    QString chosenFile;
+    QStringList fileDialogs;
+    QStringList messages;
+    bool startEnabledAtMessage = false;
+    std::function<void()> whileMessageOpen;
+    std::unique_ptr<UpdateDialog> dialog;
+};
+
+}  // namespace dialog_testing
+
+using dialog_testing::Harness;
+using dialog_testing::kOnlyShFiles;
+using dialog_testing::kSuccess;
+
+class UpdateDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::optional<ScratchDir> dir_;
+    QString savedDir_;
+    QByteArray savedLcAll_;
+
+    QString Path(const char* name) const { return QString::fromStdString(dir_->PathOf(name)); }
+    // An update file of `size` bytes in the sub-folder "updates", chosen
+    // through the browse button.
+    void BrowseUpdateFile(Harness& h, std::size_t size) {
+        QDir(Path("")).mkpath(QStringLiteral("updates"));
+        dir_->Write("updates/u.sh", std::string(size, 'x'));
+        h.chosenFile = Path("updates/u.sh");
+        h.Click("IDC_BROWSE");
+    }
+    // A network job started with every field filled in.
+    void StartNetworkJob(Harness& h, std::size_t size = 5000) {
+        BrowseUpdateFile(h, size);
+        h.Type("IDC_PASSWORD", QStringLiteral("pä€"));
+        h.Type("IDC_UPDATE_CODE", QStringLiteral("CODE-1"));
+        h.Address()->setEditText(QStringLiteral("recorder"));
+        h.Click("IDC_START");
+    }
+
+private slots:
+    void init() {
+        savedLcAll_ = qgetenv("LC_ALL");
+        qputenv("LC_ALL", "de_DE.UTF-8");
+        savedDir_ = QDir::currentPath();
+        dir_.emplace();
+        QDir::setCurrent(Path(""));
+    }
+    void cleanup() {
+        QDir::setCurrent(savedDir_);
+        dir_.reset();
+        qputenv("LC_ALL", savedLcAll_);
+    }
+
+    void window() {
+        Harness h;
+        QCOMPARE(h.dialog->windowTitle(), QStringLiteral("Trelvo  v1.1.2"));
+        QCOMPARE(h.dialog->size(), QSize(441, 310));
+        QCOMPARE(h.dialog->minimumSize(), h.dialog->maximumSize());
+        const Qt::WindowFlags flags = h.dialog->windowFlags();
+        QVERIFY(flags.testFlag(Qt::Window) && flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        QCOMPARE(h.dialog->font().pointSize(), 8);
+        QVERIFY(!h.dialog->windowIcon().isNull());
+        QCOMPARE(h.Control<QLineEdit>("IDC_PASSWORD")->echoMode(), QLineEdit::Password);
+        QVERIFY(!h.Control<QLineEdit>("IDC_SOURCE_FILE")->isEnabled());
+        QVERIFY(!h.LinkKind()->isVisible());
+        QVERIFY(h.Address()->isEditable());
+        QVERIFY(h.Control<QPushButton>("IDC_START")->isDefault());
+    }
+
+    void controlsInTemplateOrder() {
+        Harness h;
+        QStringList created;
+        for (QObject* child : h.dialog->children()) {
+            if (child->objectName().startsWith(QLatin1String("IDC_"))) {
+                created.append(child->objectName());
+            }
+        }
+        QStringList expected;
+        for (const ControlTemplate& row : kDialogTemplate) {
+            expected.append(QLatin1String(row.name));
+        }
+        QCOMPARE(created, expected);
+        // Tab order follows: from the password edit through the visible tab stops.
+        QStringList tabOrder;
+        QWidget* at = h.Control<QLineEdit>("IDC_PASSWORD");
+        do {
+            if (at->isVisible() && at->isEnabled() && (at->focusPolicy() & Qt::TabFocus)) {
+                tabOrder.append(at->objectName());
+            }
+            at = at->nextInFocusChain();
+        } while (at != h.Control<QLineEdit>("IDC_PASSWORD"));
+        tabOrder.removeAll(QString());
+        QCOMPARE(tabOrder, QStringList({"IDC_PASSWORD", "IDC_UPDATE_CODE", "IDC_BROWSE",
+                                        "IDC_ADDRESS", "IDC_START", "IDC_EXIT"}));
+    }
+
+    void geometry_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("pixels");
+        QTest::newRow("password") << "IDC_PASSWORD" << QRect(150, 18, 192, 19);
+        QTest::newRow("browse") << "IDC_BROWSE" << QRect(405, 102, 21, 20);
+        QTest::newRow("start") << "IDC_START" << QRect(275, 280, 75, 22);
+        QTest::newRow("exit") << "IDC_EXIT" << QRect(356, 280, 75, 22);
+        QTest::newRow("progress") << "IDC_PROGRESS" << QRect(150, 245, 281, 20);
+        QTest::newRow("status") << "IDC_STATUS" << QRect(150, 223, 176, 16);
+        QTest::newRow("time") << "IDC_TIME" << QRect(150, 202, 50, 13);
+        // Closed combo box: the list's height is not part of it.
+        QTest::newRow("address") << "IDC_ADDRESS" << QRect(150, 138, 158, 21);
+        // Right-aligned labels keep their right edge and reach to the left border.
+        QTest::newRow("password label") << "IDC_LABEL_PASSWORD" << QRect(0, 23, 140, 14);
+    }
+    void geometry() {
+        QFETCH(QString, name);
+        QFETCH(QRect, pixels);
+        Harness h;
+        QCOMPARE(h.dialog->findChild<QWidget*>(name)->geometry(), pixels);
+    }
+
+    void idleDisplay() {
+        Harness h;
+        QCOMPARE(h.Text("IDC_STATUS"), QStringLiteral("Keine Verbindung"));
+        QCOMPARE(h.Text("IDC_TIME"), QStringLiteral("-- : -- : --"));
+        h.dialog->OnTimer();
+        QCOMPARE(h.Text("IDC_STATUS"), QStringLiteral("Keine Verbindung"));
+        QCOMPARE(h.Text("IDC_TIME"), QStringLiteral("--:--:--"));
+        QCOMPARE(h.Control<QProgressBar>("IDC_PROGRESS")->value(), 0);
+        QVERIFY(h.InputsEnabled());
+    }
+
+    void languages_data() {
+        QTest::addColumn<QByteArray>("locale");
+        QTest::addColumn<QStringList>(
+            "labels");  // password, code, file, address, transfer, status, time
+        QTest::addColumn<QStringList>("captions");  // start, exit, abort
+        QTest::addColumn<QStringList>("linkKinds");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("fileDialog");
+        QTest::newRow("german")
+            << QByteArray("de_CH.UTF-8")
+            << QStringList{"Administrator Passwort:", "Update Code:", "Quelldatei:",
+                           "Verbindung zu VDX:",      "Übertragung:", "Status:",
+                           "Übertragungsdauer:"}
+            << QStringList{"Start", "Beenden", "Abbrechen"}
+            << QStringList{"Netzwerk", "COM1", "COM2"} << "Keine Verbindung"
+            << "Updatedatei auswählen|Update Dateien(*.sh) (*.sh)";
+        QTest::newRow("english")
+            << QByteArray("en_GB.UTF-8")
+            << QStringList{"Administrator password:", "Update code:", "Source file:",
+                           "Device address:",         "Transfer:",    "Status:",
+                           "Transfer time:"}
+            << QStringList{"Start", "Exit", "Abort"} << QStringList{"Net", "COM1", "COM2"}
+            << "No connection"
+            << "Choose update file|Update files(*.sh) (*.sh)";
+    }
+    void languages() {
+        QFETCH(QByteArray, locale);
+        QFETCH(QStringList, labels);
+        QFETCH(QStringList, captions);
+        QFETCH(QStringList, linkKinds);
+        QFETCH(QString, status);
+        QFETCH(QString, fileDialog);
+        qputenv("LC_ALL", locale);
+        Harness h;
+        h.dialog->OnTimer();
+        QStringList shownLabels;
+        for (const char* name :
+             {"IDC_LABEL_PASSWORD", "IDC_LABEL_CODE", "IDC_LABEL_FILE", "IDC_LABEL_ADDRESS",
+              "IDC_LABEL_PROGRESS", "IDC_LABEL_STATUS", "IDC_LABEL_TIME"}) {
+            shownLabels.append(h.Text(name));
+        }
+        QCOMPARE(shownLabels, labels);
+        QCOMPARE(h.Text("IDC_START"), captions[0]);
+        QCOMPARE(h.Text("IDC_EXIT"), captions[1]);
+        h.dialog->EnableInputs(false);
+        QCOMPARE(h.Text("IDC_EXIT"), captions[2]);
+        h.dialog->EnableInputs(true);
+        QStringList kinds;
+        for (int i = 0; i < h.LinkKind()->count(); ++i) {
+            kinds.append(h.LinkKind()->itemText(i));
+        }
+        QCOMPARE(kinds, linkKinds);
+        QCOMPARE(h.Text("IDC_STATUS"), status);
+        // Never translated: the caption, the browse button and the extension message.
+        QCOMPARE(h.dialog->windowTitle(), QStringLiteral("Trelvo  v1.1.2"));
+        QCOMPARE(h.Text("IDC_BROWSE"), QStringLiteral("..."));
+        h.chosenFile = QStringLiteral("/x/readme.txt");
+        h.Click("IDC_BROWSE");
+        QCOMPARE(h.fileDialogs, QStringList{fileDialog});
+        QCOMPARE(h.messages, QStringList{kOnlyShFiles});
+    }
+
+    void hostNames_data() {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("several") << true
+                                 << QByteArray(
+                                        "10.0.0.1 alpha\n# 10.0.0.9 hidden\n"
+                                        "10.0.0.2\tbeta #PRE\n10.0.0.3 \"gamma one\"\n")
+                                 << QStringList{"alpha", "beta", "gamma one"};
+        QTest::newRow("without names") << true << QByteArray("# nothing\n") << QStringList{};
+        QTest::newRow("missing") << false << QByteArray() << QStringList{};
+    }
+    void hostNames() {
+        QFETCH(bool, exists);
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, names);
+        if (exists) {
+            dir_->Write("lmhosts", content.toStdString());
+        }
+        Harness h(Path("lmhosts"));
+        QStringList listed;
+        for (int i = 0; i < h.Address()->count(); ++i) {
+            listed.append(h.Address()->itemText(i));
+        }
+        QCOMPARE(listed, names);
+        QCOMPARE(h.Address()->currentText(), names.value(0));
+        QVERIFY(h.messages.isEmpty());
+    }
+
+    void browse_data() {
+        QTest::addColumn<QString>("chosen");  // in the scratch folder; empty: cancelled
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("cancelled") << ""
+                                   << "old.sh" << false;
+        QTest::newRow("sh") << "sub/new.sh"
+                            << "new.sh" << false;
+        QTest::newRow("upper case") << "sub/NEW.SH"
+                                    << "NEW.SH" << false;
+        QTest::newRow("mixed case") << "sub/n.Sh"
+                                    << "n.Sh" << false;
+        QTest::newRow("sh after another") << "sub/n.tar.sh"
+                                          << "n.tar.sh" << false;
+        QTest::newRow("other") << "sub/n.txt"
+                               << "old.sh" << true;
+        QTest::newRow("sh before another") << "sub/n.sh.bak"
+                                           << "old.sh" << true;
+        QTest::newRow("no extension") << "sub/sh"
+                                      << "old.sh" << true;
+    }
+    void browse() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, field);
+        QFETCH(bool, refused);
+        Harness h;
+        h.chosenFile = Path("old.sh");
+        h.Click("IDC_BROWSE");
+        h.chosenFile = chosen.isEmpty() ? QString() : Path(chosen.toUtf8().constData());
+        QDir(Path("")).mkpath(QStringLiteral("sub"));
+        h.Click("IDC_BROWSE");
+        QCOMPARE(h.Text("IDC_SOURCE_FILE"), field);
+        QCOMPARE(h.messages, refused ? QStringList{kOnlyShFiles} : QStringList{});
+        const QString folder = field == QLatin1String("old.sh") ? Path("") : Path("sub");
+        QCOMPARE(QDir::current(), QDir(folder));
+    }
+
+    // The job opens the bare name in the folder the file dialog left
+    // current, and gets the password and code as Windows-1252 bytes.
+    void startHandsTheFieldsToTheJob() {
+        Harness h;
+        h.Type("IDC_PASSWORD", QStringLiteral("Жx"));
+        QCOMPARE(h.Text("IDC_PASSWORD"), QStringLiteral("x"));
+        h.Control<QLineEdit>("IDC_PASSWORD")->clear();
+        StartNetworkJob(h);
+        QVERIFY(h.messages.isEmpty());
+        QVERIFY(!h.InputsEnabled());
+        QCOMPARE(h.Text("IDC_EXIT"), QStringLiteral("Abbrechen"));
+        QCOMPARE(h.log.back(), std::string("net.Connect recorder:30000"));
+        h.net->events_->OnConnect(0);
+        h.Answer(0);
+        const Bytes password = h.net->sends.back();
+        QVERIFY(password == (Bytes{0x70, 0xE4, 0x80, 0x00}));
+    }
+
+    void startWithEveryFieldEmpty() {
+        Harness h;
+        h.Click("IDC_START");
+        QCOMPARE(h.messages, QStringList{"Gewählte Datei konnte nicht gefunden werden"});
+        QVERIFY(h.startEnabledAtMessage);
+        QVERIFY(h.InputsEnabled());
+        QCOMPARE(h.Text("IDC_EXIT"), QStringLiteral("Beenden"));
+    }
+
+    void statusTexts_data() {
+        QTest::addColumn<int>("replies");  // -1: not started; 0: connect pending
+        QTest::addColumn<QString>("status");
+        QTest::newRow("idle") << -1 << "Keine Verbindung";
+        QTest::newRow("connecting") << 0 << "Verbindungsaufbau";
+        QTest::newRow("awaiting the version") << 1 << "Passwort wird gesendet";
+        QTest::newRow("awaiting access") << 2 << "Datei wird gesendet";
+        QTest::newRow("transfer") << 3 << "Datei wird gesendet";
+        QTest::newRow("awaiting the result") << 4 << "Prüfe Erfolg";
+    }
+    void statusTexts() {
+        QFETCH(int, replies);
+        QFETCH(QString, status);
+        Harness h;
+        if (replies >= 0) {
+            StartNetworkJob(h);
+        }
+        if (replies >= 1) {
+            h.net->events_->OnConnect(0);
+        }
+        for (int i = 0; i + 1 < replies; ++i) {
+            h.Answer(i);
+        }
+        h.dialog->OnTimer();
+        QCOMPARE(h.Text("IDC_STATUS"), status);
+    }
+
+    // A whole update: the time field and the progress during the transfer,
+    // ticks going on while the success message is open, then idle again.
+    void wholeUpdate() {
+        Harness h;
+        StartNetworkJob(h, 5000);
+        h.net->events_->OnConnect(0);
+        h.Answer(0);
+        h.Answer(1);
+        auto* progress = h.Control<QProgressBar>("IDC_PROGRESS");
+        for (int tick = 1; tick <= 10; ++tick) {
+            h.clock->now = tick * 500;
+            h.dialog->OnTimer();
+        }
+        QCOMPARE(progress->value(), 10);
+        QCOMPARE(h.Text("IDC_TIME"), QStringLiteral("00:00:45"));
+        QCOMPARE(h.Text("IDC_STATUS"), QStringLiteral("Datei wird gesendet"));
+        for (int tick = 11; tick <= 100; ++tick) {
+            h.dialog->OnTimer();
+        }
+        QCOMPARE(progress->value(), 100);
+        QCOMPARE(h.Text("IDC_TIME"), QStringLiteral("--:--:--"));
+        h.dialog->OnTimer();  // the empty last step: 101 %, a full bar
+        QCOMPARE(progress->value(), progress->maximum());
+        h.dialog->OnTimer();
+        QCOMPARE(progress->value(), 0);
+
+        h.Answer(2);
+        QString statusWhileOpen;
+        QString exitWhileOpen;
+        h.whileMessageOpen = [&] {
+            h.dialog->OnTimer();
+            statusWhileOpen = h.Text("IDC_STATUS");
+            exitWhileOpen = h.Text("IDC_EXIT");
+        };
+        h.Answer(3);
+        QCOMPARE(h.messages, QStringList{kSuccess});
+        QCOMPARE(statusWhileOpen, QStringLiteral("Prüfe Erfolg"));
+        QCOMPARE(exitWhileOpen, QStringLiteral("Abbrechen"));
+        h.dialog->OnTimer();
+        QCOMPARE(h.Text("IDC_STATUS"), QStringLiteral("Keine Verbindung"));
+        QVERIFY(h.InputsEnabled());
+        QCOMPARE(h.Text("IDC_EXIT"), QStringLiteral("Beenden"));
+    }
+
+    void exitWhileIdleCloses() {
+        Harness h;
+        h.Click("IDC_EXIT");
+        QTRY_VERIFY(!h.dialog->isVisible());
+        QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
+    }
+
+    // Abort keeps the window, gives the inputs back and allows a fresh start.
+    void exitWhileBusyAborts() {
+        Harness h;
+        StartNetworkJob(h);
+        h.net->events_->OnConnect(0);
+        h.Click("IDC_EXIT");
+        QCOMPARE(h.Count("net.Close"), 1);
+        QVERIFY(h.dialog->isVisible());
+        QVERIFY(h.InputsEnabled());
+        QCOMPARE(h.Text("IDC_EXIT"), QStringLiteral("Beenden"));
+        QVERIFY(h.messages.isEmpty());
+        h.Click("IDC_START");
+        QCOMPARE(h.Count("net.Connect recorder:30000"), 2);
+        QVERIFY(!h.InputsEnabled());
+    }
+
+    void cancelWhileBusyClosesJobAndWindow_data() {
+        QTest::addColumn<bool>("escape");  // otherwise the close box
+        QTest::newRow("escape") << true;
+        QTest::newRow("close box") << false;
+    }
+    void cancelWhileBusyClosesJobAndWindow() {
+        QFETCH(bool, escape);
+        Harness h;
+        StartNetworkJob(h);
+        if (escape) {
+            QTest::keyClick(h.dialog.get(), Qt::Key_Escape);
+        } else {
+            h.dialog->close();
+        }
+        QCOMPARE(h.Count("net.Close"), 1);
+        QVERIFY(!h.dialog->isVisible());
+        QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
+    }
+
+    // The link-kind box is hidden, but its handlers work as written.
+    void linkKindHandlers() {
+        dir_->Write("lmhosts", "1.2.3.4 alpha\n1.2.3.5 beta\n");
+        Harness h(Path("lmhosts"));
+        h.LinkKind()->setCurrentIndex(1);
+        emit h.LinkKind()->activated(1);
+        QCOMPARE(h.Address()->count(), 8);
+        QCOMPARE(h.Address()->itemText(0), QStringLiteral("4800"));
+        QCOMPARE(h.Address()->currentText(), QStringLiteral("115200"));
+        // Typing snaps back to the last rate; a rate picked from the list stays.
+        QTest::keyClicks(h.Address()->lineEdit(), QStringLiteral("12"));
+        QCOMPARE(h.Address()->currentText(), QStringLiteral("115200"));
+        h.Address()->setCurrentIndex(2);
+        QCOMPARE(h.Address()->currentText(), QStringLiteral("9600"));
+
+        BrowseUpdateFile(h, 3000);
+        h.Click("IDC_START");
+        QCOMPARE(h.Count("serial.Open COM1 9600 waiting"), 1);
+        h.Click("IDC_EXIT");
+
+        h.LinkKind()->setCurrentIndex(0);
+        emit h.LinkKind()->activated(0);
+        QCOMPARE(h.Address()->count(), 2);
+        QCOMPARE(h.Address()->itemText(1), QStringLiteral("beta"));
+        QCOMPARE(h.Address()->currentText(), QString());
+        // Typing on the network stays as typed.
+        QTest::keyClicks(h.Address()->lineEdit(), QStringLiteral("10.1.1.1"));
+        QCOMPARE(h.Address()->currentText(), QStringLiteral("10.1.1.1"));
+    }
+
+    // Plates behind status and time, the picture behind labels and behind
+    // the disabled password and code edits, the standard look elsewhere.
+    void appearance() {
+        Harness h;
+        const QImage picture(QStringLiteral(":/trelvo/background.png"));
+        QCOMPARE(picture.size(), QSize(441, 311));
+        const auto pixelAt = [&h](const char* name, QPoint offset) {
+            const QRect rect = h.dialog->findChild<QWidget*>(QLatin1String(name))->geometry();
+            return rect.topLeft() + offset;
+        };
+        const QPoint statusPlate = pixelAt("IDC_STATUS", {170, 2});
+        const QPoint timePlate = pixelAt("IDC_TIME", {1, 1});
+        const QPoint label = pixelAt("IDC_LABEL_STATUS", {20, 7});
+        const QPoint password = pixelAt("IDC_PASSWORD", {96, 9});
+        const QPoint sourceFile = pixelAt("IDC_SOURCE_FILE", {120, 9});
+
+        h.dialog->OnTimer();
+        QImage idle = h.dialog->grab().toImage();
+        QCOMPARE(idle.size(), QSize(441, 310));
+        QCOMPARE(idle.pixelColor(0, 0), picture.pixelColor(0, 0));
+        QCOMPARE(idle.pixelColor(440, 309), picture.pixelColor(440, 309));
+        QCOMPARE(idle.pixelColor(statusPlate), QColor(231, 231, 231));
+        QCOMPARE(idle.pixelColor(timePlate), QColor(231, 231, 231));
+        QCOMPARE(idle.pixelColor(label), picture.pixelColor(label));
+        QVERIFY(idle.pixelColor(password) != picture.pixelColor(password));
+        QVERIFY(idle.pixelColor(sourceFile) != picture.pixelColor(sourceFile));
+
+        h.dialog->EnableInputs(false);
+        QImage busy = h.dialog->grab().toImage();
+        QCOMPARE(busy.pixelColor(password), picture.pixelColor(password));
+        QVERIFY(busy.pixelColor(sourceFile) != picture.pixelColor(sourceFile));
+    }
+};
+
+}  // namespace trelvo
