@@ -8,7 +8,7 @@
 #include "job/job_environment.h"
 #include "job/links.h"
 #include "job/update_job.h"
-#include "ui/qt_tick_clock.h"
+#include "link/steady_tick_clock.h"
 #include "ui/standard_dialogs.h"
 
 class QWidget;
@@ -22,7 +22,7 @@ namespace trelvo {
 struct DialogParts {
     std::unique_ptr<NetLinkInterface> net;
     std::unique_ptr<SerialLinkInterface> serial;
-    std::unique_ptr<TickClock> clock = std::make_unique<QtTickClock>();
+    std::unique_ptr<TickClock> clock = std::make_unique<SteadyTickClock>();
     // Asks the operator for an update file and returns its path, or an empty
     // text when the operator cancels.
     std::function<QString(QWidget* parent, const QString& title, const QString& nameFilter)>

@@ -1,0 +1,12 @@
+#include <QApplication>
+
+#include "app/update_app.h"
+
+// The exit status tells nothing about an update: every outcome is shown to
+// the operator in the window.
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    trelvo::UpdateApp app;
+    app.InitInstance();
+    return 0;
+}

@@ -1,0 +1,39 @@
+#include "app/update_app.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <utility>
+
+#include "ui/update_dialog.h"
+
+namespace trelvo {
+
+bool SocketLayerReady() {
+    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0) {
+        return false;
+    }
+    close(probe);
+    return true;
+}
+
+UpdateApp::UpdateApp(std::function<bool()> socketLayerReady,
+                     std::function<void(QWidget*, const QString&)> showMessage,
+                     std::function<DialogParts()> dialogParts)
+    : socketLayerReady_(std::move(socketLayerReady)),
+      showMessage_(std::move(showMessage)),
+      dialogParts_(std::move(dialogParts)) {}
+
+void UpdateApp::InitInstance() {
+    if (!socketLayerReady_()) {
+        // German on every system: this text has no row in the table.
+        showMessage_(nullptr, QStringLiteral("Fehler beim Initialisieren der Windows-Sockets."));
+        return;
+    }
+    UpdateDialog dialog(dialogParts_());
+    dialog.exec();
+}
+
+}  // namespace trelvo

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "ui/dialog_parts.h"
+
+class QWidget;
+
+namespace trelvo {
+
+// True when an IPv4 stream socket can be made, which is all the program
+// asks of the platform's socket layer.
+bool SocketLayerReady();
+
+// The program: checks the socket layer, then runs the update window
+// modally until it closes. It keeps no settings and reads no command line.
+class UpdateApp {
+public:
+    // The platform's socket check, message box and dialog parts, unless a
+    // test gives others.
+    explicit UpdateApp(std::function<bool()> socketLayerReady = SocketLayerReady,
+                       std::function<void(QWidget*, const QString&)> showMessage = ShowWarning,
+                       std::function<DialogParts()> dialogParts = StandardDialogParts);
+
+    // Returns once the window has closed; without a socket layer, once the
+    // operator has confirmed the message, and no window is made.
+    void InitInstance();
+
+private:
+    std::function<bool()> socketLayerReady_;
+    std::function<void(QWidget*, const QString&)> showMessage_;
+    std::function<DialogParts()> dialogParts_;
+};
+
+}  // namespace trelvo

@@ -1,0 +1,5 @@
+#include "update_app_test.h"
+
+#include <QtTest>
+
+QTEST_MAIN(trelvo::UpdateAppTest)

@@ -1,0 +1,66 @@
+// Start-up: the socket check decides between the one German message and the
+// window's modal run.
+//
+// The class lives in a header so that its generated meta-object code is
+// compiled apart from the checked sources.
+#pragma once
+
+#include <QApplication>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "app/update_app.h"
+#include "job_fakes.h"
+
+namespace trelvo {
+
+class UpdateAppTest : public QObject {
+    Q_OBJECT
+
+private:
+    trelvo::testing::EventLog log_;
+    QStringList messages_;
+    QStringList windowsRun_;
+
+    UpdateApp MakeApp(bool socketLayerReady) {
+        return UpdateApp([socketLayerReady] { return socketLayerReady; },
+                         [this](QWidget*, const QString& text) { messages_.append(text); },
+                         [this] {
+                             DialogParts parts;
+                             parts.net = std::make_unique<trelvo::testing::FakeNetLink>(log_);
+                             parts.serial = std::make_unique<trelvo::testing::FakeSerialLink>(log_);
+                             // Closes the window as soon as its modal run has begun.
+                             QTimer::singleShot(0, [this] {
+                                 QWidget* window = QApplication::activeModalWidget();
+                                 windowsRun_.append(window->windowTitle());
+                                 window->close();
+                             });
+                             return parts;
+                         });
+    }
+
+private slots:
+    void init() {
+        messages_.clear();
+        windowsRun_.clear();
+    }
+
+    void socketLayerMissing() {
+        qputenv("LC_ALL", "en_US.UTF-8");
+        MakeApp(false).InitInstance();
+        QCOMPARE(messages_, QStringList{"Fehler beim Initialisieren der Windows-Sockets."});
+        QVERIFY(windowsRun_.isEmpty());
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    }
+
+    void windowRunsUntilClosed() {
+        MakeApp(true).InitInstance();
+        QCOMPARE(windowsRun_, QStringList{"Trelvo  v1.1.2"});
+        QVERIFY(messages_.isEmpty());
+    }
+
+    void socketLayerOfThisMachine() { QVERIFY(SocketLayerReady()); }
+};
+
+}  // namespace trelvo
