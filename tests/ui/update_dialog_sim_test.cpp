@@ -1,0 +1,5 @@
+#include "update_dialog_sim_test.h"
+
+#include <QtTest>
+
+QTEST_MAIN(trelvo::UpdateDialogSimTest)

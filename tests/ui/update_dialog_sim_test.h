@@ -1,0 +1,153 @@
+// The window with its real links against the recorder simulator: whole
+// updates, and an abort in the middle of one followed by a fresh start.
+//
+// The class lives in a header so that its generated meta-object code is
+// compiled apart from the checked sources.
+#pragma once
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QtTest>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "dialog_harness.h"
+#include "recorder_sim_process.h"
+#include "scratch_dir.h"
+
+namespace trelvo {
+
+class UpdateDialogSimTest : public QObject {
+    Q_OBJECT
+
+private:
+    // Every state a network update shows, in order; each reply of the
+    // simulator waits long enough for ticks to see the state before it.
+    const QStringList kStatusOrder{"Verbindungsaufbau", "Passwort wird gesendet",
+                                   "Datei wird gesendet", "Prüfe Erfolg", "Keine Verbindung"};
+
+    std::optional<ScratchDir> dir_;
+    QString savedDir_;
+    QByteArray savedLcAll_;
+    std::optional<dialog_testing::RecorderSimProcess> sim_;
+    std::optional<dialog_testing::Harness> h_;
+    QStringList statuses_;
+    QList<int> positions_;
+    QStringList times_;
+    QByteArray file_;
+
+    // One tick as the window's timer gives it, and what it shows.
+    void Tick() {
+        h_->dialog->OnTimer();
+        const QString status = h_->Text("IDC_STATUS");
+        if (statuses_.isEmpty() || statuses_.back() != status) {
+            statuses_.append(status);
+        }
+        positions_.append(h_->Control<QProgressBar>("IDC_PROGRESS")->value());
+        times_.append(h_->Text("IDC_TIME"));
+    }
+    // Ticks back to back, letting the link's notifications in between, until
+    // `done` holds; the deadline only keeps a stuck update from hanging.
+    bool TickUntil(const std::function<bool()>& done) {
+        const QDeadlineTimer deadline(60000);
+        while (!done() && !deadline.hasExpired()) {
+            Tick();
+            QCoreApplication::processEvents();
+        }
+        return done();
+    }
+    QString Sha256() const {
+        return QString::fromLatin1(
+            QCryptographicHash::hash(file_, QCryptographicHash::Sha256).toHex());
+    }
+    void Start() {
+        statuses_.clear();
+        positions_.clear();
+        times_.clear();
+        h_->Click("IDC_START");
+        Tick();
+    }
+
+private slots:
+    void init() {
+        savedLcAll_ = qgetenv("LC_ALL");
+        qputenv("LC_ALL", "de_DE.UTF-8");
+        savedDir_ = QDir::currentPath();
+        dir_.emplace();
+        sim_.emplace(
+            QStringList{"--password", "admin", "--update-code", "U-7", "--delay-ms", "200"});
+        QVERIFY(sim_->port() != 0);
+
+        DialogParts parts = StandardDialogParts();
+        parts.port = sim_->port();
+        parts.hostsPath = QString::fromStdString(dir_->PathOf("no-lmhosts"));
+        h_.emplace(std::move(parts));
+        // The message box's own loop goes on ticking and delivering.
+        h_->whileMessageOpen = [this] {
+            Tick();
+            QCoreApplication::processEvents();
+        };
+
+        file_.clear();
+        for (int i = 0; i < 5000; ++i) {
+            file_.append(static_cast<char>(i * 7 + i / 256));
+        }
+        dir_->Write("update.sh", file_.toStdString());
+        h_->chosenFile = QString::fromStdString(dir_->PathOf("update.sh"));
+        h_->Click("IDC_BROWSE");
+        h_->Type("IDC_PASSWORD", QStringLiteral("admin"));
+        h_->Type("IDC_UPDATE_CODE", QStringLiteral("U-7"));
+        h_->Address()->setEditText(QStringLiteral("127.0.0.1"));
+    }
+    void cleanup() {
+        h_.reset();
+        sim_.reset();
+        QDir::setCurrent(savedDir_);
+        dir_.reset();
+        qputenv("LC_ALL", savedLcAll_);
+    }
+
+    void wholeUpdate() {
+        Start();
+        QVERIFY(TickUntil([this] { return !h_->messages.isEmpty(); }));
+        Tick();
+        QCOMPARE(h_->messages, QStringList{dialog_testing::kSuccess});
+        QCOMPARE(statuses_, kStatusOrder);
+        QCOMPARE(*std::max_element(positions_.begin(), positions_.end()), 100);
+        QVERIFY(std::is_sorted(positions_.begin(), positions_.begin() + positions_.indexOf(100)));
+        QVERIFY(times_.indexOf(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"))) >= 0);
+        QCOMPARE(times_.back(), QStringLiteral("--:--:--"));
+        QCOMPARE(positions_.back(), 0);
+        QVERIFY(h_->InputsEnabled());
+        QCOMPARE(h_->Text("IDC_EXIT"), QStringLiteral("Beenden"));
+        QTRY_VERIFY(
+            sim_->Output().contains(QStringLiteral("file received 5000 bytes sha256=") + Sha256()));
+    }
+
+    void abortDuringTransferThenFreshStart() {
+        Start();
+        QVERIFY(TickUntil([this] { return positions_.back() >= 20; }));
+        h_->Click("IDC_EXIT");
+        Tick();
+        QVERIFY(h_->dialog->isVisible());
+        QVERIFY(h_->InputsEnabled());
+        QCOMPARE(h_->Text("IDC_EXIT"), QStringLiteral("Beenden"));
+        QCOMPARE(h_->Text("IDC_STATUS"), QStringLiteral("Keine Verbindung"));
+        QVERIFY(h_->messages.isEmpty());
+
+        Start();
+        QVERIFY(TickUntil([this] { return !h_->messages.isEmpty(); }));
+        QCOMPARE(h_->messages, QStringList{dialog_testing::kSuccess});
+        QCOMPARE(statuses_.first(), kStatusOrder.first());
+        QTRY_VERIFY(
+            sim_->Output().contains(QStringLiteral("file received 5000 bytes sha256=") + Sha256()));
+        QCOMPARE(sim_->Output().count(QStringLiteral("file received")), 1);
+    }
+};
+
+}  // namespace trelvo
