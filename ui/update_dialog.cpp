@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
+#include <initializer_list>
 #include <utility>
 
 #include "job/version_check.h"
@@ -380,10 +381,9 @@ void UpdateDialog::OnTimer() {
 }
 
 void UpdateDialog::EnableInputs(bool enable) {
-    for (QWidget* input :
-         {static_cast<QWidget*>(m_passwordEdit), static_cast<QWidget*>(m_updateCodeEdit),
-          static_cast<QWidget*>(m_browse), static_cast<QWidget*>(m_linkKind),
-          static_cast<QWidget*>(m_addressBox), static_cast<QWidget*>(m_start)}) {
+    const std::initializer_list<QWidget*> inputs{m_passwordEdit, m_updateCodeEdit, m_browse,
+                                                 m_linkKind,     m_addressBox,     m_start};
+    for (QWidget* input : inputs) {
         input->setEnabled(enable);
     }
     m_exit->setText(Localized(enable ? "Beenden" : "Abbrechen"));
