@@ -30,13 +30,11 @@ struct Harness {
         DialogParts parts;
         auto netLink = std::make_unique<trelvo::testing::FakeNetLink>(log);
         auto serialLink = std::make_unique<trelvo::testing::FakeSerialLink>(log);
-        auto fakeClock = std::make_unique<trelvo::testing::FakeClock>();
         net = netLink.get();
         serial = serialLink.get();
-        clock = fakeClock.get();
         parts.net = std::move(netLink);
         parts.serial = std::move(serialLink);
-        parts.clock = std::move(fakeClock);
+        parts.clock = std::make_unique<trelvo::testing::FakeClock>();
         parts.hostsPath = hostsPath;
         Open(std::move(parts));
     }
@@ -107,7 +105,6 @@ struct Harness {
     EventLog log;
     trelvo::testing::FakeNetLink* net = nullptr;
     trelvo::testing::FakeSerialLink* serial = nullptr;
-    trelvo::testing::FakeClock* clock = nullptr;
     QString chosenFile;
     QStringList fileDialogs;
     QStringList messages;

@@ -1,6 +1,5 @@
 // The update window driven like an operator drives it, with its job on fake
-// links and a fake clock, and the file dialog and message boxes answered at
-// their seams.
+// links, and the file dialog and message boxes answered at their seams.
 //
 // The class lives in a header so that its generated meta-object code is
 // compiled apart from the checked sources.
@@ -29,7 +28,6 @@ namespace trelvo {
 
 using dialog_testing::Harness;
 using dialog_testing::kOnlyShFiles;
-using dialog_testing::kSuccess;
 
 class UpdateDialogTest : public QObject {
     Q_OBJECT
@@ -329,50 +327,6 @@ private slots:
         }
         h.dialog->OnTimer();
         QCOMPARE(h.Text("IDC_STATUS"), status);
-    }
-
-    // A whole update: the time field and the progress during the transfer,
-    // ticks going on while the success message is open, then idle again.
-    void wholeUpdate() {
-        Harness h;
-        StartNetworkJob(h, 5000);
-        h.net->events_->OnConnect(0);
-        h.Answer(0);
-        h.Answer(1);
-        auto* progress = h.Control<QProgressBar>("IDC_PROGRESS");
-        for (int tick = 1; tick <= 10; ++tick) {
-            h.clock->now = tick * 500;
-            h.dialog->OnTimer();
-        }
-        QCOMPARE(progress->value(), 10);
-        QCOMPARE(h.Text("IDC_TIME"), QStringLiteral("00:00:45"));
-        QCOMPARE(h.Text("IDC_STATUS"), QStringLiteral("Datei wird gesendet"));
-        for (int tick = 11; tick <= 100; ++tick) {
-            h.dialog->OnTimer();
-        }
-        QCOMPARE(progress->value(), 100);
-        QCOMPARE(h.Text("IDC_TIME"), QStringLiteral("--:--:--"));
-        h.dialog->OnTimer();  // the empty last step: 101 %, a full bar
-        QCOMPARE(progress->value(), progress->maximum());
-        h.dialog->OnTimer();
-        QCOMPARE(progress->value(), 0);
-
-        h.Answer(2);
-        QString statusWhileOpen;
-        QString exitWhileOpen;
-        h.whileMessageOpen = [&] {
-            h.dialog->OnTimer();
-            statusWhileOpen = h.Text("IDC_STATUS");
-            exitWhileOpen = h.Text("IDC_EXIT");
-        };
-        h.Answer(3);
-        QCOMPARE(h.messages, QStringList{kSuccess});
-        QCOMPARE(statusWhileOpen, QStringLiteral("Prüfe Erfolg"));
-        QCOMPARE(exitWhileOpen, QStringLiteral("Abbrechen"));
-        h.dialog->OnTimer();
-        QCOMPARE(h.Text("IDC_STATUS"), QStringLiteral("Keine Verbindung"));
-        QVERIFY(h.InputsEnabled());
-        QCOMPARE(h.Text("IDC_EXIT"), QStringLiteral("Beenden"));
     }
 
     void exitWhileIdleCloses() {
