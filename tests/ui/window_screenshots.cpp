@@ -27,9 +27,9 @@ bool Save(trelvo::UpdateDialog& dialog, const QDir& folder, const char* name) {
 }
 
 int TakeScreenshots(const QDir& out) {
-    trelvo::dialog_testing::RecorderSimProcess sim;
-    if (sim.port() == 0) {
-        std::fprintf(stderr, "window_screenshots: the recorder simulator did not start\n");
+    trelvo::testing::RecorderSimProcess sim({});
+    if (!sim.ok()) {
+        std::fprintf(stderr, "window_screenshots: %s\n", sim.error().c_str());
         return 1;
     }
     const trelvo::ScratchDir dir;
