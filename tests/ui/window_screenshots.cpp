@@ -27,7 +27,7 @@ bool Save(trelvo::UpdateDialog& dialog, const QDir& folder, const char* name) {
 }
 
 int TakeScreenshots(const QDir& out) {
-    trelvo::testing::RecorderSimProcess sim({});
+    trelvo::testing::RecorderSimProcess sim({QStringLiteral("--quiet")});
     if (!sim.ok()) {
         std::fprintf(stderr, "window_screenshots: %s\n", sim.error().c_str());
         return 1;
