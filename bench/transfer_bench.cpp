@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -43,13 +44,15 @@ double StatusMib(const std::string& field) {
 double CpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 void WriteUpdateFile(const std::string& path, std::uint64_t size) {
     std::ofstream out(path, std::ios::binary);
-    std::vector<char> chunk(64 * 1024);
+    std::vector<char> chunk(std::size_t{64} * 1024);
     for (std::size_t i = 0; i < chunk.size(); ++i) {
         chunk[i] = static_cast<char>(i * 131);
     }
@@ -71,7 +74,7 @@ double Percentile99Ms(std::vector<std::int64_t> microseconds) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
     QCoreApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s SIZE_BYTES\n", argv[0]);
@@ -114,4 +117,7 @@ int main(int argc, char** argv) {
         static_cast<unsigned long long>(size), blocks, wall, floor, wall / floor, cpu,
         StatusMib("VmHWM") - baselineMib, Percentile99Ms(rig.tickMicroseconds()));
     return 0;
+} catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
 }

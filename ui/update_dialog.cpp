@@ -13,8 +13,10 @@
 #include <QPushButton>
 #include <algorithm>
 #include <initializer_list>
+#include <string_view>
 #include <utility>
 
+#include "job/job_status_text.h"
 #include "job/version_check.h"
 #include "ui/localisation/localize_text.h"
 #include "ui/name_filter.h"
@@ -34,28 +36,6 @@ const QColor kPlateColour(231, 231, 231);
 
 QString Localized(const char* german) {
     return QString::fromStdString(LocalizeText(german));
-}
-
-// The status text of each job state; nothing for a value outside the
-// states, which leaves the field as it was.
-const char* StatusText(JobState state) {
-    switch (state) {
-        case JobState::Idle:
-            return "Keine Verbindung";
-        case JobState::Connecting:
-            return "Verbindungsaufbau";
-        case JobState::QueryVersion:
-            return "Versionsabfrage";
-        // The text names the step the awaited reply sets off, not the reply.
-        case JobState::AwaitVersion:
-            return "Passwort wird gesendet";
-        case JobState::AwaitAccess:
-        case JobState::Transfer:
-            return "Datei wird gesendet";
-        case JobState::AwaitResult:
-            return "Prüfe Erfolg";
-    }
-    return nullptr;
 }
 
 // Selects an entry and shows its text in the edit field, as selecting does
@@ -371,8 +351,9 @@ void UpdateDialog::OnCancel() {
 void UpdateDialog::OnTimer() {
     // First the step, so the texts below show the state after it.
     const int progress = m_job.PumpTransfer();
-    if (const char* text = StatusText(m_job.state())) {
-        m_status->setText(Localized(text));
+    // A value outside the states leaves the field as it was.
+    if (const std::string_view text = StatusText(m_job.state()); !text.empty()) {
+        m_status->setText(Localized(text.data()));
     }
     m_time->setText(QString::fromStdString(m_job.RemainingTimeText()));
     // The position is handed over as it is; the bar shows a value beyond its

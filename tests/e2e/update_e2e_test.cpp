@@ -40,17 +40,17 @@ std::string ReadWhole(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A port of 127.0.0.1 that nothing listens on.
+// A port of 127.0.0.1 that nothing listens on (0 when none could be found).
 std::uint16_t ClosedPort() {
     const int probe = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    const bool bound = bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0;
     close(probe);
-    return ntohs(address.sin_port);
+    return bound ? ntohs(address.sin_port) : 0;
 }
 
 class UpdateEndToEnd : public ::testing::Test {
@@ -144,8 +144,10 @@ TEST_F(UpdateEndToEnd, EveryRefusalAndResultReachesTheOperator) {
 
 TEST_F(UpdateEndToEnd, ConnectFailuresAreReported) {
     UpdateFile("a.sh", 100);
+    const std::uint16_t closedPort = ClosedPort();
+    ASSERT_NE(closedPort, 0);
     JobRig refused;
-    EXPECT_TRUE(refused.job.StartNetwork("a.sh", "admin", "C", "127.0.0.1", ClosedPort()));
+    EXPECT_TRUE(refused.job.StartNetwork("a.sh", "admin", "C", "127.0.0.1", closedPort));
     ASSERT_TRUE(refused.RunUntilIdle());
     EXPECT_EQ(refused.messages(), std::vector<std::string>{kConnectFailed});
     EXPECT_EQ(refused.inputsGivenBack(), 1);

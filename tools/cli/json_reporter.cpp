@@ -4,7 +4,7 @@
 #include <QJsonObject>
 #include <cmath>
 
-#include "tools/cli/status_text.h"
+#include "job/job_status_text.h"
 #include "ui/localisation/localize_text.h"
 
 namespace trelvo {

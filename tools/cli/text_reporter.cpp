@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "tools/cli/status_text.h"
+#include "job/job_status_text.h"
 #include "ui/localisation/localize_text.h"
 
 namespace trelvo {

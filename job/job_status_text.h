@@ -6,9 +6,9 @@
 
 namespace trelvo {
 
-// The window's status text of each job state, in German (it passes through
-// LocalizeText before it is shown). It names the step the awaited reply sets
-// off, not the reply.
+// The status text the operator sees for each job state, in German (it passes
+// through LocalizeText before it is shown); empty for a value outside the
+// states. It names the step the awaited reply sets off, not the reply.
 const char* StatusText(JobState state);
 
 // The state's name as the code spells it, for machine-readable output.

@@ -1,4 +1,4 @@
-#include "tools/cli/status_text.h"
+#include "job/job_status_text.h"
 
 namespace trelvo {
 
