@@ -5,8 +5,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -14,7 +12,7 @@
 
 #include "job_rig.h"
 #include "recorder_sim_process.h"
-#include "scratch_dir.h"
+#include "scratch_session.h"
 
 namespace trelvo {
 namespace {
@@ -55,28 +53,20 @@ std::uint16_t ClosedPort() {
 
 class UpdateEndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override {
-        setenv("LC_ALL", "de_DE.UTF-8", 1);
-        savedDir_ = std::filesystem::current_path();
-        std::filesystem::current_path(dir_.path());
-    }
-    void TearDown() override { std::filesystem::current_path(savedDir_); }
-
     // Writes the update file and returns its content.
     std::string UpdateFile(const std::string& name, std::size_t size) {
         std::string content = Pattern(size);
-        dir_.Write(name, content);
+        session_.dir().Write(name, content);
         return content;
     }
-    std::string SavedPath() const { return dir_.PathOf("received"); }
+    std::string SavedPath() const { return session_.dir().PathOf("received"); }
     std::string Saved() const { return ReadWhole(SavedPath()); }
 
     bool StartNetwork(JobRig& rig, const RecorderSimProcess& sim, const std::string& file) {
         return rig.job.StartNetwork(file, "admin", "CODE-7", "127.0.0.1", sim.port());
     }
 
-    ScratchDir dir_;
-    std::filesystem::path savedDir_;
+    ScratchSession session_;
 };
 
 // Blocks of 15,000 bytes: more than the network link's first send buffer.

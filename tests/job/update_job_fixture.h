@@ -4,14 +4,12 @@
 // a fresh folder that holds the update file "a.sh".
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 
 #include "job/update_job.h"
 #include "job_fakes.h"
-#include "scratch_dir.h"
+#include "scratch_session.h"
 
 namespace trelvo::testing {
 
@@ -45,29 +43,13 @@ protected:
         job.SetOwner(owner);
     }
 
-    void SetUp() override {
-        const char* lcAll = std::getenv("LC_ALL");
-        savedLcAll_ = lcAll ? std::optional<std::string>(lcAll) : std::nullopt;
-        setenv("LC_ALL", "de_DE.UTF-8", 1);
-        savedDir_ = fs::current_path();
-        fs::current_path(dir_.path());
-        WriteFile("a.sh", kFileSize);
-    }
-
-    void TearDown() override {
-        fs::current_path(savedDir_);
-        if (savedLcAll_) {
-            setenv("LC_ALL", savedLcAll_->c_str(), 1);
-        } else {
-            unsetenv("LC_ALL");
-        }
-    }
+    void SetUp() override { WriteFile("a.sh", kFileSize); }
 
     void WriteFile(const std::string& name, std::size_t size) {
-        dir_.Write(name, std::string(size, 'x'));
+        session_.dir().Write(name, std::string(size, 'x'));
     }
     void WriteFile(const std::string& name, const std::string& content) {
-        dir_.Write(name, content);
+        session_.dir().Write(name, content);
     }
 
     bool StartNetwork(const std::string& password = "secret", const std::string& code = "CODE") {
@@ -105,9 +87,7 @@ protected:
     UpdateJob job;
 
 private:
-    std::optional<std::string> savedLcAll_;
-    fs::path savedDir_;
-    ScratchDir dir_;
+    ScratchSession session_;
     std::size_t seen_ = 0;
 };
 

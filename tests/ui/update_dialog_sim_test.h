@@ -20,7 +20,7 @@
 
 #include "dialog_harness.h"
 #include "recorder_sim_process.h"
-#include "scratch_dir.h"
+#include "scratch_session.h"
 
 namespace trelvo {
 
@@ -33,9 +33,7 @@ private:
     const QStringList kStatusOrder{"Verbindungsaufbau", "Passwort wird gesendet",
                                    "Datei wird gesendet", "Prüfe Erfolg", "Keine Verbindung"};
 
-    std::optional<ScratchDir> dir_;
-    QString savedDir_;
-    QByteArray savedLcAll_;
+    std::optional<ScratchSession> session_;
     std::optional<trelvo::testing::RecorderSimProcess> sim_;
     std::optional<dialog_testing::Harness> h_;
     QStringList statuses_;
@@ -78,17 +76,14 @@ private:
 
 private slots:
     void init() {
-        savedLcAll_ = qgetenv("LC_ALL");
-        qputenv("LC_ALL", "de_DE.UTF-8");
-        savedDir_ = QDir::currentPath();
-        dir_.emplace();
+        session_.emplace();
         sim_.emplace(
             QStringList{"--password", "admin", "--update-code", "U-7", "--delay-ms", "200"});
         QVERIFY2(sim_->ok(), sim_->error().c_str());
 
         DialogParts parts = StandardDialogParts();
         parts.port = sim_->port();
-        parts.hostsPath = QString::fromStdString(dir_->PathOf("no-lmhosts"));
+        parts.hostsPath = QString::fromStdString(session_->dir().PathOf("no-lmhosts"));
         h_.emplace(std::move(parts));
         // The message box's own loop goes on ticking and delivering.
         h_->whileMessageOpen = [this] {
@@ -100,8 +95,8 @@ private slots:
         for (int i = 0; i < 5000; ++i) {
             file_.append(static_cast<char>(i * 7 + i / 256));
         }
-        dir_->Write("update.sh", file_.toStdString());
-        h_->chosenFile = QString::fromStdString(dir_->PathOf("update.sh"));
+        session_->dir().Write("update.sh", file_.toStdString());
+        h_->chosenFile = QString::fromStdString(session_->dir().PathOf("update.sh"));
         h_->Click("IDC_BROWSE");
         h_->Type("IDC_PASSWORD", QStringLiteral("admin"));
         h_->Type("IDC_UPDATE_CODE", QStringLiteral("U-7"));
@@ -110,9 +105,7 @@ private slots:
     void cleanup() {
         h_.reset();
         sim_.reset();
-        QDir::setCurrent(savedDir_);
-        dir_.reset();
-        qputenv("LC_ALL", savedLcAll_);
+        session_.reset();
     }
 
     void wholeUpdate() {

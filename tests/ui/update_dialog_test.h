@@ -21,7 +21,7 @@
 
 #include "dialog_harness.h"
 #include "job_fakes.h"
-#include "scratch_dir.h"
+#include "scratch_session.h"
 #include "ui/update_dialog.h"
 
 namespace trelvo {
@@ -33,16 +33,16 @@ class UpdateDialogTest : public QObject {
     Q_OBJECT
 
 private:
-    std::optional<ScratchDir> dir_;
-    QString savedDir_;
-    QByteArray savedLcAll_;
+    std::optional<ScratchSession> session_;
 
-    QString Path(const char* name) const { return QString::fromStdString(dir_->PathOf(name)); }
+    QString Path(const char* name) const {
+        return QString::fromStdString(session_->dir().PathOf(name));
+    }
     // An update file of `size` bytes in the sub-folder "updates", chosen
     // through the browse button.
     void BrowseUpdateFile(Harness& h, std::size_t size) {
         QDir(Path("")).mkpath(QStringLiteral("updates"));
-        dir_->Write("updates/u.sh", std::string(size, 'x'));
+        session_->dir().Write("updates/u.sh", std::string(size, 'x'));
         h.chosenFile = Path("updates/u.sh");
         h.Click("IDC_BROWSE");
     }
@@ -56,18 +56,8 @@ private:
     }
 
 private slots:
-    void init() {
-        savedLcAll_ = qgetenv("LC_ALL");
-        qputenv("LC_ALL", "de_DE.UTF-8");
-        savedDir_ = QDir::currentPath();
-        dir_.emplace();
-        QDir::setCurrent(Path(""));
-    }
-    void cleanup() {
-        QDir::setCurrent(savedDir_);
-        dir_.reset();
-        qputenv("LC_ALL", savedLcAll_);
-    }
+    void init() { session_.emplace(); }
+    void cleanup() { session_.reset(); }
 
     void window() {
         Harness h;
@@ -226,7 +216,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QStringList, names);
         if (exists) {
-            dir_->Write("lmhosts", content.toStdString());
+            session_->dir().Write("lmhosts", content.toStdString());
         }
         Harness h(Path("lmhosts"));
         QStringList listed;
@@ -373,7 +363,7 @@ private slots:
 
     // The link-kind box is hidden, but its handlers work as written.
     void linkKindHandlers() {
-        dir_->Write("lmhosts", "1.2.3.4 alpha\n1.2.3.5 beta\n");
+        session_->dir().Write("lmhosts", "1.2.3.4 alpha\n1.2.3.5 beta\n");
         Harness h(Path("lmhosts"));
         h.LinkKind()->setCurrentIndex(1);
         emit h.LinkKind()->activated(1);
