@@ -30,8 +30,10 @@ public:
     virtual void SetEvents(NetLinkEvents* events) = 0;
     // Makes the socket; false when it cannot be made.
     virtual bool Create() = 0;
-    // Starts connecting to a host name or dotted IPv4 address. True exactly
-    // when the attempt is under way and will end in OnConnect.
+    // Starts connecting to a host name or dotted IPv4 address without
+    // waiting: a name is looked up in the background. True exactly when the
+    // attempt is under way and will end in OnConnect (a name without an
+    // address ends there with an error).
     virtual bool Connect(const std::string& host, std::uint16_t port) = 0;
     // Copies up to `count` received bytes; Peek leaves them in place. Returns
     // the number copied, or -1 on failure (also when nothing has arrived).
@@ -44,7 +46,8 @@ public:
     virtual void Close() = 0;
 };
 
-// A serial port with the fixed line settings, polled by the job.
+// A serial port with the fixed line settings, polled by the job. No call
+// waits for the line.
 class SerialLinkInterface {
 public:
     virtual ~SerialLinkInterface() = default;
@@ -52,7 +55,8 @@ public:
     // Opens `device` ("COM1", "COM2" or a device path) at `baud`; with
     // waitingReads a Read waits for every byte.
     virtual bool Open(const std::string& device, int baud, bool waitingReads) = 0;
-    // Writes every byte before it returns.
+    // Takes all bytes at once: what the driver will not take now leaves
+    // later, in order. False when the line has failed.
     virtual bool Write(const std::uint8_t* bytes, std::uint32_t count) = 0;
     // Returns the number of bytes read, 0 on failure.
     virtual std::uint32_t Read(std::uint8_t* buffer, std::uint32_t count) = 0;
@@ -60,7 +64,11 @@ public:
     virtual std::uint32_t InputCount() = 0;
     // True when every written byte has left the driver; false when closed.
     virtual bool IsOutputEmpty() = 0;
-    // Closes the port; harmless when it is not open.
+    // True once a write has failed (adapter unplugged, hang-up): nothing
+    // more will go out on this line until it is opened again.
+    virtual bool HasFailed() const = 0;
+    // Drops unsent bytes and closes the port without waiting for the line;
+    // harmless when it is not open.
     virtual void Close() = 0;
 };
 

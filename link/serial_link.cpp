@@ -55,6 +55,7 @@ bool SerialLink::Open(const std::string& device, int baud, bool waitingReads) {
         return false;
     }
     waitingReads_ = waitingReads;
+    failed_ = false;
     ApplyLineSettings(fd_, waitingReads);
     SetLineRate(fd_, baud);
     // Last of the settings: opening the port and setting a rate may raise DTR.
@@ -72,6 +73,7 @@ bool SerialLink::Write(const std::uint8_t* bytes, std::uint32_t count) {
         const ssize_t n =
             RetryOnInterrupt([&] { return write(fd_, bytes + written, count - written); });
         if (n <= 0) {
+            failed_ = true;
             return false;
         }
         written += static_cast<std::uint32_t>(n);

@@ -27,11 +27,13 @@ public:
     std::uint32_t InputCount() override;
     // Also true when the driver cannot say, so that a transfer never stalls on the question.
     bool IsOutputEmpty() override;
+    bool HasFailed() const override { return failed_; }
     void Close() override;
 
 private:
     int fd_ = -1;
     bool waitingReads_ = true;
+    bool failed_ = false;
 };
 
 }  // namespace trelvo

@@ -39,6 +39,7 @@ public:
     std::uint32_t Read(std::uint8_t*, std::uint32_t) override { return 0; }
     std::uint32_t InputCount() override { return 0; }
     bool IsOutputEmpty() override { return true; }
+    bool HasFailed() const override { return false; }
     void Close() override {}
 };
 

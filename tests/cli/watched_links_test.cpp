@@ -124,6 +124,7 @@ public:
     std::uint32_t Read(std::uint8_t*, std::uint32_t count) override { return count; }
     std::uint32_t InputCount() override { return waiting; }
     bool IsOutputEmpty() override { return empty; }
+    bool HasFailed() const override { return false; }
     void Close() override {}
     bool writes = true;
     std::uint32_t waiting = 0;

@@ -130,11 +130,13 @@ public:
     }
     std::uint32_t InputCount() override { return static_cast<std::uint32_t>(inbox.Size()); }
     bool IsOutputEmpty() override { return outputEmpty; }
+    bool HasFailed() const override { return failed; }
     void Close() override { log_.push_back("serial.Close"); }
 
     bool openSucceeds = true;
     bool failNextRead = false;
     bool outputEmpty = true;
+    bool failed = false;
     Inbox inbox;
     std::vector<Bytes> writes;
     std::vector<std::uint32_t> reads;

@@ -69,6 +69,7 @@ public:
     std::uint32_t Read(std::uint8_t* buffer, std::uint32_t count) override;
     std::uint32_t InputCount() override;
     bool IsOutputEmpty() override;
+    bool HasFailed() const override { return inner_.HasFailed(); }
     void Close() override { inner_.Close(); }
 
 private:
