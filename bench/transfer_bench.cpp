@@ -104,8 +104,7 @@ int main(int argc, char** argv) try {
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double cpu = CpuSeconds() - cpuBefore;
-    if (rig.messages() !=
-        std::vector<std::string>{trelvo::LocalizeText("Aktualisierung erfolgreich beendet")}) {
+    if (rig.outcomes() != std::vector<trelvo::JobOutcome>{{trelvo::Outcome::Succeeded}}) {
         std::fprintf(stderr, "the update failed: %s\n",
                      rig.messages().empty() ? "(no message)" : rig.messages()[0].c_str());
         return 1;

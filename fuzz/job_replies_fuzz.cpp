@@ -1,34 +1,50 @@
 // What a recorder sends, in chunks of fuzz-chosen sizes, to a job that has
 // just started; the timer ticks between chunks. The first byte picks the
-// link. Whatever arrives, a success is shown only from AwaitResult, every
-// other message only after the job has closed, and the job always ends Idle.
+// link. Whatever arrives, success is reported only from AwaitResult, its
+// message is shown before the close, every other message only after the
+// close and exactly as its outcome says, and the job always ends Idle.
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "job/update_job.h"
 #include "job_fakes.h"
 #include "scratch_dir.h"
-#include "ui/localisation/localize_text.h"
 
 namespace {
 
 using namespace trelvo;
 using namespace trelvo::testing;
 
-class CheckingMessageBox : public MessageBox {
+void Require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+class CheckingOwner : public MessageBox, public JobOwner {
 public:
     void Show(const std::string& text) override {
-        const bool success = text == LocalizeText("Aktualisierung erfolgreich beendet");
-        const JobState expected = success ? JobState::AwaitResult : JobState::Idle;
-        if (job == nullptr || job->state() != expected) {
-            std::abort();
+        if (job->state() == JobState::AwaitResult) {
+            Require(text == OutcomeMessage({Outcome::Succeeded}));
+            return;
         }
+        Require(job->state() == JobState::Idle && !outcomes.empty());
+        Require(outcomes.back().kind != Outcome::Aborted);
+        Require(text == OutcomeMessage(outcomes.back()));
+    }
+    void EnableInputs(bool) override {}
+    void JobEnded(const JobOutcome& outcome) override {
+        Require(job->state() == JobState::Idle);
+        Require(!outcome.succeeded() || job->endedIn() == JobState::AwaitResult);
+        outcomes.push_back(outcome);
     }
     const UpdateJob* job = nullptr;
+    std::vector<JobOutcome> outcomes;
 };
 
 }  // namespace
@@ -50,9 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FakeNetLink net(log);
     FakeSerialLink serial(log);
     FakeClock clock;
-    CheckingMessageBox messages;
-    UpdateJob job(net, serial, clock, messages);
-    messages.job = &job;
+    CheckingOwner owner;
+    UpdateJob job(net, serial, clock, owner);
+    job.SetOwner(owner);
+    owner.job = &job;
 
     const bool overSerial = (data[0] & 1) != 0;
     if (overSerial) {
@@ -75,9 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         job.PumpTransfer();
         job.RemainingTimeText();
     }
+    const bool running = job.state() != JobState::Idle;
+    const std::size_t ends = owner.outcomes.size();
     job.Close();
-    if (job.state() != JobState::Idle) {
-        std::abort();
-    }
+    // Only a running job has something to abort; every job has ended once.
+    Require(owner.outcomes.size() == ends + 1);
+    Require(!running || owner.outcomes.back().kind == Outcome::Aborted);
+    Require(ends >= 1 || running);
     return 0;
 }

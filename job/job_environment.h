@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "job/job_outcome.h"
+
 // What the update job needs of the program around it.
 namespace trelvo {
 
@@ -14,6 +16,7 @@ public:
 };
 
 // Shows a message to the operator and returns once it has been confirmed.
+// The text is the job's German text: the box localises it.
 // Timer ticks and link notifications go on being delivered meanwhile, so the
 // job may be entered again while a message is open.
 class MessageBox {
@@ -29,6 +32,9 @@ public:
     // Gives the operator the inputs and the Start command back (true) or
     // takes them away for a running job (false).
     virtual void EnableInputs(bool enable) = 0;
+    // How the job ended; called once per end, right after the inputs come
+    // back and before any failure message is shown.
+    virtual void JobEnded(const JobOutcome& outcome) = 0;
 };
 
 }  // namespace trelvo

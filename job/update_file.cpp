@@ -1,6 +1,7 @@
 #include "job/update_file.h"
 
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace trelvo {
@@ -27,6 +28,22 @@ bool UpdateFile::Open(const std::string& name) {
 std::size_t UpdateFile::Read(std::uint8_t* buffer, std::size_t count) {
     stream_.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(count));
     return static_cast<std::size_t>(stream_.gcount());
+}
+
+Outcome OpenUpdateFile(UpdateFile& file, const std::string& path) {
+    if (!file.Open(path)) {
+        return Outcome::FileNotFound;
+    }
+    Outcome problem = Outcome::Succeeded;
+    if (file.Size() == 0) {
+        problem = Outcome::FileEmpty;
+    } else if (file.Size() > std::numeric_limits<std::uint32_t>::max()) {
+        problem = Outcome::FileTooLarge;
+    }
+    if (problem != Outcome::Succeeded) {
+        file.Close();
+    }
+    return problem;
 }
 
 void UpdateFile::Close() {

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <string>
 
+#include "job/job_outcome.h"
+
 namespace trelvo {
 
 // The update file the job streams. Only regular files count:
@@ -27,5 +29,10 @@ private:
     std::ifstream stream_;
     std::uint64_t size_ = 0;
 };
+
+// Opens `path` as the update file of a job: Succeeded, or why the file will
+// not do (not found, empty, or too large for the 32-bit size the recorder is
+// told), in which case `file` is left closed.
+Outcome OpenUpdateFile(UpdateFile& file, const std::string& path);
 
 }  // namespace trelvo

@@ -6,40 +6,9 @@
 #include <limits>
 
 #include "job/version_check.h"
-#include "ui/localisation/localize_text.h"
 
 namespace trelvo {
 namespace {
-
-constexpr const char* kFileNotFound = "Gewählte Datei konnte nicht gefunden werden";
-constexpr const char* kFileEmpty = "Gewählte Datei hat keinen Inhalt";
-constexpr const char* kFileTooLarge = "Gewählte Datei ist zu groß";
-constexpr const char* kUpdateCodeTooLong = "Update Code ist zu lang";
-constexpr const char* kConnectFailed = "Verbindungsaufbau fehlgeschlagen";
-constexpr const char* kPortUnavailable = "Verbindungsfehler - COM Port nicht ansprechbar";
-constexpr const char* kVersionRefused =
-    "Diese Version des Rekorders ist per Trelvo nicht updatefähig";
-constexpr const char* kAccessDenied = "Zugang verweigert - ungültiges Passwort";
-constexpr const char* kTransferFailed = "Fehler bei der Übertragung der Datei!";
-constexpr const char* kUpdateSucceeded = "Aktualisierung erfolgreich beendet";
-
-const char* ResultText(std::uint16_t status) {
-    switch (status) {
-        case STATUS_BAD_UPDATE_CODE:
-            return "Der übertragene Updatecode ist nicht gültig\n"
-                   "Aktualisierung konnte nicht durchgeführt werden";
-        case STATUS_BAD_UPDATE_FILE:
-            return "Die übertragene Updatedatei ist beschädigt oder ungültig\n"
-                   "Aktualisierung konnte nicht durchgeführt werden";
-        case STATUS_UPDATE_FAILED:
-            return "Die Aktualisierung konnte nicht durchgeführt werden";
-        case STATUS_VERSION_NOT_UPDATABLE:
-            return "Diese Version des Rekorders ist per Trelvo nicht updatefähig\n"
-                   "Aktualisierung konnte nicht durchgeführt werden";
-        default:
-            return "Unbekannter Fehler\nAktualisierung konnte nicht durchgeführt werden";
-    }
-}
 
 // The password must not linger in memory once the job no longer needs it.
 void Wipe(std::string& secret) {
@@ -66,80 +35,61 @@ UpdateJob::~UpdateJob() {
     net_.SetEvents(nullptr);
 }
 
-bool UpdateJob::StartNetwork(const std::string& fileName, const std::string& password,
+bool UpdateJob::StartNetwork(const UpdateSource& file, const std::string& password,
                              const std::string& updateCode, const std::string& host,
                              std::uint16_t port) {
-    fileName_ = fileName;
-    password_ = password;
     linkKind_ = LinkKind::Network;
-    updateCode_ = updateCode;
-    if (!PrepareUpdate()) {
+    link_ = &netLink_;
+    if (!Prepare(file, password, updateCode)) {
         return false;
     }
     // A socket that cannot be made is reported like a connect that never
     // got under way, so the operator is told and gets the inputs back.
     const bool underWay = net_.Create() && net_.Connect(host, port);
     state_ = JobState::Connecting;
+    NoteActivity();
     if (!underWay) {
-        CloseAndShow(kConnectFailed);
+        EndAndShow({Outcome::ConnectFailed});
         return false;
     }
     return true;
 }
 
-bool UpdateJob::StartSerial(const std::string& fileName, const std::string& password,
-                            const std::string& updateCode, int port, int baud) {
-    return StartSerial(fileName, password, updateCode, "COM" + std::to_string(port), baud);
-}
-
-bool UpdateJob::StartSerial(const std::string& fileName, const std::string& password,
+bool UpdateJob::StartSerial(const UpdateSource& file, const std::string& password,
                             const std::string& updateCode, const std::string& device, int baud) {
-    fileName_ = fileName;
-    password_ = password;
-    updateCode_ = updateCode;
-    if (!PrepareUpdate()) {
+    if (!Prepare(file, password, updateCode)) {
         return false;
     }
     if (!serial_.Open(device, baud, true)) {
-        CloseAndShow(kPortUnavailable);
+        EndAndShow({Outcome::PortUnavailable});
         return false;
     }
     linkKind_ = LinkKind::Serial;
+    link_ = &serialLink_;
     state_ = JobState::QueryVersion;
+    NoteActivity();
     Advance();
     return true;
 }
 
 // Everything that can be refused before a link is opened.
-bool UpdateJob::PrepareUpdate() {
-    if (!OpenUpdateFile()) {
-        return false;
-    }
-    // A longer code would not fit its record's 16-bit length.
-    if (updateCode_.size() + kArgumentOverhead > MAX_RECORD_DATA) {
-        CloseAndShow(kUpdateCodeTooLong);
-        return false;
-    }
-    descriptor_ = BuildFileDescriptorBody(RemotePath(), fileSize_);
-    return true;
-}
-
-bool UpdateJob::OpenUpdateFile() {
-    if (!file_.Open(fileName_)) {
-        CloseAndShow(kFileNotFound);
-        return false;
-    }
-    // The file descriptor carries the size in 32 bits.
-    if (file_.Size() > std::numeric_limits<std::uint32_t>::max()) {
-        CloseAndShow(kFileTooLarge);
+bool UpdateJob::Prepare(const UpdateSource& file, const std::string& password,
+                        const std::string& updateCode) {
+    source_ = file;
+    password_ = password;
+    updateCode_ = updateCode;
+    if (const Outcome opened = OpenUpdateFile(file_, source_.path); opened != Outcome::Succeeded) {
+        EndAndShow({opened});
         return false;
     }
     fileSize_ = static_cast<std::uint32_t>(file_.Size());
-    if (fileSize_ == 0) {
-        CloseAndShow(kFileEmpty);
+    SetBlockCount();
+    // A longer code would not fit its record's 16-bit length.
+    if (updateCode_.size() + kArgumentOverhead > MAX_RECORD_DATA) {
+        EndAndShow({Outcome::CodeTooLong});
         return false;
     }
-    SetBlockCount();
+    descriptor_ = BuildFileDescriptorBody(RemotePath(), fileSize_);
     return true;
 }
 
@@ -164,26 +114,25 @@ void UpdateJob::SetBlockCount() {
 }
 
 int UpdateJob::PumpTransfer() {
-    if (state_ == JobState::Idle) {
+    if (state_ == JobState::Idle || link_ == nullptr) {
         return 0;
     }
-    bool ready = false;
-    switch (linkKind_) {
-        case LinkKind::Serial:
-            // The serial line has no notifications: replies are polled here.
-            ProcessIncoming();
-            ready = serial_.IsOutputEmpty();
-            break;
-        case LinkKind::Network:
-            ready = net_.PendingBytes() == 0;
-            break;
-        case LinkKind::None:
-            return 0;
+    if (link_->Lost()) {
+        EndAndShow({Outcome::PortUnavailable});
+        return 0;
+    }
+    if (link_->PolledForReplies()) {
+        // May move the job on, or end it.
+        ProcessIncoming();
+    }
+    if (TimedOut()) {
+        EndAndShow({Outcome::TimedOut});
+        return 0;
     }
     if (state_ != JobState::Transfer || blocksSent_ > blockCount_) {
         return 0;
     }
-    if (ready) {
+    if (link_->Drained()) {
         const std::uint32_t blocks = static_cast<std::uint32_t>(blockCount_);
         const std::uint32_t count =
             blocksSent_ == blockCount_ ? fileSize_ % blocks : fileSize_ / blocks;
@@ -191,6 +140,8 @@ int UpdateJob::PumpTransfer() {
             return 0;
         }
         ++blocksSent_;
+        // The link passed on everything before this block.
+        NoteActivity();
     }
     return static_cast<int>(static_cast<std::int64_t>(blocksSent_) * 100 / blockCount_);
 }
@@ -202,7 +153,7 @@ bool UpdateJob::SendFileBlock(std::uint32_t count) {
     // The file may shrink or fail under the tool; bytes it did not deliver
     // must never go out as stale buffer contents.
     if (file_.Read(readBuffer_.data(), count) != count) {
-        CloseAndShow(kTransferFailed);
+        EndAndShow({Outcome::TransferFailed});
         return false;
     }
     SendRaw(readBuffer_.data(), count);
@@ -226,27 +177,31 @@ std::string UpdateJob::RemainingTimeText() const {
 }
 
 std::string UpdateJob::RemotePath() const {
-    return std::string(REMOTE_DIR) + fileName_;
+    return std::string(REMOTE_DIR) + source_.remoteName;
 }
 
 void UpdateJob::Close() {
-    switch (linkKind_) {
-        case LinkKind::Network:
-            net_.Close();
-            break;
-        case LinkKind::Serial:
-            serial_.Close();
-            break;
-        case LinkKind::None:
-            break;
+    End({Outcome::Aborted});
+}
+
+void UpdateJob::End(const JobOutcome& outcome) {
+    if (link_ != nullptr) {
+        link_->Close();
     }
     file_.Close();
+    // The block buffer is the size of the largest block, up to a megabyte:
+    // an idle job does not keep it.
+    Bytes().swap(readBuffer_);
     Wipe(password_);
+    endedIn_ = state_;
     state_ = JobState::Idle;
     linkKind_ = LinkKind::None;
+    link_ = nullptr;
     awaitingHeader_ = true;
+    seenAvailable_ = 0;
     if (owner_ != nullptr) {
         owner_->EnableInputs(true);
+        owner_->JobEnded(outcome);
     }
 }
 
@@ -291,43 +246,52 @@ void UpdateJob::Advance() {
             }
             // The only message shown before the close: while it is open the
             // job still waits in AwaitResult and frames further replies.
-            Show(kUpdateSucceeded);
-            Close();
+            Show({Outcome::Succeeded});
+            End({Outcome::Succeeded});
             return;
     }
 }
 
 void UpdateJob::Refuse() {
-    const JobState refusedIn = state_;
-    const std::uint16_t status = reply_.status;
-    Close();
-    switch (refusedIn) {
+    switch (state_) {
         case JobState::AwaitVersion:
-            Show(kVersionRefused);
-            break;
+            EndAndShow({Outcome::VersionRefused});
+            return;
         case JobState::AwaitAccess:
-            Show(kAccessDenied);
-            break;
+            EndAndShow({Outcome::AccessDenied});
+            return;
         case JobState::Transfer:
-            Show(kTransferFailed);
-            break;
+            EndAndShow({Outcome::TransferFailed});
+            return;
         case JobState::AwaitResult:
-            Show(ResultText(status));
-            break;
+            EndAndShow({Outcome::RefusedByRecorder, reply_.status});
+            return;
         case JobState::Idle:
         case JobState::Connecting:
         case JobState::QueryVersion:
-            break;
+            // No reply is awaited here, so there is nothing to refuse: the
+            // job just ends.
+            End({Outcome::Aborted});
+            return;
     }
 }
 
-void UpdateJob::CloseAndShow(const char* germanText) {
-    Close();
-    Show(germanText);
+void UpdateJob::EndAndShow(const JobOutcome& outcome) {
+    End(outcome);
+    Show(outcome);
 }
 
-void UpdateJob::Show(const char* germanText) {
-    messages_.Show(LocalizeText(germanText));
+void UpdateJob::Show(const JobOutcome& outcome) {
+    messages_.Show(std::string(OutcomeMessage(outcome)));
+}
+
+void UpdateJob::NoteActivity() {
+    lastActivityMs_ = clock_.NowMs();
+}
+
+bool UpdateJob::TimedOut() {
+    return replyTimeoutMs_ != 0 && state_ != JobState::Idle &&
+           clock_.NowMs() - lastActivityMs_ >= replyTimeoutMs_;
 }
 
 void UpdateJob::OnConnect(int error) {
@@ -336,9 +300,10 @@ void UpdateJob::OnConnect(int error) {
         return;
     }
     if (error != 0) {
-        CloseAndShow(kConnectFailed);
+        EndAndShow({Outcome::ConnectFailed});
         return;
     }
+    NoteActivity();
     state_ = JobState::QueryVersion;
     Advance();
 }
@@ -349,35 +314,16 @@ void UpdateJob::OnReceive(int error) {
     }
 }
 
-int UpdateJob::AvailableBytes(std::uint8_t* peekBuffer, std::uint32_t count) {
-    if (linkKind_ == LinkKind::Serial) {
-        return static_cast<int>(std::min<std::uint32_t>(
-            serial_.InputCount(), static_cast<std::uint32_t>(std::numeric_limits<int>::max())));
-    }
-    const int peeked =
-        net_.Receive(peekBuffer, static_cast<int>(count), NetLinkInterface::ReceiveMode::Peek);
-    return std::max(peeked, 0);
-}
-
-std::uint32_t UpdateJob::TakeBytes(std::uint8_t* buffer, std::uint32_t count) {
-    if (linkKind_ == LinkKind::Serial) {
-        return serial_.Read(buffer, count);
-    }
-    const int taken =
-        net_.Receive(buffer, static_cast<int>(count), NetLinkInterface::ReceiveMode::Take);
-    return static_cast<std::uint32_t>(std::max(taken, 0));
-}
-
 void UpdateJob::ProcessIncoming() {
-    if (linkKind_ == LinkKind::None) {
+    if (link_ == nullptr) {
         return;
     }
     if (awaitingHeader_) {
         MessageHeader::Wire raw{};
-        if (AvailableBytes(raw.data(), HEADER_SIZE) < static_cast<int>(HEADER_SIZE)) {
+        if (Available(raw.data(), HEADER_SIZE) < HEADER_SIZE) {
             return;
         }
-        if (TakeBytes(raw.data(), HEADER_SIZE) != HEADER_SIZE) {
+        if (Take(raw.data(), HEADER_SIZE) != HEADER_SIZE) {
             // The link lost bytes it had announced: the stream is out of step,
             // and a stale header must never pass for a fresh reply.
             reply_ = MessageHeader{};
@@ -397,12 +343,12 @@ void UpdateJob::ProcessIncoming() {
             return;
         }
     } else {
-        const auto available =
-            AvailableBytes(replyBody_.data(), static_cast<std::uint32_t>(replyBody_.size()));
-        if (static_cast<std::uint32_t>(available) < reply_.bodyLength) {
+        const std::uint32_t available =
+            Available(replyBody_.data(), static_cast<std::uint32_t>(replyBody_.size()));
+        if (available < reply_.bodyLength) {
             return;
         }
-        if (TakeBytes(replyBody_.data(), reply_.bodyLength) != reply_.bodyLength) {
+        if (Take(replyBody_.data(), reply_.bodyLength) != reply_.bodyLength) {
             reply_ = MessageHeader{};
             Refuse();
             return;
@@ -412,6 +358,21 @@ void UpdateJob::ProcessIncoming() {
     if (reply_.magic == HEADER_MAGIC) {
         Advance();
     }
+}
+
+// Counts what has arrived; more than last time shows the recorder is there.
+std::uint32_t UpdateJob::Available(std::uint8_t* peekBuffer, std::uint32_t count) {
+    const std::uint32_t available = link_->Available(peekBuffer, count);
+    if (available > seenAvailable_) {
+        NoteActivity();
+    }
+    seenAvailable_ = available;
+    return available;
+}
+
+std::uint32_t UpdateJob::Take(std::uint8_t* buffer, std::uint32_t count) {
+    seenAvailable_ = 0;
+    return link_->Take(buffer, count);
 }
 
 bool UpdateJob::IsVersionAccepted() {
@@ -455,15 +416,8 @@ void UpdateJob::SendRequest(std::uint16_t command, std::uint32_t value, const By
 }
 
 void UpdateJob::SendRaw(const std::uint8_t* bytes, std::size_t count) {
-    switch (linkKind_) {
-        case LinkKind::Network:
-            net_.SendBuffered(bytes, static_cast<int>(count));
-            break;
-        case LinkKind::Serial:
-            serial_.Write(bytes, static_cast<std::uint32_t>(count));
-            break;
-        case LinkKind::None:
-            break;
+    if (link_ != nullptr) {
+        link_->HandOver(bytes, count);
     }
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "job/job_environment.h"
+#include "job/job_link.h"
+#include "job/job_outcome.h"
 #include "job/links.h"
 #include "job/update_file.h"
 #include "job/wire_format.h"
@@ -34,11 +36,19 @@ inline constexpr std::uint32_t MAX_BLOCK_SIZE = 1048576;
 // Serial recorders report their version as a number; this is the first accepted.
 inline constexpr std::uint32_t MIN_SERIAL_VERSION = 20070;
 
+// The update file as the job opens it and as the recorder is told it is
+// called: the window passes one bare name for both.
+struct UpdateSource {
+    std::string path;
+    std::string remoteName;
+};
+
 // Carries one update of one recorder over one link, from the start to the
 // result message: version gate, password, file descriptor, the streamed
 // file, the execute request. Every end, good or bad or by abort, goes
-// through Close. Driven from one thread by the start operations, the network
-// link's notifications and the owner's timer.
+// through Close and reports one JobOutcome to the owner. Driven from one
+// thread by the start operations, the network link's notifications and the
+// owner's timer.
 class UpdateJob : public NetLinkEvents {
 public:
     UpdateJob(NetLinkInterface& net, SerialLinkInterface& serial, TickClock& clock,
@@ -49,19 +59,35 @@ public:
 
     void SetOwner(JobOwner& owner) { owner_ = &owner; }
 
+    // A recorder that sends nothing and takes nothing for this long while
+    // the job waits on it ends the job with Outcome::TimedOut; 0 waits for
+    // ever, as the window does.
+    void SetReplyTimeout(std::uint32_t ms) { replyTimeoutMs_ = ms; }
+
     // True when the connect is under way; on false the job has been closed
     // and the operator told why.
-    bool StartNetwork(const std::string& fileName, const std::string& password,
+    bool StartNetwork(const UpdateSource& file, const std::string& password,
                       const std::string& updateCode, const std::string& host, std::uint16_t port);
-    // True when the port is open and the version query has been sent.
+    bool StartNetwork(const std::string& fileName, const std::string& password,
+                      const std::string& updateCode, const std::string& host, std::uint16_t port) {
+        return StartNetwork(UpdateSource{fileName, fileName}, password, updateCode, host, port);
+    }
+    // True when the port is open and the version query has been sent. The
+    // port is "COM1", "COM2" or a device path.
+    bool StartSerial(const UpdateSource& file, const std::string& password,
+                     const std::string& updateCode, const std::string& device, int baud);
+    bool StartSerial(const std::string& fileName, const std::string& password,
+                     const std::string& updateCode, const std::string& device, int baud) {
+        return StartSerial(UpdateSource{fileName, fileName}, password, updateCode, device, baud);
+    }
     // `port` 1 is COM1, 2 is COM2.
     bool StartSerial(const std::string& fileName, const std::string& password,
-                     const std::string& updateCode, int port, int baud);
-    // The same on a port named by text: "COM1", "COM2" or a device path.
-    bool StartSerial(const std::string& fileName, const std::string& password,
-                     const std::string& updateCode, const std::string& device, int baud);
+                     const std::string& updateCode, int port, int baud) {
+        return StartSerial(fileName, password, updateCode, "COM" + std::to_string(port), baud);
+    }
 
-    // Ends the job: link and file closed, Idle, inputs given back.
+    // Ends the job: link and file closed, Idle, inputs given back. Called
+    // from outside, this is an abort: the outcome is Outcome::Aborted.
     void Close();
     // Moves the state machine on after a reply (or after the connect).
     void Advance();
@@ -72,7 +98,8 @@ public:
     // Called on every tick of the owner's 50 ms timer, in this order. The
     // pump sends at most one file block per tick, and only once the link has
     // passed on everything before it; it returns the progress in percent,
-    // which passes 100 on the last step, or 0 outside the transfer.
+    // which passes 100 on the last step, or 0 outside the transfer. It also
+    // ends a job whose line has failed or whose recorder fell silent.
     int PumpTransfer();
     // Hours, minutes and seconds still to go, or "--:--:--".
     std::string RemainingTimeText() const;
@@ -82,6 +109,8 @@ public:
     void OnReceive(int error) override;
 
     JobState state() const { return state_; }
+    // The state the job was in when it last ended.
+    JobState endedIn() const { return endedIn_; }
     LinkKind linkKind() const { return linkKind_; }
     std::uint32_t startTick() const { return startTick_; }
     std::int32_t blockCount() const { return blockCount_; }
@@ -91,14 +120,11 @@ public:
     }
 
 private:
-    bool PrepareUpdate();
-    bool OpenUpdateFile();
+    bool Prepare(const UpdateSource& file, const std::string& password,
+                 const std::string& updateCode);
     void SetBlockCount();
     bool SendFileBlock(std::uint32_t count);
     std::string RemotePath() const;
-
-    int AvailableBytes(std::uint8_t* peekBuffer, std::uint32_t count);
-    std::uint32_t TakeBytes(std::uint8_t* buffer, std::uint32_t count);
 
     bool IsVersionAccepted();
     bool IsAccessGranted();
@@ -113,21 +139,33 @@ private:
 
     // The failure branch of the current state: Close, then its message.
     void Refuse();
-    void CloseAndShow(const char* germanText);
-    void Show(const char* germanText);
+    // Every end: link and file closed, inputs back, the outcome reported.
+    void End(const JobOutcome& outcome);
+    void EndAndShow(const JobOutcome& outcome);
+    void Show(const JobOutcome& outcome);
+
+    std::uint32_t Available(std::uint8_t* peekBuffer, std::uint32_t count);
+    std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count);
+
+    void NoteActivity();
+    bool TimedOut();
 
     NetLinkInterface& net_;
     SerialLinkInterface& serial_;
     TickClock& clock_;
     MessageBox& messages_;
     JobOwner* owner_ = nullptr;
+    NetJobLink netLink_{net_};
+    SerialJobLink serialLink_{serial_};
+    // The link of the running job, or null.
+    JobLink* link_ = nullptr;
 
     std::uint32_t startTick_ = 0;
     LinkKind linkKind_ = LinkKind::None;
     Bytes descriptor_;
     UpdateFile file_;
     std::string password_;
-    std::string fileName_;
+    UpdateSource source_;
     std::string updateCode_;
     MessageHeader reply_;
     // Grows to the largest body received and never shrinks; its size is the capacity.
@@ -141,7 +179,14 @@ private:
     // largest block and is reused for every other.
     Bytes readBuffer_;
     JobState state_ = JobState::Idle;
+    JobState endedIn_ = JobState::Idle;
     bool awaitingHeader_ = true;
+
+    std::uint32_t replyTimeoutMs_ = 0;
+    // When the recorder last showed it is there, and what the job had seen
+    // of it then.
+    std::uint32_t lastActivityMs_ = 0;
+    std::uint32_t seenAvailable_ = 0;
 };
 
 }  // namespace trelvo

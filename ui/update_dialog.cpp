@@ -75,7 +75,7 @@ QLabel* MakeLabel(const ControlTemplate& row, Qt::Alignment horizontal, QWidget*
 }  // namespace
 
 void UpdateDialog::JobMessages::Show(const std::string& text) {
-    dialog_.ShowMessage(QString::fromStdString(text));
+    dialog_.ShowMessage(QString::fromStdString(LocalizeText(text)));
 }
 
 UpdateDialog::UpdateDialog(DialogParts parts, QWidget* parent)

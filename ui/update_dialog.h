@@ -37,6 +37,8 @@ public:
     // Inputs and Start on, the exit button reading "Beenden"; or, for a
     // running job, inputs off and the exit button reading "Abbrechen".
     void EnableInputs(bool enable) override;
+    // The job's message box has told the operator already.
+    void JobEnded(const JobOutcome&) override {}
 
     // One display refresh, run by the window's timer every 50 ms: lets the
     // job send its next file block, then shows its state, the time

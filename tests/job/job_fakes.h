@@ -175,6 +175,9 @@ class FakeOwner : public JobOwner {
 public:
     explicit FakeOwner(EventLog& log) : log_(log) {}
     void EnableInputs(bool enable) override { log_.push_back(enable ? "inputs on" : "inputs off"); }
+    void JobEnded(const JobOutcome& outcome) override { outcomes.push_back(outcome); }
+
+    std::vector<JobOutcome> outcomes;
 
 private:
     EventLog& log_;

@@ -38,6 +38,7 @@ public:
     void RunTicks(int ticks);
 
     const std::vector<std::string>& messages() const { return messages_; }
+    const std::vector<JobOutcome>& outcomes() const { return outcomes_; }
     int inputsGivenBack() const { return inputsGivenBack_; }
     int ticks() const { return ticks_; }
     // The most file blocks that left within one tick.
@@ -50,10 +51,12 @@ public:
 private:
     void Show(const std::string& text) override { messages_.push_back(text); }
     void EnableInputs(bool enable) override { inputsGivenBack_ += enable ? 1 : 0; }
+    void JobEnded(const JobOutcome& outcome) override { outcomes_.push_back(outcome); }
     void Tick();
 
     QTimer timer_;
     std::vector<std::string> messages_;
+    std::vector<JobOutcome> outcomes_;
     std::vector<std::string> timeTexts_;
     std::vector<std::int64_t> tickMicroseconds_;
     int inputsGivenBack_ = 0;

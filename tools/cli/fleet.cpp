@@ -73,7 +73,7 @@ void Fleet::Collect(int index) {
     }
     RecorderRun* run = found->get();
     const RecorderResult result = run->Result();
-    allUpdated_ = allUpdated_ && result.ok;
+    allUpdated_ = allUpdated_ && result.ok();
     reporter_.Finished(run->target(), result);
     view_.erase(std::find(view_.begin(), view_.end(), run));
     running_.erase(found);
@@ -95,8 +95,7 @@ void Fleet::Abort() {
     }
     // Recorders that never started are reported too, so none goes unmentioned.
     for (; next_ < targets_.size(); ++next_) {
-        RecorderResult notStarted;
-        notStarted.aborted = true;
+        const RecorderResult notStarted;
         allUpdated_ = false;
         reporter_.Finished(targets_[next_], notStarted);
     }

@@ -55,10 +55,12 @@ void JsonReporter::Ticked(std::span<RecorderRun* const> running) {
 void JsonReporter::Finished(const RecorderTarget& target, const RecorderResult& result) {
     shown_.erase(target.index);
     QJsonObject event = Event("result", target);
-    event["ok"] = result.ok;
-    event["aborted"] = result.aborted;
+    event["ok"] = result.ok();
+    event["aborted"] = result.aborted();
+    const std::string_view outcome = OutcomeName(result.outcome.kind);
+    event["outcome"] = QString::fromLatin1(outcome.data(), static_cast<qsizetype>(outcome.size()));
     event["state"] = Name(result.reached);
-    event["message"] = QString::fromStdString(result.message);
+    event["message"] = QString::fromStdString(ShownMessage(result.outcome));
     event["seconds"] = std::round(result.seconds * 1000) / 1000;
     WriteLine(out_, event);
     out_ << std::flush;

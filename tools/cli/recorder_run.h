@@ -7,7 +7,6 @@
 
 #include "job/update_job.h"
 #include "tools/cli/secret_text.h"
-#include "tools/cli/watched_links.h"
 
 namespace trelvo {
 
@@ -20,7 +19,7 @@ struct RecorderTarget {
 
 // What every recorder of a run gets.
 struct UpdateRequest {
-    std::string fileName;  // bare name, opened in the current folder
+    UpdateSource file;
     const SecretText* password = nullptr;
     std::string updateCode;
     std::uint16_t port = UPDATE_PORT;
@@ -35,17 +34,17 @@ struct RecorderLinks {
 };
 
 struct RecorderResult {
-    bool ok = false;
-    bool aborted = false;               // ended by the tool (Ctrl-C) without a message
-    std::string message;                // the job's own text, exactly as the window shows it
-    JobState reached = JobState::Idle;  // the last state the job was seen in
+    JobOutcome outcome;                 // Aborted also for a recorder never started
+    JobState reached = JobState::Idle;  // the state the job ended in
     double seconds = 0;
+
+    bool ok() const { return outcome.succeeded(); }
+    bool aborted() const { return outcome.kind == Outcome::Aborted; }
 };
 
 // One UpdateJob with its own links, driven exactly as the window drives its
 // job: started once, then PumpTransfer and RemainingTimeText on every tick
-// of the shared timer. The job's message is the result; its close (the call
-// that gives the window its inputs back) is the end, reported through
+// of the shared timer. The job's outcome is the result, reported through
 // `onEnd` while the job is still inside its close, so `onEnd` must only
 // schedule the collection of the result.
 class RecorderRun final : private MessageBox, private JobOwner {
@@ -57,7 +56,7 @@ public:
     RecorderRun& operator=(const RecorderRun&) = delete;
 
     void Start(const UpdateRequest& request);
-    // One tick: the pump, the time text, then the inactivity limit.
+    // One tick: the pump, then the time text.
     void Tick();
     // Ends a running job through its Close, as the window's abort does.
     void Abort();
@@ -71,27 +70,22 @@ public:
     RecorderResult Result() const;
 
 private:
-    void Show(const std::string& text) override;
-    void EnableInputs(bool enable) override;
-    void NoteState();
+    // The outcome carries the message; nothing waits for an operator here.
+    void Show(const std::string&) override {}
+    void EnableInputs(bool) override {}
+    void JobEnded(const JobOutcome& outcome) override;
 
     RecorderTarget target_;
     RecorderLinks links_;
     TickClock& clock_;
     std::function<void()> onEnd_;
-    ActivityWatch watch_;
-    WatchedNetLink net_;
-    WatchedSerialLink serial_;
     UpdateJob job_;
 
-    std::uint32_t timeoutMs_ = 0;
     std::uint32_t startMs_ = 0;
     std::uint32_t endMs_ = 0;
     bool started_ = false;
     bool ended_ = false;
-    bool aborted_ = false;
-    bool hasMessage_ = false;
-    std::string message_;
+    JobOutcome outcome_;
     JobState reached_ = JobState::Idle;
     int percent_ = 0;
     std::string remaining_ = "--:--:--";

@@ -1,10 +1,17 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 #include "tools/cli/recorder_run.h"
+#include "ui/localisation/localize_text.h"
 
 namespace trelvo {
+
+// The message of an outcome as the operator reads it.
+inline std::string ShownMessage(const JobOutcome& outcome) {
+    return LocalizeText(OutcomeMessage(outcome));
+}
 
 // Tells the operator (or a script) how the recorders fare.
 class Reporter {

@@ -44,12 +44,11 @@ std::string TextReporter::ProgressLine(const RecorderRun& run) {
 
 std::string TextReporter::ResultLine(const RecorderTarget& target, const RecorderResult& result) {
     std::string line = PadRight(target.name, 16) + "  ";
-    if (result.ok) {
-        return line + "ok       " + OneLine(result.message);
+    if (result.ok()) {
+        return line + "ok       " + OneLine(ShownMessage(result.outcome));
     }
-    if (!result.aborted) {
-        return line + "FAILED   " +
-               (result.message.empty() ? "ended without a message" : OneLine(result.message));
+    if (!result.aborted()) {
+        return line + "FAILED   " + OneLine(ShownMessage(result.outcome));
     }
     if (result.reached == JobState::Idle) {
         return line + "ABORTED  not started";

@@ -18,7 +18,6 @@
 #include "tools/cli/json_reporter.h"
 #include "tools/cli/password_source.h"
 #include "tools/cli/text_reporter.h"
-#include "tools/cli/update_file_check.h"
 
 namespace trelvo {
 namespace {
@@ -48,10 +47,7 @@ bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& t
         }
     }
     for (const QString& device : options.serialDevices) {
-        // The run works from the update file's folder: a relative device
-        // path must not change its meaning there.
-        const bool path = device.contains('/');
-        names.push_back((path ? QFileInfo(device).absoluteFilePath() : device).toStdString());
+        names.push_back(device.toStdString());
     }
     const bool serial = !options.serialDevices.isEmpty();
     for (std::string& name : names) {
@@ -89,22 +85,19 @@ int RunUpdate(const UpdateOptions& options) {
         return LocalProblem(problem);
     }
     const std::string path = options.file.toStdString();
-    if (const std::string fileProblem = CheckUpdateFile(path); !fileProblem.empty()) {
-        return LocalProblem(path + ": " + fileProblem);
+    // A file every job would refuse is refused once, before any recorder is reached.
+    UpdateFile file;
+    if (const Outcome problem = OpenUpdateFile(file, path); problem != Outcome::Succeeded) {
+        return LocalProblem(path + ": " + ShownMessage({problem}));
     }
+    file.Close();
     SecretText password;
     if (const PasswordResult read = ReadPassword(options.passwordFile, password); !read.ok) {
         return LocalProblem(read.error);
     }
-    // The job opens the file by its bare name, which is also the name the
-    // recorder gets behind its folder: work from the file's folder.
-    const QFileInfo file(options.file);
-    if (chdir(file.absolutePath().toLocal8Bit().constData()) != 0) {
-        return LocalProblem("cannot change to the folder of " + path);
-    }
-
     UpdateRequest request;
-    request.fileName = file.fileName().toStdString();
+    // The recorder gets the file's own name behind its folder, as from the window.
+    request.file = {path, QFileInfo(options.file).fileName().toStdString()};
     request.updateCode = options.updateCode;
     request.port = options.port;
     request.baud = options.baud;

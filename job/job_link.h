@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "job/links.h"
+
+namespace trelvo {
+
+// The one shape in which the framing and the pacing see either link: bytes
+// go out, bytes come in, and the job asks whether everything has left.
+class JobLink {
+public:
+    virtual ~JobLink() = default;
+
+    // Takes all bytes at once; the link sends them later if it must.
+    virtual void HandOver(const std::uint8_t* bytes, std::size_t count) = 0;
+    // True when every byte handed over has left the link.
+    virtual bool Drained() = 0;
+    // Received bytes waiting, at most `count`; the network copies them into
+    // `peekBuffer` to count them, the serial line only counts.
+    virtual std::uint32_t Available(std::uint8_t* peekBuffer, std::uint32_t count) = 0;
+    // Takes up to `count` received bytes; returns how many.
+    virtual std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count) = 0;
+    // True once the link can carry nothing more and never will.
+    virtual bool Lost() const = 0;
+    // Replies are found by polling on every tick rather than by notification.
+    virtual bool PolledForReplies() const = 0;
+    virtual void Close() = 0;
+};
+
+class NetJobLink final : public JobLink {
+public:
+    explicit NetJobLink(NetLinkInterface& net) : net_(net) {}
+
+    void HandOver(const std::uint8_t* bytes, std::size_t count) override;
+    bool Drained() override { return net_.PendingBytes() == 0; }
+    std::uint32_t Available(std::uint8_t* peekBuffer, std::uint32_t count) override;
+    std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count) override;
+    // A broken connection stalls like a silent recorder: the operator or the
+    // reply time-out ends it.
+    bool Lost() const override { return false; }
+    bool PolledForReplies() const override { return false; }
+    void Close() override { net_.Close(); }
+
+private:
+    NetLinkInterface& net_;
+};
+
+class SerialJobLink final : public JobLink {
+public:
+    explicit SerialJobLink(SerialLinkInterface& serial) : serial_(serial) {}
+
+    void HandOver(const std::uint8_t* bytes, std::size_t count) override;
+    bool Drained() override { return serial_.IsOutputEmpty(); }
+    std::uint32_t Available(std::uint8_t* peekBuffer, std::uint32_t count) override;
+    std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count) override;
+    bool Lost() const override { return serial_.HasFailed(); }
+    bool PolledForReplies() const override { return true; }
+    void Close() override { serial_.Close(); }
+
+private:
+    SerialLinkInterface& serial_;
+};
+
+}  // namespace trelvo

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace trelvo {
+
+// How a job ended. Every end reports exactly one of these to the job's
+// owner; the window and the command line render it, nobody compares texts.
+enum class Outcome : std::int32_t {
+    Succeeded,
+    FileNotFound,
+    FileEmpty,
+    FileTooLarge,
+    CodeTooLong,
+    ConnectFailed,
+    PortUnavailable,
+    VersionRefused,
+    AccessDenied,
+    TransferFailed,
+    RefusedByRecorder,  // the recorder would not carry out the update; see `status`
+    TimedOut,
+    Aborted,  // ended by the operator or the program, without a message
+};
+
+struct JobOutcome {
+    Outcome kind = Outcome::Aborted;
+    // The status of the recorder's result reply, for RefusedByRecorder.
+    std::uint16_t status = 0;
+
+    bool succeeded() const { return kind == Outcome::Succeeded; }
+    friend bool operator==(const JobOutcome&, const JobOutcome&) = default;
+};
+
+// The German message the operator is shown for an outcome, before it is
+// localised; empty for Aborted, which shows nothing.
+std::string_view OutcomeMessage(const JobOutcome& outcome);
+
+// A stable lower-case name for scripts, such as "access-denied".
+std::string_view OutcomeName(Outcome kind);
+
+}  // namespace trelvo
