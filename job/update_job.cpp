@@ -422,9 +422,6 @@ void UpdateJob::SendRaw(const std::uint8_t* bytes, std::size_t count) {
 }
 
 void UpdateJob::SendVersionQuery() {
-    if (linkKind_ == LinkKind::None) {
-        return;
-    }
     const std::uint32_t query =
         linkKind_ == LinkKind::Serial ? VERSION_QUERY_SERIAL : VERSION_QUERY_NETWORK;
     SendRequest(CMD_GET_VERSION, query, {});

@@ -1,0 +1,187 @@
+// How every end of a job is reported: one outcome per end, the message that
+// goes with it, and the ends the job finds by itself (a silent recorder, a
+// failed line).
+#include <functional>
+#include <string>
+
+#include "update_job_fixture.h"
+
+namespace trelvo::testing {
+namespace {
+
+using JobEndsTest = UpdateJobTest;
+
+TEST_F(JobEndsTest, EveryEndReportsOneOutcomeWithItsMessage) {
+    WriteFile("empty.sh", 0);
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+        JobOutcome outcome;
+        const char* message;  // nullptr: none shown
+    };
+    const auto replyIn = [this](JobState state, Bytes reply) {
+        return [this, state, reply] {
+            NetworkJobIn(state);
+            net.Arrive(reply);
+        };
+    };
+    const Case cases[] = {
+        {"success",
+         replyIn(JobState::AwaitResult, Reply(STATUS_OK)),
+         {Outcome::Succeeded},
+         kSuccess},
+        {"missing file",
+         [this] { job.StartNetwork("missing.sh", "pw", "C", "r", 1); },
+         {Outcome::FileNotFound},
+         "Gewählte Datei konnte nicht gefunden werden"},
+        {"empty file",
+         [this] { job.StartSerial("empty.sh", "pw", "C", 1, 9600); },
+         {Outcome::FileEmpty},
+         "Gewählte Datei hat keinen Inhalt"},
+        {"long code",
+         [this] { StartNetwork("pw", std::string(70000, 'c')); },
+         {Outcome::CodeTooLong},
+         "Update Code ist zu lang"},
+        {"connect",
+         [this] {
+             StartNetwork();
+             net.events_->OnConnect(111);
+         },
+         {Outcome::ConnectFailed},
+         kConnectFailed},
+        {"port",
+         [this] {
+             serial.openSucceeds = false;
+             job.StartSerial("a.sh", "pw", "C", 2, 9600);
+         },
+         {Outcome::PortUnavailable},
+         "Verbindungsfehler - COM Port nicht ansprechbar"},
+        {"version",
+         replyIn(JobState::AwaitVersion, VersionReply("2.0.59")),
+         {Outcome::VersionRefused},
+         kVersionRefused},
+        {"access",
+         replyIn(JobState::AwaitAccess, Reply(STATUS_OK, 2)),
+         {Outcome::AccessDenied},
+         kAccessDenied},
+        {"transfer",
+         replyIn(JobState::Transfer, Reply(16)),
+         {Outcome::TransferFailed},
+         kTransferFailed},
+        {"refused",
+         replyIn(JobState::AwaitResult, Reply(STATUS_UPDATE_FAILED)),
+         {Outcome::RefusedByRecorder, STATUS_UPDATE_FAILED},
+         "Die Aktualisierung konnte nicht durchgeführt werden"},
+        {"abort",
+         [this] {
+             NetworkJobIn(JobState::Transfer);
+             job.Close();
+         },
+         {Outcome::Aborted},
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        owner.outcomes.clear();
+        messages.shown.clear();
+        serial.openSucceeds = true;
+        c.run();
+        EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{c.outcome}) << c.what;
+        const std::vector<std::string> shown =
+            c.message == nullptr ? std::vector<std::string>{} : std::vector<std::string>{c.message};
+        EXPECT_EQ(messages.shown, shown) << c.what;
+        EXPECT_EQ(OutcomeMessage(c.outcome), c.message == nullptr ? "" : c.message) << c.what;
+        EXPECT_EQ(job.state(), JobState::Idle) << c.what;
+    }
+}
+
+// The recorder answers nothing for the time-out, wherever the job waits on i
+TEST_F(JobEndsTest, ASilentRecorderTimesOutInEveryWaitingState) {
+    for (const JobState state :
+         {JobState::Connecting, JobState::AwaitVersion, JobState::AwaitAccess, JobState::Transfer,
+          JobState::AwaitResult}) {
+        job.SetReplyTimeout(2000);
+        if (state == JobState::Connecting) {
+            ASSERT_TRUE(StartNetwork());
+        } else {
+            NetworkJobIn(state);
+        }
+        net.pendingBytes = 1;  // nothing the job hands over leaves either
+        owner.outcomes.clear();
+        Events();
+        clock.now += 1999;
+        job.PumpTransfer();
+        EXPECT_EQ(job.state(), state) << static_cast<int>(state);
+        clock.now += 1;
+        job.PumpTransfer();
+        EXPECT_EQ(Events(), (EventLog{"net.Close", "inputs on",
+                                      "show Zeitüberschreitung - Rekorder antwortet nicht"}))
+            << static_cast<int>(state);
+        EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::TimedOut}});
+        net.pendingBytes = 0;
+    }
+}
+
+TEST_F(JobEndsTest, BytesComingInOrGoingOutKeepTheRecorderAlive) {
+    WriteFile("a.sh", 5000);
+    job.SetReplyTimeout(1000);
+    NetworkJobIn(JobState::Transfer);
+    // A transfer that drains block by block, 900 ms apart, never times ou
+    for (int tick = 0; tick < 20; ++tick) {
+        clock.now += 900;
+        job.PumpTransfer();
+    }
+    EXPECT_EQ(job.state(), JobState::Transfer);
+    // Neither does a reply that trickles in a byte every 900 ms.
+    const Bytes reply = Reply(STATUS_OK);
+    while (job.blocksSent() <= job.blockCount()) {
+        job.PumpTransfer();
+    }
+    for (std::size_t at = 0; at + 1 < reply.size(); ++at) {
+        clock.now += 900;
+        net.Arrive(Bytes{reply[at]});
+        job.PumpTransfer();
+    }
+    EXPECT_EQ(job.state(), JobState::Transfer);
+    net.Arrive(Bytes{reply.back()});
+    EXPECT_EQ(job.state(), JobState::AwaitResult);
+}
+
+TEST_F(JobEndsTest, WithoutATimeOutTheJobWaitsForEver) {
+    NetworkJobIn(JobState::AwaitVersion);
+    clock.now += 0xF0000000u;
+    job.PumpTransfer();
+    EXPECT_EQ(job.state(), JobState::AwaitVersion);
+}
+
+TEST_F(JobEndsTest, AFailedSerialLineEndsTheJobWithThePortMessage) {
+    ASSERT_TRUE(job.StartSerial("a.sh", "pw", "CODE", 1, 9600));
+    Events();
+    serial.failed = true;
+    job.PumpTransfer();
+    EXPECT_EQ(Events(), (EventLog{"serial.Close", "inputs on",
+                                  "show Verbindungsfehler - COM Port nicht ansprechbar"}));
+    EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::PortUnavailable}});
+}
+
+// The file is opened where it lies; the recorder is told only its name.
+TEST_F(JobEndsTest, LocalPathAndRemoteNameAreApart) {
+    fs::create_directory("sub");
+    WriteFile("sub/local.sh", std::string(10, 'L'));
+    ASSERT_TRUE(job.StartNetwork(UpdateSource{"sub/local.sh", "remote.sh"}, "pw", "CODE", "r",
+                                 UPDATE_PORT));
+    net.events_->OnConnect(0);
+    net.Arrive(VersionReply("2.0.60"));
+    net.Arrive(Reply(STATUS_OK, ACCESS_ADMIN));
+    // File descriptor body: the remote path, then the size; the file follows.
+    const std::string expectedPath = "/tmp/remote.sh";
+    const Bytes announced = net.AllSent();
+    const std::string sent(announced.begin(), announced.end());
+    EXPECT_NE(sent.find(expectedPath), std::string::npos);
+    job.PumpTransfer();
+    job.PumpTransfer();
+    const Bytes all = net.AllSent();
+    EXPECT_EQ(std::string(all.end() - 10, all.end()), std::string(10, 'L'));
+}
+
+}  // namespace
+}  // namespace trelvo::testing
