@@ -73,9 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const bool overSerial = (data[0] & 1) != 0;
     if (overSerial) {
-        job.StartSerial("a.sh", "pw", "CODE", 1, 115200);
+        job.StartSerial("a.sh", "pw", "CODE", 1, DEFAULT_SERIAL_BAUD);
     } else {
-        job.StartNetwork("a.sh", "pw", "CODE", "recorder", 30000);
+        job.StartNetwork("a.sh", "pw", "CODE", "recorder", UPDATE_PORT);
         net.events_->OnConnect((data[0] & 2) != 0 ? 111 : 0);
     }
     std::size_t at = 1;
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else {
             net.Arrive(chunk);
         }
-        clock.now += 50;
+        clock.now += TICK_PERIOD_MS;
         job.PumpTransfer();
         job.RemainingTimeText();
     }

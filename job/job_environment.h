@@ -8,6 +8,9 @@
 // What the update job needs of the program around it.
 namespace trelvo {
 
+// The period of the owner's timer, whose every tick may send one file block.
+inline constexpr int TICK_PERIOD_MS = 50;
+
 // A millisecond tick count; it may wrap, the job only takes differences.
 class TickClock {
 public:

@@ -25,6 +25,9 @@ enum class JobState : std::int32_t {
 // The TCP port recorders listen on for updates.
 inline constexpr std::uint16_t UPDATE_PORT = 30000;
 
+// The serial rate when none is chosen: the fastest the window offers.
+inline constexpr int DEFAULT_SERIAL_BAUD = 115200;
+
 // No reply of the protocol carries more than a short version text; a larger
 // announced body is refused rather than allocated.
 inline constexpr std::uint32_t MAX_REPLY_BODY = 1048576;

@@ -9,6 +9,7 @@
 #include "job/links.h"
 #include "job/update_job.h"
 #include "link/steady_tick_clock.h"
+#include "names/hosts_name_reader.h"
 #include "ui/standard_dialogs.h"
 
 class QWidget;
@@ -30,7 +31,7 @@ struct DialogParts {
     // Shows a message and returns once the operator has confirmed it.
     std::function<void(QWidget* parent, const QString& text)> showMessage = ShowWarning;
     // The platform's LMHOSTS file, read once at set-up.
-    QString hostsPath = QStringLiteral("/etc/samba/lmhosts");
+    QString hostsPath = QString::fromUtf8(SYSTEM_HOSTS_FILE);
     std::uint16_t port = UPDATE_PORT;
 };
 

@@ -25,7 +25,6 @@
 namespace trelvo {
 namespace {
 
-constexpr int kTimerPeriodMs = 50;
 
 // A combo box's rectangle includes its dropped-down list; closed it is as
 // high as the platform's combo box for the 8-point font.
@@ -121,7 +120,7 @@ void UpdateDialog::OnInitDialog() {
     FillLists();
 
     m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(kTimerPeriodMs);
+    m_timer.setInterval(TICK_PERIOD_MS);
     connect(&m_timer, &QTimer::timeout, this, &UpdateDialog::OnTimer);
     m_timer.start();
 

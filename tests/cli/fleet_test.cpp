@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_clock.h"
 #include "scratch_dir.h"
 
 namespace trelvo {
@@ -52,11 +53,6 @@ public:
     std::vector<std::string> finished;
 };
 
-class FixedClock : public TickClock {
-public:
-    std::uint32_t NowMs() override { return 0; }
-};
-
 TEST(Fleet, RunsAtMostNAndStartsTheNextWhenOneEnds) {
     ScratchDir scratch;
     UpdateRequest request;
@@ -70,7 +66,7 @@ TEST(Fleet, RunsAtMostNAndStartsTheNextWhenOneEnds) {
         targets.push_back({static_cast<int>(targets.size()), name, false});
     }
     std::vector<PendingNetLink*> connects;
-    FixedClock clock;
+    testing::FakeClock clock;
     ListReporter reporter;
     int status = -1;
     Fleet fleet(

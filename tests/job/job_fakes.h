@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_clock.h"
 #include "job/job_environment.h"
 #include "job/links.h"
 #include "job/wire_format.h"
@@ -143,12 +144,6 @@ public:
 
 private:
     EventLog& log_;
-};
-
-class FakeClock : public TickClock {
-public:
-    std::uint32_t NowMs() override { return now; }
-    std::uint32_t now = 0;
 };
 
 class FakeMessageBox : public MessageBox {

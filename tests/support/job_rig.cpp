@@ -11,7 +11,7 @@ namespace trelvo::testing {
 JobRig::JobRig() : job(net_, serial_, clock_, *this) {
     job.SetOwner(*this);
     timer_.setTimerType(Qt::PreciseTimer);
-    timer_.setInterval(50);
+    timer_.setInterval(TICK_PERIOD_MS);
     QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
     timer_.start();
 }

@@ -28,9 +28,12 @@ struct Options {
     QCommandLineOption hostsFile{
         "hosts-file", "Every name of an lmhosts-style file, in file order, empty names skipped.",
         "PATH"};
-    QCommandLineOption port{{"p", "port"}, "TCP port (default 30000).", "PORT"};
+    QCommandLineOption port{
+        {"p", "port"}, QStringLiteral("TCP port (default %1).").arg(UPDATE_PORT), "PORT"};
     QCommandLineOption serial{"serial", "COM1, COM2 or a device path, instead of hosts.", "DEVICE"};
-    QCommandLineOption baud{{"b", "baud"}, "Serial rate (default 115200).", "RATE"};
+    QCommandLineOption baud{{"b", "baud"},
+                            QStringLiteral("Serial rate (default %1).").arg(DEFAULT_SERIAL_BAUD),
+                            "RATE"};
     QCommandLineOption code{{"c", "code"}, "Update code.", "CODE"};
     QCommandLineOption passwordFile{
         "password-file", "First line of F is the administrator password ('-': standard input).",

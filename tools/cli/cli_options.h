@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "job/update_job.h"
+
 namespace trelvo {
 
 // What `trelvo-cli update` was asked to do.
@@ -13,8 +15,8 @@ struct UpdateOptions {
     QStringList hosts;          // -H in the order given
     QString hostsFile;          // --hosts-file, empty when not given
     QStringList serialDevices;  // --serial in the order given
-    std::uint16_t port = 30000;
-    int baud = 115200;
+    std::uint16_t port = UPDATE_PORT;
+    int baud = DEFAULT_SERIAL_BAUD;
     std::string updateCode;
     QString passwordFile;  // empty: environment, then prompt
     int parallel = 8;

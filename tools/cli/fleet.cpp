@@ -3,12 +3,6 @@
 #include <algorithm>
 
 namespace trelvo {
-namespace {
-
-// The window's refresh period, which paces every transfer.
-constexpr int kTickMs = 50;
-
-}  // namespace
 
 Fleet::Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, SecretText& password,
              int parallel, TickClock& clock, LinkFactory makeLinks, Reporter& reporter,
@@ -23,7 +17,7 @@ Fleet::Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, SecretT
       done_(std::move(done)) {
     request_.password = &password_;
     timer_.setTimerType(Qt::PreciseTimer);
-    timer_.setInterval(kTickMs);
+    timer_.setInterval(TICK_PERIOD_MS);
     QObject::connect(&timer_, &QTimer::timeout, &context_, [this] { Tick(); });
 }
 

@@ -14,7 +14,7 @@ bool ReadHostNames(const std::string& path, NameList& names) {
 
 int ListHosts(const std::string& path, std::ostream& out, std::ostream& err) {
     NameList names;
-    if (!ReadHostNames(path.empty() ? kSystemHostsFile : path, names) && !path.empty()) {
+    if (!ReadHostNames(path.empty() ? SYSTEM_HOSTS_FILE : path, names) && !path.empty()) {
         err << "trelvo-cli: cannot read the hosts file " << path << '\n';
         return 2;
     }

@@ -7,9 +7,6 @@
 
 namespace trelvo {
 
-// Where the system keeps its lmhosts file.
-inline constexpr const char* kSystemHostsFile = "/etc/samba/lmhosts";
-
 // The names of an lmhosts-style file, read the way the window reads them;
 // false when the file cannot be opened.
 bool ReadHostNames(const std::string& path, NameList& names);

@@ -23,7 +23,7 @@ struct UpdateRequest {
     const SecretText* password = nullptr;
     std::string updateCode;
     std::uint16_t port = UPDATE_PORT;
-    int baud = 115200;
+    int baud = DEFAULT_SERIAL_BAUD;
     std::uint32_t timeoutMs = 0;  // 0: wait like the window
 };
 

@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "link/retry_on_interrupt.h"
 #include "tools/recorder-sim/disk_file_sink.h"
 
 namespace trelvo {
@@ -152,6 +153,7 @@ int Server::Run() {
             owners.push_back(link.get());
         }
         if (poll(fds.data(), fds.size(), PollTimeoutMs(Clock::now())) < 0) {
+            // A stop signal ends the wait; the loop's condition sees it.
             if (errno == EINTR) {
                 continue;
             }
@@ -197,10 +199,12 @@ void Server::Accept() {
     for (;;) {
         sockaddr_in peer{};
         socklen_t peerLength = sizeof peer;
-        const int fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &peerLength,
-                               SOCK_NONBLOCK | SOCK_CLOEXEC);
+        const int fd = RetryOnInterrupt([&] {
+            return accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &peerLength,
+                           SOCK_NONBLOCK | SOCK_CLOEXEC);
+        });
         if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED) {
+            if (errno == ECONNABORTED) {
                 continue;
             }
             if (errno != EAGAIN && errno != EWOULDBLOCK) {
@@ -237,16 +241,15 @@ void Server::Read(Link& link) {
         if (options_.closeAfterBytes) {
             want = std::min<std::uint64_t>(want, *options_.closeAfterBytes - link.received);
         }
-        const ssize_t count = link.socket ? recv(link.fd, readBuffer_.data(), want, 0)
-                                          : read(link.fd, readBuffer_.data(), want);
+        const ssize_t count = RetryOnInterrupt([&] {
+            return link.socket ? recv(link.fd, readBuffer_.data(), want, 0)
+                               : read(link.fd, readBuffer_.data(), want);
+        });
         if (count == 0) {
             End(link, "closed by the client");
             return;
         }
         if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             if (errno != EAGAIN && errno != EWOULDBLOCK) {
                 End(link, "receive failed: " + ErrnoText());
             }
@@ -309,12 +312,12 @@ void Server::Release(Link& link, Clock::time_point now) {
 void Server::Flush(Link& link) {
     while (link.Unsent() > 0) {
         const std::uint8_t* from = link.out.data() + link.outSent;
-        const ssize_t count = link.socket ? send(link.fd, from, link.Unsent(), MSG_NOSIGNAL)
-                                          : write(link.fd, from, link.Unsent());
+        const ssize_t count = RetryOnInterrupt([&] {
+            return link.socket ? send(link.fd, from, link.Unsent(), MSG_NOSIGNAL)
+                               : write(link.fd, from, link.Unsent());
+        });
         if (count >= 0) {
             link.outSent += static_cast<std::size_t>(count);
-        } else if (errno == EINTR) {
-            continue;
         } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
             return;
         } else {
@@ -374,8 +377,9 @@ void Server::CutOff(Link& link) {
 
 void Server::Drain(Link& link) {
     for (int turn = 0; turn < kReadsPerTurn; ++turn) {
-        const ssize_t count = recv(link.fd, readBuffer_.data(), readBuffer_.size(), 0);
-        if (count > 0 || (count < 0 && errno == EINTR)) {
+        const ssize_t count = RetryOnInterrupt(
+            [&] { return recv(link.fd, readBuffer_.data(), readBuffer_.size(), 0); });
+        if (count > 0) {
             continue;
         }
         if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {

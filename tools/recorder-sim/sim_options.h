@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "job/update_job.h"
 #include "tools/recorder-sim/recorder_session.h"
 
 namespace trelvo {
@@ -14,7 +15,7 @@ namespace trelvo {
 struct SimOptions {
     RecorderBehaviour behaviour;
     std::string listenAddress = "127.0.0.1";
-    std::uint16_t listenPort = 30000;
+    std::uint16_t listenPort = UPDATE_PORT;
     bool pty = false;
     std::uint32_t delayMs = 0;
     std::optional<std::uint64_t> silentAfter;      // replies per connection
