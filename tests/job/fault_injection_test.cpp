@@ -14,8 +14,6 @@ namespace {
 
 using namespace trelvo::testing;
 
-enum class HangUp { Fin, Rst };
-
 // What the tool sends, by request: header and body.
 constexpr std::size_t kQueryBytes = 18;
 constexpr std::size_t kPasswordBytes = 18 + sizeof "secret";
@@ -41,8 +39,9 @@ protected:
     // Runs an update against a recorder that takes `toolCut` bytes of what
     // the tool sends and sends `recorderCut` bytes of its replies, then hangs
     // up. Each reply goes out once its request (and for the transfer reply,
-    // the file) has been taken in full. Returns whether success was shown.
-    bool RunCutExchange(std::size_t toolCut, std::size_t recorderCut, HangUp how) {
+    // the file) has been taken in full. Checks how the job then stands and
+    // that the abort ends it; returns whether it succeeded.
+    bool RunCutExchange(std::size_t toolCut, std::size_t recorderCut, FakeNetLink::HangUp how) {
         // Where in the tool's byte stream each reply is due: after the
         // version query, the password, the descriptor with the file, and the
         // execute request.
@@ -51,6 +50,9 @@ protected:
         const std::vector<Bytes> replies = GoodReplies();
         std::size_t repliesSent = 0;
         std::size_t recorderBytes = 0;
+        owner.outcomes.clear();
+        messages.shown.clear();
+        net.sends.clear();
         EXPECT_TRUE(StartNetwork("secret", "CODE"));
         net.events_->OnConnect(0);
         for (int tick = 0; tick < 20 && job.state() != JobState::Idle; ++tick) {
@@ -66,20 +68,27 @@ protected:
                     break;
                 }
             }
-            if (recorderBytes >= recorderCut || taken >= toolCut) {
-                net.receiveWhenEmpty = how == HangUp::Fin ? 0 : -1;
+            if ((recorderBytes >= recorderCut || taken >= toolCut) &&
+                net.hungUp == FakeNetLink::HangUp::None && job.state() != JobState::Idle) {
+                net.HangUpBy(how);
             }
             job.PumpTransfer();
         }
-        const bool succeeded = std::find(messages.shown.begin(), messages.shown.end(), kSuccess) !=
-                               messages.shown.end();
-        job.Close();  // the operator's abort, or a no-op after the end
+        const bool succeeded = owner.outcomes == std::vector<JobOutcome>{{Outcome::Succeeded}};
+        if (!succeeded) {
+            // A recorder that hung up is a recorder that does not answer:
+            // the job waits, says nothing, and the operator's abort ends it.
+            EXPECT_NE(job.state(), JobState::Idle);
+            EXPECT_TRUE(messages.shown.empty());
+            EXPECT_TRUE(owner.outcomes.empty());
+            job.Close();
+            EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::Aborted}});
+        } else {
+            EXPECT_EQ(messages.shown, std::vector<std::string>{kSuccess});
+        }
         EXPECT_EQ(job.state(), JobState::Idle);
         EXPECT_EQ(log.back(), "inputs on");
-        messages.shown.clear();
-        net.sends.clear();
         net.pendingBytes = 0;
-        net.receiveWhenEmpty = -1;
         return succeeded;
     }
 };
@@ -90,7 +99,7 @@ TEST_F(FaultInjectionTest, AHangUpAtAnyByteNeverPassesForSuccess) {
         recorderTotal += reply.size();
     }
     const std::size_t toolTotal = kToolBytes;
-    for (const HangUp how : {HangUp::Fin, HangUp::Rst}) {
+    for (const auto how : {FakeNetLink::HangUp::Fin, FakeNetLink::HangUp::Rst}) {
         for (std::size_t cut = 0; cut <= recorderTotal; ++cut) {
             EXPECT_EQ(RunCutExchange(toolTotal, cut, how), cut == recorderTotal)
                 << "recorder hangs up after " << cut << " of its bytes";
@@ -99,6 +108,23 @@ TEST_F(FaultInjectionTest, AHangUpAtAnyByteNeverPassesForSuccess) {
             EXPECT_EQ(RunCutExchange(cut, recorderTotal, how), cut == toolTotal)
                 << "recorder hangs up after " << cut << " bytes from the tool";
         }
+    }
+}
+
+// The same hang-ups with a reply time-out: the silent recorder ends the job
+// by itself, with the time-out message, never with a success.
+TEST_F(FaultInjectionTest, AHungUpRecorderTimesOutWhenTheToolGivesUp) {
+    job.SetReplyTimeout(1000);
+    for (const auto how : {FakeNetLink::HangUp::Fin, FakeNetLink::HangUp::Rst}) {
+        NetworkJobIn(JobState::Transfer);
+        net.HangUpBy(how);
+        net.pendingBytes = 1;
+        owner.outcomes.clear();
+        clock.now += 1000;
+        job.PumpTransfer();
+        EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::TimedOut}});
+        EXPECT_EQ(job.state(), JobState::Idle);
+        net.pendingBytes = 0;
     }
 }
 

@@ -153,14 +153,52 @@ TEST_F(JobEndsTest, WithoutATimeOutTheJobWaitsForEver) {
     EXPECT_EQ(job.state(), JobState::AwaitVersion);
 }
 
+// A line that fails under a write (adapter pulled out, hang-up) ends the job
+// on the next tick, wherever it stood; nothing more is streamed into it.
 TEST_F(JobEndsTest, AFailedSerialLineEndsTheJobWithThePortMessage) {
+    WriteFile("a.sh", 5000);
+    // The password is refused, or the third file block is.
+    for (const std::int32_t goodBlocks : {-1, 2}) {
+        ASSERT_TRUE(job.StartSerial("a.sh", "pw", "CODE", 1, 9600));
+        serial.inbox.Add(Reply(STATUS_OK, MIN_SERIAL_VERSION));
+        serial.inbox.Add(Reply(STATUS_OK, ACCESS_ADMIN));
+        owner.outcomes.clear();
+        Events();
+        for (int tick = 0; tick < 20 && job.state() != JobState::Idle; ++tick) {
+            serial.failWrites = job.blocksSent() >= goodBlocks;
+            job.PumpTransfer();
+        }
+        EXPECT_EQ(Events(), (EventLog{"serial.Close", "inputs on",
+                                      "show Verbindungsfehler - COM Port nicht ansprechbar"}))
+            << goodBlocks;
+        EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::PortUnavailable}});
+        // The refused block is the last one the job tried.
+        EXPECT_EQ(job.blocksSent(), std::max(goodBlocks + 1, 0));
+        serial.failWrites = false;
+    }
+}
+
+// Bytes the line has not yet passed on hold back the next block.
+TEST_F(JobEndsTest, ASerialLineThatHoldsItsBytesHoldsTheTransfer) {
     ASSERT_TRUE(job.StartSerial("a.sh", "pw", "CODE", 1, 9600));
-    Events();
-    serial.failed = true;
+    serial.holdWrites = true;
+    serial.inbox.Add(Reply(STATUS_OK, MIN_SERIAL_VERSION));
+    serial.inbox.Add(Reply(STATUS_OK, ACCESS_ADMIN));
+    for (int tick = 0; tick < 5; ++tick) {
+        job.PumpTransfer();
+    }
+    EXPECT_EQ(job.state(), JobState::Transfer);
+    EXPECT_EQ(job.blocksSent(), 0);
+    serial.outputEmpty = true;
     job.PumpTransfer();
-    EXPECT_EQ(Events(), (EventLog{"serial.Close", "inputs on",
-                                  "show Verbindungsfehler - COM Port nicht ansprechbar"}));
-    EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::PortUnavailable}});
+    EXPECT_EQ(job.blocksSent(), 1);
+}
+
+TEST_F(JobEndsTest, BytesWaitingOnTheLineBeforeTheStartAreNotTakenForAReply) {
+    serial.inbox.Add(Reply(STATUS_OK, MIN_SERIAL_VERSION));
+    ASSERT_TRUE(job.StartSerial("a.sh", "pw", "CODE", 1, 9600));
+    job.PumpTransfer();
+    EXPECT_EQ(job.state(), JobState::AwaitVersion);
 }
 
 // The file is opened where it lies; the recorder is told only its name.

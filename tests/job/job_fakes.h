@@ -4,6 +4,7 @@
 // what happens into one shared log, so tests can check the order of
 // closing, messages and the inputs coming back.
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -54,7 +55,7 @@ public:
     }
     int Receive(std::uint8_t* buffer, int count, ReceiveMode mode) override {
         if (inbox.Size() == 0) {
-            return receiveWhenEmpty;
+            return hungUp == HangUp::Fin ? 0 : -1;
         }
         const bool take = mode == ReceiveMode::Take;
         auto n = static_cast<int>(inbox.Copy(buffer, static_cast<std::uint32_t>(count), take));
@@ -64,14 +65,19 @@ public:
         }
         return n;
     }
+    // With holdSends the socket takes nothing until the test drains it.
     void SendBuffered(const std::uint8_t* bytes, int count) override {
         sends.emplace_back(bytes, bytes + count);
+        if (holdSends) {
+            pendingBytes += count;
+        }
     }
     int PendingBytes() const override { return pendingBytes; }
     void Close() override {
         log_.push_back("net.Close");
         open_ = false;
         inbox.Clear();
+        hungUp = HangUp::None;
     }
 
     // Bytes arrive: like the socket layer, the link keeps notifying while
@@ -85,6 +91,17 @@ public:
         } while (open_ && inbox.Size() != 0 && inbox.Size() < before);
     }
 
+    // The recorder hangs up as the socket layer shows it: after an orderly
+    // close receives return 0 and nothing is notified; a reset reaches the
+    // job as a receive error, and receives fail.
+    enum class HangUp { None, Fin, Rst };
+    void HangUpBy(HangUp how) {
+        hungUp = how;
+        if (how == HangUp::Rst && open_) {
+            events_->OnReceive(ECONNRESET);
+        }
+    }
+
     Bytes AllSent() const {
         Bytes all;
         for (const Bytes& send : sends) {
@@ -96,9 +113,9 @@ public:
     bool createSucceeds = true;
     bool connectUnderWay = true;
     bool loseNextTake = false;
+    bool holdSends = false;
     int pendingBytes = 0;
-    // -1 while the connection is up or after a reset, 0 after an orderly close.
-    int receiveWhenEmpty = -1;
+    HangUp hungUp = HangUp::None;
     Inbox inbox;
     std::vector<Bytes> sends;
     NetLinkEvents* events_ = nullptr;
@@ -112,13 +129,23 @@ class FakeSerialLink : public SerialLinkInterface {
 public:
     explicit FakeSerialLink(EventLog& log) : log_(log) {}
 
+    // Like the real port, an open drops what the line held before.
     bool Open(const std::string& device, int baud, bool waitingReads) override {
         log_.push_back("serial.Open " + device + " " + std::to_string(baud) +
                        (waitingReads ? " waiting" : " immediate"));
+        inbox.Clear();
+        failed = false;
         return openSucceeds;
     }
+    // With holdWrites the bytes stay queued until the test drains them;
+    // with failWrites the line fails (an adapter pulled out).
     bool Write(const std::uint8_t* bytes, std::uint32_t count) override {
+        if (failWrites || failed) {
+            failed = true;
+            return false;
+        }
         writes.emplace_back(bytes, bytes + count);
+        outputEmpty = outputEmpty && !holdWrites;
         return true;
     }
     std::uint32_t Read(std::uint8_t* buffer, std::uint32_t count) override {
@@ -136,6 +163,8 @@ public:
 
     bool openSucceeds = true;
     bool failNextRead = false;
+    bool holdWrites = false;
+    bool failWrites = false;
     bool outputEmpty = true;
     bool failed = false;
     Inbox inbox;
