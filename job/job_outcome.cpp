@@ -53,6 +53,10 @@ std::string_view OutcomeMessage(const JobOutcome& outcome) {
             return "Zeitüberschreitung - Rekorder antwortet nicht";
         case Outcome::Aborted:
             return {};
+        case Outcome::Probed:
+            return "Prüfung bestanden";
+        case Outcome::Skipped:
+            return "Version bereits installiert";
     }
     return {};
 }
@@ -85,6 +89,10 @@ std::string_view OutcomeName(Outcome kind) {
             return "timed-out";
         case Outcome::Aborted:
             return "aborted";
+        case Outcome::Probed:
+            return "probed";
+        case Outcome::Skipped:
+            return "skipped";
     }
     return {};
 }

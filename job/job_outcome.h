@@ -21,6 +21,9 @@ enum class Outcome : std::int32_t {
     RefusedByRecorder,  // the recorder would not carry out the update; see `status`
     TimedOut,
     Aborted,  // ended by the operator or the program, without a message
+    // Only for jobs that do less than a whole update:
+    Probed,   // every gate asked for passed; nothing was sent after them
+    Skipped,  // the recorder already runs a version it was told to leave alone
 };
 
 struct JobOutcome {
@@ -29,6 +32,10 @@ struct JobOutcome {
     std::uint16_t status = 0;
 
     bool succeeded() const { return kind == Outcome::Succeeded; }
+    // The job did what it was asked to: updated, probed, or left alone.
+    bool ok() const {
+        return kind == Outcome::Succeeded || kind == Outcome::Probed || kind == Outcome::Skipped;
+    }
     friend bool operator==(const JobOutcome&, const JobOutcome&) = default;
 };
 

@@ -75,9 +75,14 @@ bool UpdateJob::StartSerial(const UpdateSource& file, const std::string& passwor
 // Everything that can be refused before a link is opened.
 bool UpdateJob::Prepare(const UpdateSource& file, const std::string& password,
                         const std::string& updateCode) {
+    recorderVersion_.clear();
     source_ = file;
     password_ = password;
     updateCode_ = updateCode;
+    // A probe sends no file and needs none.
+    if (goal_ != JobGoal::Update) {
+        return true;
+    }
     if (const Outcome opened = OpenUpdateFile(file_, source_.path); opened != Outcome::Succeeded) {
         EndAndShow({opened});
         return false;
@@ -215,8 +220,22 @@ void UpdateJob::Advance() {
             state_ = JobState::AwaitVersion;
             return;
         case JobState::AwaitVersion:
+            if (!reply_.ValidateReply()) {
+                Refuse();
+                return;
+            }
+            recorderVersion_ = linkKind_ == LinkKind::Serial ? std::to_string(reply_.value)
+                                                             : VersionText();
+            if (IsVersionToSkip()) {
+                EndAndShow({Outcome::Skipped});
+                return;
+            }
             if (!IsVersionAccepted()) {
                 Refuse();
+                return;
+            }
+            if (goal_ == JobGoal::ProbeVersion) {
+                EndAndShow({Outcome::Probed});
                 return;
             }
             SendPassword();
@@ -225,6 +244,10 @@ void UpdateJob::Advance() {
         case JobState::AwaitAccess:
             if (!IsAccessGranted()) {
                 Refuse();
+                return;
+            }
+            if (goal_ == JobGoal::ProbeAccess) {
+                EndAndShow({Outcome::Probed});
                 return;
             }
             SendFileDescriptor();
@@ -375,10 +398,8 @@ std::uint32_t UpdateJob::Take(std::uint8_t* buffer, std::uint32_t count) {
     return link_->Take(buffer, count);
 }
 
-bool UpdateJob::IsVersionAccepted() {
-    if (!reply_.ValidateReply()) {
-        return false;
-    }
+// Judges a reply already validated.
+bool UpdateJob::IsVersionAccepted() const {
     switch (linkKind_) {
         case LinkKind::Network:
             return CheckVersionText(VersionText());
@@ -388,6 +409,11 @@ bool UpdateJob::IsVersionAccepted() {
             return false;
     }
     return false;
+}
+
+bool UpdateJob::IsVersionToSkip() const {
+    return std::find(skipVersions_.begin(), skipVersions_.end(), recorderVersion_) !=
+           skipVersions_.end();
 }
 
 std::string UpdateJob::VersionText() const {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "job/job_environment.h"
 #include "job/job_link.h"
@@ -46,6 +47,11 @@ struct UpdateSource {
     std::string remoteName;
 };
 
+// How far a job goes. A probe asks the version, and with ProbeAccess also
+// sends the password, then ends; it needs no update file and never
+// announces or sends one.
+enum class JobGoal : std::int32_t { Update, ProbeVersion, ProbeAccess };
+
 // Carries one update of one recorder over one link, from the start to the
 // result message: version gate, password, file descriptor, the streamed
 // file, the execute request. Every end, good or bad or by abort, goes
@@ -66,6 +72,12 @@ public:
     // the job waits on it ends the job with Outcome::TimedOut; 0 waits for
     // ever, as the window does.
     void SetReplyTimeout(std::uint32_t ms) { replyTimeoutMs_ = ms; }
+    // Applies from the next start.
+    void SetGoal(JobGoal goal) { goal_ = goal; }
+    // A recorder whose version reply (text, or serial number in decimal)
+    // equals one of these is left alone before the password goes out, with
+    // Outcome::Skipped.
+    void SetSkipVersions(std::vector<std::string> versions) { skipVersions_ = std::move(versions); }
 
     // True when the connect is under way; on false the job has been closed
     // and the operator told why.
@@ -114,6 +126,10 @@ public:
     JobState state() const { return state_; }
     // The state the job was in when it last ended.
     JobState endedIn() const { return endedIn_; }
+    // The recorder's version as its last accepted-status version reply gave
+    // it: the text over the network, the number over a serial line; empty
+    // before one arrived in this job.
+    const std::string& recorderVersion() const { return recorderVersion_; }
     LinkKind linkKind() const { return linkKind_; }
     std::uint32_t startTick() const { return startTick_; }
     std::int32_t blockCount() const { return blockCount_; }
@@ -129,7 +145,8 @@ private:
     bool SendFileBlock(std::uint32_t count);
     std::string RemotePath() const;
 
-    bool IsVersionAccepted();
+    bool IsVersionAccepted() const;
+    bool IsVersionToSkip() const;
     bool IsAccessGranted();
     std::string VersionText() const;
 
@@ -185,6 +202,9 @@ private:
     JobState endedIn_ = JobState::Idle;
     bool awaitingHeader_ = true;
 
+    JobGoal goal_ = JobGoal::Update;
+    std::vector<std::string> skipVersions_;
+    std::string recorderVersion_;
     std::uint32_t replyTimeoutMs_ = 0;
     // When the recorder last showed it is there, and what the job had seen
     // of it then.

@@ -12,7 +12,7 @@ struct Translation {
 };
 
 // Row order is search order. Texts are UTF-8; "\n" is a line break.
-constexpr std::array<Translation, 45> kTranslationTable{{
+constexpr std::array<Translation, 47> kTranslationTable{{
     {"Gewählte Datei konnte nicht gefunden werden", "File not found"},
     {"Gewählte Datei hat keinen Inhalt", "File has no content"},
     {"Kein Update Code angegeben", "Update code missing"},
@@ -68,6 +68,8 @@ constexpr std::array<Translation, 45> kTranslationTable{{
     {"Update Code ist zu lang", "Update code is too long"},
     // Only the command line gives up on a silent recorder; the window waits.
     {"Zeitüberschreitung - Rekorder antwortet nicht", "Timeout - recorder does not answer"},
+    {"Prüfung bestanden", "Check passed"},
+    {"Version bereits installiert", "Version already installed"},
 }};
 
 constexpr unsigned char FoldAsciiCase(unsigned char c) {
