@@ -75,7 +75,7 @@ bool UpdateJob::StartSerial(const UpdateSource& file, const std::string& passwor
 // Everything that can be refused before a link is opened.
 bool UpdateJob::Prepare(const UpdateSource& file, const std::string& password,
                         const std::string& updateCode) {
-    recorderVersion_.clear();
+    recorderVersion_.reset();
     source_ = file;
     password_ = password;
     updateCode_ = updateCode;
@@ -151,6 +151,15 @@ int UpdateJob::PumpTransfer() {
     return static_cast<int>(static_cast<std::int64_t>(blocksSent_) * 100 / blockCount_);
 }
 
+std::uint64_t UpdateJob::fileBytesSent() const {
+    if (blockCount_ <= 0) {
+        return 0;
+    }
+    const std::uint32_t blocks = static_cast<std::uint32_t>(blockCount_);
+    const std::uint64_t fullBlocks = static_cast<std::uint32_t>(std::min(blocksSent_, blockCount_));
+    return fullBlocks * (fileSize_ / blocks) + (blocksSent_ > blockCount_ ? fileSize_ % blocks : 0);
+}
+
 bool UpdateJob::SendFileBlock(std::uint32_t count) {
     if (readBuffer_.size() < count) {
         readBuffer_.resize(count);
@@ -224,8 +233,8 @@ void UpdateJob::Advance() {
                 Refuse();
                 return;
             }
-            recorderVersion_ = linkKind_ == LinkKind::Serial ? std::to_string(reply_.value)
-                                                             : VersionText();
+            recorderVersion_ =
+                linkKind_ == LinkKind::Serial ? std::to_string(reply_.value) : VersionText();
             if (IsVersionToSkip()) {
                 EndAndShow({Outcome::Skipped});
                 return;
@@ -412,8 +421,8 @@ bool UpdateJob::IsVersionAccepted() const {
 }
 
 bool UpdateJob::IsVersionToSkip() const {
-    return std::find(skipVersions_.begin(), skipVersions_.end(), recorderVersion_) !=
-           skipVersions_.end();
+    return recorderVersion_ && std::find(skipVersions_.begin(), skipVersions_.end(),
+                                         *recorderVersion_) != skipVersions_.end();
 }
 
 std::string UpdateJob::VersionText() const {

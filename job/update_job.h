@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -126,14 +127,16 @@ public:
     JobState state() const { return state_; }
     // The state the job was in when it last ended.
     JobState endedIn() const { return endedIn_; }
-    // The recorder's version as its last accepted-status version reply gave
-    // it: the text over the network, the number over a serial line; empty
-    // before one arrived in this job.
-    const std::string& recorderVersion() const { return recorderVersion_; }
+    // The recorder's version as its version reply gave it, if that was
+    // accepted as a reply: the text over the network, the number over a
+    // serial line.
+    const std::optional<std::string>& recorderVersion() const { return recorderVersion_; }
     LinkKind linkKind() const { return linkKind_; }
     std::uint32_t startTick() const { return startTick_; }
     std::int32_t blockCount() const { return blockCount_; }
     std::int32_t blocksSent() const { return blocksSent_; }
+    // Bytes of the update file handed to the link in the current or last transfer.
+    std::uint64_t fileBytesSent() const;
     std::uint32_t replyBodyCapacity() const {
         return static_cast<std::uint32_t>(replyBody_.size());
     }
@@ -204,7 +207,7 @@ private:
 
     JobGoal goal_ = JobGoal::Update;
     std::vector<std::string> skipVersions_;
-    std::string recorderVersion_;
+    std::optional<std::string> recorderVersion_;
     std::uint32_t replyTimeoutMs_ = 0;
     // When the recorder last showed it is there, and what the job had seen
     // of it then.

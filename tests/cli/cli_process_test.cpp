@@ -55,7 +55,10 @@ TEST_F(CliProcess, UpdatesOneRecorder) {
                               CliEnvironment("admin"));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");  // nothing from the tool, nor a warning from Qt
-    EXPECT_TRUE(run.out.endsWith("ok       Update finished successfully\n"))
+    EXPECT_TRUE(run.out.endsWith(
+        "ok       Update finished successfully\n"
+        "1 recorder: 1 ok, 0 skipped, 0 failed, 0 aborted  "
+        "sha256=501946cfb9bcf01fdf59c55fb014b8e609885d16d9796e535b746da55839352c\n"))
         << run.out.toStdString();
 }
 

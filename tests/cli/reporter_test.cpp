@@ -4,16 +4,19 @@
 
 #include "scratch_session.h"
 #include "tools/cli/json_reporter.h"
+#include "tools/cli/terminal_text.h"
 #include "tools/cli/text_reporter.h"
 
 namespace trelvo {
 namespace {
 
-RecorderResult Result(JobOutcome outcome, JobState reached) {
+RecorderResult Result(JobOutcome outcome, JobState reached,
+                      std::optional<std::string> version = std::nullopt) {
     RecorderResult result;
     result.outcome = outcome;
     result.reached = reached;
     result.seconds = 5.0456;
+    result.version = std::move(version);
     return result;
 }
 
@@ -33,23 +36,79 @@ TEST(TextReporter, OneResultLinePerRecorder) {
         {Result({Outcome::Aborted}, JobState::Transfer),
          "rec-1             ABORTED  during: Sending file"},
         {Result({Outcome::Aborted}, JobState::Idle), "rec-1             ABORTED  not started"},
+        {Result({Outcome::Skipped}, JobState::AwaitVersion, "2.0.60"),
+         "rec-1             skipped  Version already installed: 2.0.60"},
+        // A recorder's text never reaches the terminal as an escape sequence.
+        {Result({Outcome::Probed}, JobState::AwaitVersion, "2.1\x1b]0;x\a"),
+         "rec-1             ok       Check passed  version 2.1\\x1b]0;x\\x07"},
+        {Result({Outcome::VersionRefused}, JobState::AwaitVersion, "1.9"),
+         "rec-1             FAILED   This recorder version cannot be updated by Trelvo  "
+         "version 1.9"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TextReporter::ResultLine({3, "rec-1", false}, c.result), c.line);
     }
 }
 
-TEST(JsonReporter, ResultObjectOnOneLine) {
+TEST(TextReporter, SummaryCountsTheEndsAndNamesTheFile) {
     const ScratchSession session("C");
     std::ostringstream out;
-    JsonReporter reporter(out);
-    reporter.Finished({2, "rec \"2\"", false},
-                      Result({Outcome::RefusedByRecorder, 19}, JobState::AwaitResult));
-    EXPECT_EQ(out.str(),
-              "{\"aborted\":false,\"event\":\"result\",\"host\":\"rec \\\"2\\\"\","
-              "\"message\":\"Unknown error\\nRecorder could NOT be updated\",\"ok\":false,"
-              "\"outcome\":\"refused-by-recorder\",\"recorder\":2,\"seconds\":5.046,"
-              "\"state\":\"AwaitResult\"}\n");
+    TextReporter reporter(out, {}, {JobGoal::Update, "abc"});
+    reporter.Finished({0, "a", false}, Result({Outcome::Succeeded}, JobState::AwaitResult));
+    reporter.Finished({1, "b", false}, Result({Outcome::Skipped}, JobState::AwaitVersion, "2"));
+    reporter.Finished({2, "c", false}, Result({Outcome::AccessDenied}, JobState::AwaitAccess));
+    reporter.Finished({3, "d", false}, Result({Outcome::Aborted}, JobState::Idle));
+    out.str("");
+    reporter.Ended();
+    EXPECT_EQ(out.str(), "4 recorders: 1 ok, 1 skipped, 1 failed, 1 aborted  sha256=abc\n");
+}
+
+TEST(JsonReporter, ResultObjectOnOneLine) {
+    const ScratchSession session("C");
+    struct Case {
+        RunFacts facts;
+        RecorderResult result;
+        const char* line;
+    };
+    const Case cases[] = {
+        {{JobGoal::Update, "ab12"},
+         Result({Outcome::RefusedByRecorder, 19}, JobState::AwaitResult, "2.0.60"),
+         "{\"aborted\":false,\"bytes\":0,\"event\":\"result\",\"host\":\"rec \\\"2\\\"\","
+         "\"message\":\"Unknown error\\nRecorder could NOT be updated\",\"ok\":false,"
+         "\"outcome\":\"refused-by-recorder\",\"recorder\":2,\"seconds\":5.046,\"serial\":false,"
+         "\"sha256\":\"ab12\",\"skipped\":false,\"state\":\"AwaitResult\",\"version\":\"2.0.60\"}"
+         "\n"},
+        {{JobGoal::ProbeAccess, ""},
+         Result({Outcome::AccessDenied}, JobState::AwaitAccess, "3\x1b"),
+         "{\"accepted\":true,\"access\":false,\"event\":\"result\",\"host\":\"rec \\\"2\\\"\","
+         "\"message\":\"Access denied - invalid password\",\"ok\":false,"
+         "\"outcome\":\"access-denied\",\"recorder\":2,\"seconds\":5.046,\"serial\":false,"
+         "\"version\":\"3\\u001b\"}\n"},
+        {{JobGoal::ProbeVersion, ""},
+         Result({Outcome::ConnectFailed}, JobState::Connecting),
+         "{\"accepted\":null,\"access\":null,\"event\":\"result\",\"host\":\"rec \\\"2\\\"\","
+         "\"message\":\"Connect failed - address invalid?\",\"ok\":false,"
+         "\"outcome\":\"connect-failed\",\"recorder\":2,\"seconds\":5.046,\"serial\":false,"
+         "\"version\":null}\n"},
+    };
+    for (const Case& c : cases) {
+        std::ostringstream out;
+        JsonReporter reporter(out, c.facts);
+        reporter.Finished({2, "rec \"2\"", false}, c.result);
+        EXPECT_EQ(out.str(), c.line);
+    }
+}
+
+TEST(TerminalSafe, EscapesControlsAndBytesThatAreNotUtf8) {
+    EXPECT_EQ(TerminalSafe("Prüfer € ok"), "Prüfer € ok");
+    EXPECT_EQ(TerminalSafe("a\tb\x7f"), "a\\x09b\\x7f");
+    // C1 controls, as UTF-8 and as raw bytes (0x9b opens a sequence on some terminals).
+    EXPECT_EQ(TerminalSafe("\xc2\x9b"
+                           "2J"),
+              "\\xc2\\x9b2J");
+    EXPECT_EQ(TerminalSafe("\x9b"
+                           "2J\xe4"),
+              "\\x9b2J\\xe4");
 }
 
 }  // namespace

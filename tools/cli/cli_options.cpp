@@ -12,13 +12,17 @@ const char* const kDescription =
     "\n"
     "Commands:\n"
     "  update [options] FILE   update every recorder named by -H, --hosts-file or --serial\n"
+    "  probe [options]         ask each recorder its version and, given a password, check\n"
+    "                          access; no file is sent\n"
     "  hosts [PATH]            the recorder names the window would offer, one per line\n"
     "                          (default PATH: /etc/samba/lmhosts)\n"
     "\n"
     "The password comes from --password-file, else from the environment variable\n"
     "TRELVO_PASSWORD, else from a prompt without echo on the terminal; never from the\n"
-    "command line. Exit status: 0 every recorder updated, 1 at least one failed or was\n"
-    "aborted, 2 usage errors and problems found before any connection.";
+    "command line. probe checks access only with a password, and without a terminal asks\n"
+    "for none. The password and the update code go to the recorders in Windows-1252.\n"
+    "Exit status: 0 every recorder updated (probe: passed its checks), 1 at least one\n"
+    "failed or was aborted, 2 usage errors and problems found before any connection.";
 
 struct Options {
     QCommandLineOption help{{"h", "help"}, "Show this help."};
@@ -45,9 +49,26 @@ struct Options {
                                "the tool waits for it (default 0: wait like the window).",
                                "SECONDS"};
     QCommandLineOption json{"json", "One JSON object per line on standard output."};
+    QCommandLineOption skipVersion{
+        "skip-version",
+        "update: leave alone a recorder that reports exactly this version (its text, or its "
+        "serial number); repeatable.",
+        "TEXT"};
+    QCommandLineOption report{
+        "report", "update: when the run ends, write one JSON object per recorder to FILE.", "FILE"};
+    QCommandLineOption retryFailed{
+        "retry-failed",
+        "update: the recorders that were not ok in the report FILE, instead of -H, --hosts-file "
+        "or --serial.",
+        "FILE"};
 
+    // Every option of update and probe; hosts takes none of them.
+    QList<QCommandLineOption> RunOptions() const {
+        return {host,     hostsFile, port, serial,      baud,   code,       passwordFile,
+                parallel, timeout,   json, skipVersion, report, retryFailed};
+    }
     QList<QCommandLineOption> UpdateOnly() const {
-        return {host, hostsFile, port, serial, baud, code, passwordFile, parallel, timeout, json};
+        return {code, skipVersion, report, retryFailed};
     }
 };
 
@@ -62,16 +83,18 @@ bool ReadInt(const QString& text, int low, int high, int& value) {
     return true;
 }
 
-QString ReadUpdate(const QCommandLineParser& parser, const Options& o, UpdateOptions& update) {
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2) {
-        return "update needs exactly one FILE";
-    }
-    update.file = positional[1];
+// What update and probe share: the recorders, how to reach them, the
+// password, the pace and the output.
+QString ReadRun(const QCommandLineParser& parser, const Options& o, UpdateOptions& update) {
     update.hosts = parser.values(o.host);
     update.hostsFile = parser.value(o.hostsFile);
     update.serialDevices = parser.values(o.serial);
-    if (update.hosts.isEmpty() && update.hostsFile.isEmpty() && update.serialDevices.isEmpty()) {
+    const bool named =
+        !update.hosts.isEmpty() || parser.isSet(o.hostsFile) || !update.serialDevices.isEmpty();
+    if (!update.retryFailed.isEmpty() && named) {
+        return "--retry-failed replaces -H, --hosts-file and --serial";
+    }
+    if (update.retryFailed.isEmpty() && !named) {
         return "name at least one recorder with -H, --hosts-file or --serial";
     }
     if (!update.serialDevices.isEmpty() && (!update.hosts.isEmpty() || parser.isSet(o.hostsFile))) {
@@ -100,7 +123,6 @@ QString ReadUpdate(const QCommandLineParser& parser, const Options& o, UpdateOpt
             return "--timeout needs seconds from 0 to 86400";
         }
     }
-    update.updateCode = parser.value(o.code).toStdString();
     update.passwordFile = parser.value(o.passwordFile);
     if (parser.isSet(o.passwordFile) && update.passwordFile.isEmpty()) {
         return "--password-file needs a file name or '-'";
@@ -109,10 +131,40 @@ QString ReadUpdate(const QCommandLineParser& parser, const Options& o, UpdateOpt
     return {};
 }
 
-QString ReadHosts(const QCommandLineParser& parser, const Options& o, CliCommand& command) {
+QString ReadUpdate(const QCommandLineParser& parser, const Options& o, UpdateOptions& update) {
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2) {
+        return "update needs exactly one FILE";
+    }
+    update.file = positional[1];
+    update.updateCode = parser.value(o.code).toStdString();
+    update.skipVersions = parser.values(o.skipVersion);
+    update.reportFile = parser.value(o.report);
+    update.retryFailed = parser.value(o.retryFailed);
+    for (const QCommandLineOption* named : {&o.report, &o.retryFailed}) {
+        if (parser.isSet(*named) && parser.value(*named).isEmpty()) {
+            return "--" + named->names().constLast() + " needs a file name";
+        }
+    }
+    return ReadRun(parser, o, update);
+}
+
+QString ReadProbe(const QCommandLineParser& parser, const Options& o, UpdateOptions& probe) {
     for (const QCommandLineOption& option : o.UpdateOnly()) {
         if (parser.isSet(option)) {
-            return "--" + option.names().constLast() + " belongs to update, not to hosts";
+            return "--" + option.names().constLast() + " belongs to update, not to probe";
+        }
+    }
+    if (parser.positionalArguments().size() != 1) {
+        return "probe takes no FILE";
+    }
+    return ReadRun(parser, o, probe);
+}
+
+QString ReadHosts(const QCommandLineParser& parser, const Options& o, CliCommand& command) {
+    for (const QCommandLineOption& option : o.RunOptions()) {
+        if (parser.isSet(option)) {
+            return "--" + option.names().constLast() + " belongs to update and probe, not to hosts";
         }
     }
     const QStringList positional = parser.positionalArguments();
@@ -130,8 +182,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(kDescription);
     parser.addOptions({o.help, o.version});
-    parser.addOptions(o.UpdateOnly());
-    parser.addPositionalArgument("command", "update or hosts.", "update|hosts");
+    parser.addOptions(o.RunOptions());
+    parser.addPositionalArgument("command", "update, probe or hosts.", "update|probe|hosts");
     parser.addPositionalArgument("argument", "update: the update FILE; hosts: the PATH.",
                                  "FILE|PATH");
 
@@ -152,12 +204,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     if (verb == "update") {
         result.command.kind = CliCommand::Kind::Update;
         result.error = ReadUpdate(parser, o, result.command.update);
+    } else if (verb == "probe") {
+        result.command.kind = CliCommand::Kind::Probe;
+        result.error = ReadProbe(parser, o, result.command.update);
     } else if (verb == "hosts") {
         result.command.kind = CliCommand::Kind::Hosts;
         result.error = ReadHosts(parser, o, result.command);
     } else {
-        result.error = verb.isEmpty() ? "name a command: update or hosts"
-                                      : "unknown command " + verb + ": use update or hosts";
+        result.error = verb.isEmpty() ? "name a command: update, probe or hosts"
+                                      : "unknown command " + verb + ": use update, probe or hosts";
     }
     result.ok = result.error.isEmpty();
     return result;

@@ -9,23 +9,26 @@
 
 namespace trelvo {
 
-// What `trelvo-cli update` was asked to do.
+// What `trelvo-cli update` or `trelvo-cli probe` was asked to do.
 struct UpdateOptions {
-    QString file;
+    QString file;               // update only
     QStringList hosts;          // -H in the order given
     QString hostsFile;          // --hosts-file, empty when not given
     QStringList serialDevices;  // --serial in the order given
     std::uint16_t port = UPDATE_PORT;
     int baud = DEFAULT_SERIAL_BAUD;
-    std::string updateCode;
-    QString passwordFile;  // empty: environment, then prompt
+    std::string updateCode;  // as typed, UTF-8
+    QString passwordFile;    // empty: environment, then prompt
     int parallel = 8;
     double timeoutSeconds = 0;  // 0: wait like the window
     bool json = false;
+    QStringList skipVersions;  // --skip-version in the order given
+    QString reportFile;        // --report, empty when not given
+    QString retryFailed;       // --retry-failed: the recorders come from this report
 };
 
 struct CliCommand {
-    enum class Kind { Update, Hosts, Help, Version };
+    enum class Kind { Update, Probe, Hosts, Help, Version };
     Kind kind = Kind::Help;
     UpdateOptions update;
     QString hostsPath;  // empty: the system's lmhosts file

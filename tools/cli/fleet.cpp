@@ -103,6 +103,7 @@ void Fleet::FinishIfDone() {
     }
     finished_ = true;
     timer_.stop();
+    reporter_.Ended();
     // Always from the event loop, so that `done` may end a loop that has not
     // started yet, and only once every recorder has been reported.
     QMetaObject::invokeMethod(

@@ -1,5 +1,7 @@
 #include "tools/cli/hosts_command.h"
 
+#include "tools/cli/terminal_text.h"
+
 namespace trelvo {
 
 bool ReadHostNames(const std::string& path, NameList& names) {
@@ -19,7 +21,7 @@ int ListHosts(const std::string& path, std::ostream& out, std::ostream& err) {
         return 2;
     }
     for (const std::string& name : names) {
-        out << name << '\n';
+        out << TerminalSafe(name) << '\n';
     }
     return 0;
 }

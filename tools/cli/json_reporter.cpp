@@ -2,9 +2,9 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cmath>
 
 #include "job/job_status_text.h"
+#include "tools/cli/result_fields.h"
 #include "ui/localisation/localize_text.h"
 
 namespace trelvo {
@@ -54,14 +54,8 @@ void JsonReporter::Ticked(std::span<RecorderRun* const> running) {
 
 void JsonReporter::Finished(const RecorderTarget& target, const RecorderResult& result) {
     shown_.erase(target.index);
-    QJsonObject event = Event("result", target);
-    event["ok"] = result.ok();
-    event["aborted"] = result.aborted();
-    const std::string_view outcome = OutcomeName(result.outcome.kind);
-    event["outcome"] = QString::fromLatin1(outcome.data(), static_cast<qsizetype>(outcome.size()));
-    event["state"] = Name(result.reached);
-    event["message"] = QString::fromStdString(ShownMessage(result.outcome));
-    event["seconds"] = std::round(result.seconds * 1000) / 1000;
+    QJsonObject event = ResultFields(target, result, facts_);
+    event["event"] = "result";
     WriteLine(out_, event);
     out_ << std::flush;
 }

@@ -10,14 +10,13 @@ namespace trelvo {
 // Output for scripts: one JSON object per line.
 //   {"event":"state","recorder":I,"host":H,"state":NAME,"text":STATUS}
 //   {"event":"progress","recorder":I,"host":H,"percent":P,"remaining":"HH:MM:SS"}
-//   {"event":"result","recorder":I,"host":H,"ok":B,"aborted":B,"state":NAME,
-//    "message":TEXT,"seconds":S}
+//   {"event":"result", ...the fields of ResultFields...}
 // I is the recorder's place on the command line (from 0), NAME a job state
-// name such as "Transfer", STATUS and TEXT the localised texts the window
-// shows, P 0 to 100.
+// name such as "Transfer", STATUS the localised text the window shows, P 0
+// to 100.
 class JsonReporter final : public Reporter {
 public:
-    explicit JsonReporter(std::ostream& out) : out_(out) {}
+    JsonReporter(std::ostream& out, RunFacts facts) : out_(out), facts_(std::move(facts)) {}
 
     void Ticked(std::span<RecorderRun* const> running) override;
     void Finished(const RecorderTarget& target, const RecorderResult& result) override;
@@ -29,6 +28,7 @@ private:
     };
 
     std::ostream& out_;
+    RunFacts facts_;
     std::map<int, Shown> shown_;
 };
 

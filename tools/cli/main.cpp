@@ -46,6 +46,9 @@ int main(int argc, char** argv) {
         case trelvo::CliCommand::Kind::Update:
             RaiseOpenFileLimit();
             return trelvo::RunUpdate(command.update);
+        case trelvo::CliCommand::Kind::Probe:
+            RaiseOpenFileLimit();
+            return trelvo::RunProbe(command.update);
     }
     return 2;
 }

@@ -25,6 +25,8 @@ RecorderRun::~RecorderRun() {
 
 void RecorderRun::Start(const UpdateRequest& request) {
     job_.SetReplyTimeout(request.timeoutMs);
+    job_.SetGoal(request.goal);
+    job_.SetSkipVersions(request.skipVersions);
     startMs_ = clock_.NowMs();
     started_ = true;
     const std::string& password = request.password->text();
@@ -59,6 +61,8 @@ RecorderResult RecorderRun::Result() const {
     RecorderResult result;
     result.outcome = outcome_;
     result.reached = reached_;
+    result.version = job_.recorderVersion();
+    result.bytes = job_.fileBytesSent();
     result.seconds = static_cast<double>((ended_ ? endMs_ : clock_.NowMs()) - startMs_) / 1000.0;
     return result;
 }

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "job/update_job.h"
 #include "tools/cli/secret_text.h"
@@ -19,9 +21,11 @@ struct RecorderTarget {
 
 // What every recorder of a run gets.
 struct UpdateRequest {
-    UpdateSource file;
-    const SecretText* password = nullptr;
-    std::string updateCode;
+    JobGoal goal = JobGoal::Update;
+    UpdateSource file;  // empty for a probe
+    std::vector<std::string> skipVersions;
+    const SecretText* password = nullptr;  // Windows-1252, as the recorders read it
+    std::string updateCode;                // the same
     std::uint16_t port = UPDATE_PORT;
     int baud = DEFAULT_SERIAL_BAUD;
     std::uint32_t timeoutMs = 0;  // 0: wait like the window
@@ -37,8 +41,10 @@ struct RecorderResult {
     JobOutcome outcome;                 // Aborted also for a recorder never started
     JobState reached = JobState::Idle;  // the state the job ended in
     double seconds = 0;
+    std::optional<std::string> version;  // as the recorder reported it
+    std::uint64_t bytes = 0;             // of the update file sent
 
-    bool ok() const { return outcome.succeeded(); }
+    bool ok() const { return outcome.ok(); }
     bool aborted() const { return outcome.kind == Outcome::Aborted; }
 };
 

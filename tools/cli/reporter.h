@@ -1,7 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "tools/cli/recorder_run.h"
 #include "ui/localisation/localize_text.h"
@@ -13,6 +15,12 @@ inline std::string ShownMessage(const JobOutcome& outcome) {
     return LocalizeText(OutcomeMessage(outcome));
 }
 
+// What every result of one run shares.
+struct RunFacts {
+    JobGoal goal = JobGoal::Update;
+    std::string sha256;  // of the update file, lower-case hex; empty for a probe
+};
+
 // Tells the operator (or a script) how the recorders fare.
 class Reporter {
 public:
@@ -21,6 +29,33 @@ public:
     virtual void Ticked(std::span<RecorderRun* const> running) = 0;
     // Once per recorder, also for one that never started because of Ctrl-C.
     virtual void Finished(const RecorderTarget& target, const RecorderResult& result) = 0;
+    // Once, after the last recorder has finished.
+    virtual void Ended() {}
+};
+
+// Hands everything to each of several reporters, in order.
+class ReporterList final : public Reporter {
+public:
+    void Add(std::unique_ptr<Reporter> reporter) { reporters_.push_back(std::move(reporter)); }
+
+    void Ticked(std::span<RecorderRun* const> running) override {
+        for (const auto& reporter : reporters_) {
+            reporter->Ticked(running);
+        }
+    }
+    void Finished(const RecorderTarget& target, const RecorderResult& result) override {
+        for (const auto& reporter : reporters_) {
+            reporter->Finished(target, result);
+        }
+    }
+    void Ended() override {
+        for (const auto& reporter : reporters_) {
+            reporter->Ended();
+        }
+    }
+
+private:
+    std::vector<std::unique_ptr<Reporter>> reporters_;
 };
 
 }  // namespace trelvo

@@ -2,6 +2,10 @@
 
 #include <string.h>
 
+#include <optional>
+
+#include "job/windows1252_text.h"
+
 namespace trelvo {
 
 void SecretText::Take(std::string& source) {
@@ -11,6 +15,15 @@ void SecretText::Take(std::string& source) {
     text_.assign(source);
     explicit_bzero(source.data(), source.size());
     source.clear();
+}
+
+bool SecretText::ToWindows1252() {
+    std::optional<std::string> bytes = Utf8ToWindows1252(text_);
+    if (!bytes) {
+        return false;
+    }
+    Take(*bytes);
+    return true;
 }
 
 void SecretText::Wipe() {

@@ -18,6 +18,9 @@ public:
     // Takes the text over and wipes `source`, so the password lives in one place.
     void Take(std::string& source);
     void Wipe();
+    // Turns UTF-8 into the Windows-1252 bytes the recorders read; false,
+    // leaving the text as it was, when the code page cannot carry it.
+    bool ToWindows1252();
 
 private:
     std::string text_;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "job/job_status_text.h"
+#include "tools/cli/terminal_text.h"
 #include "ui/localisation/localize_text.h"
 
 namespace trelvo {
@@ -37,15 +38,27 @@ std::string OneLine(std::string text) {
 std::string TextReporter::ProgressLine(const RecorderRun& run) {
     char percent[8];
     std::snprintf(percent, sizeof percent, "%3d%%", run.percent());
-    return PadRight(run.target().name, 16) + "  " +
+    return PadRight(TerminalSafe(run.target().name), 16) + "  " +
            PadRight(LocalizeText(StatusText(run.state())), 22) + "  " + percent + "  " +
            run.remaining();
 }
 
 std::string TextReporter::ResultLine(const RecorderTarget& target, const RecorderResult& result) {
-    std::string line = PadRight(target.name, 16) + "  ";
+    std::string line = PadRight(TerminalSafe(target.name), 16) + "  ";
+    if (result.outcome.kind == Outcome::Skipped) {
+        return line + "skipped  " + OneLine(ShownMessage(result.outcome)) + ": " +
+               TerminalSafe(result.version.value_or(""));
+    }
+    if (result.outcome.kind == Outcome::Probed) {
+        return line + "ok       " + OneLine(ShownMessage(result.outcome)) + "  version " +
+               TerminalSafe(result.version.value_or(""));
+    }
     if (result.ok()) {
         return line + "ok       " + OneLine(ShownMessage(result.outcome));
+    }
+    if (!result.aborted() && result.version) {
+        return line + "FAILED   " + OneLine(ShownMessage(result.outcome)) + "  version " +
+               TerminalSafe(*result.version);
     }
     if (!result.aborted()) {
         return line + "FAILED   " + OneLine(ShownMessage(result.outcome));
@@ -68,6 +81,28 @@ void TextReporter::Finished(const RecorderTarget& target, const RecorderResult& 
     Erase();
     shown_.erase(target.index);
     out_ << ResultLine(target, result) << '\n' << std::flush;
+    if (result.outcome.kind == Outcome::Skipped) {
+        ++skipped_;
+    } else if (result.ok()) {
+        ++ok_;
+    } else if (result.aborted()) {
+        ++aborted_;
+    } else {
+        ++failed_;
+    }
+}
+
+void TextReporter::Ended() {
+    const int all = ok_ + skipped_ + failed_ + aborted_;
+    out_ << all << (all == 1 ? " recorder: " : " recorders: ") << ok_ << " ok, ";
+    if (facts_.goal == JobGoal::Update) {
+        out_ << skipped_ << " skipped, ";
+    }
+    out_ << failed_ << " failed, " << aborted_ << " aborted";
+    if (!facts_.sha256.empty()) {
+        out_ << "  sha256=" << facts_.sha256;
+    }
+    out_ << '\n' << std::flush;
 }
 
 void TextReporter::Redraw(std::span<RecorderRun* const> running) {

@@ -5,18 +5,22 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <memory>
 
+#include "job/windows1252_text.h"
 #include "link/net_link.h"
 #include "link/serial_link.h"
 #include "link/steady_tick_clock.h"
+#include "tools/cli/file_digest.h"
 #include "tools/cli/fleet.h"
 #include "tools/cli/hosts_command.h"
 #include "tools/cli/interrupt_watch.h"
 #include "tools/cli/json_reporter.h"
 #include "tools/cli/password_source.h"
+#include "tools/cli/report_file.h"
 #include "tools/cli/text_reporter.h"
 
 namespace trelvo {
@@ -76,45 +80,129 @@ RecorderLinks RealLinks(const RecorderTarget&) {
     return {std::make_unique<NetLink>(), std::make_unique<SerialLink>()};
 }
 
-}  // namespace
+const char* const kNotWindows1252 =
+    "holds a character the recorders cannot read (they take Windows-1252 only)";
 
-int RunUpdate(const UpdateOptions& options) {
-    std::vector<RecorderTarget> targets;
-    std::string problem;
-    if (!CollectTargets(options, targets, problem)) {
-        return LocalProblem(problem);
-    }
-    const std::string path = options.file.toStdString();
-    // A file every job would refuse is refused once, before any recorder is reached.
+// The update file, refused once here if every job would refuse it, and its digest.
+bool CheckUpdateFile(const std::string& path, std::string& sha256, std::string& problem) {
     UpdateFile file;
-    if (const Outcome problem = OpenUpdateFile(file, path); problem != Outcome::Succeeded) {
-        return LocalProblem(path + ": " + ShownMessage({problem}));
+    if (const Outcome opened = OpenUpdateFile(file, path); opened != Outcome::Succeeded) {
+        problem = path + ": " + ShownMessage({opened});
+        return false;
     }
     file.Close();
-    SecretText password;
-    if (const PasswordResult read = ReadPassword(options.passwordFile, password); !read.ok) {
-        return LocalProblem(read.error);
+    const std::optional<std::string> digest = FileSha256(path);
+    if (!digest) {
+        problem = "cannot read " + path;
+        return false;
     }
+    sha256 = *digest;
+    return true;
+}
+
+// Password, update code and versions to skip, as the recorders read them.
+bool PrepareTexts(const UpdateOptions& options, bool probe, SecretText& password,
+                  UpdateRequest& request, std::string& problem) {
+    if (const PasswordResult read = ReadPassword(options.passwordFile, password); !read.ok) {
+        // A probe without a password checks versions only; one that was
+        // named but cannot be read is still an error.
+        if (!probe || !options.passwordFile.isEmpty()) {
+            problem = read.error;
+            return false;
+        }
+    }
+    if (!password.ToWindows1252()) {
+        problem = std::string("the password ") + kNotWindows1252;
+        return false;
+    }
+    const std::optional<std::string> code = Utf8ToWindows1252(options.updateCode);
+    if (!code) {
+        problem = std::string("the update code ") + kNotWindows1252;
+        return false;
+    }
+    request.updateCode = *code;
+    for (const QString& version : options.skipVersions) {
+        const std::optional<std::string> bytes = Utf8ToWindows1252(version.toStdString());
+        if (!bytes) {
+            problem = "--skip-version " + version.toStdString() + " " + kNotWindows1252;
+            return false;
+        }
+        request.skipVersions.push_back(*bytes);
+    }
+    return true;
+}
+
+// Update and probe alike: everything that can be checked is checked before
+// any connection (status 2), then every recorder runs on the event loop.
+int RunRecorders(const UpdateOptions& options, bool probe) {
+    std::string problem;
+    RunFacts facts;
     UpdateRequest request;
-    // The recorder gets the file's own name behind its folder, as from the window.
-    request.file = {path, QFileInfo(options.file).fileName().toStdString()};
-    request.updateCode = options.updateCode;
+    const std::string path = options.file.toStdString();
+    if (!probe) {
+        if (!CheckUpdateFile(path, facts.sha256, problem)) {
+            return LocalProblem(problem);
+        }
+        // The recorder gets the file's own name behind its folder, as from the window.
+        request.file = {path, QFileInfo(options.file).fileName().toStdString()};
+    }
+    std::vector<RecorderTarget> targets;
+    if (!options.retryFailed.isEmpty()) {
+        if (!ReadRetryTargets(options.retryFailed, facts.sha256, targets, problem)) {
+            return LocalProblem(problem);
+        }
+        if (targets.empty()) {
+            std::cout << "every recorder of " << options.retryFailed.toStdString() << " was ok\n";
+            return 0;
+        }
+    } else if (!CollectTargets(options, targets, problem)) {
+        return LocalProblem(problem);
+    }
+    SecretText password;
+    if (!PrepareTexts(options, probe, password, request, problem)) {
+        return LocalProblem(problem);
+    }
+    facts.goal = !probe             ? JobGoal::Update
+                 : password.empty() ? JobGoal::ProbeVersion
+                                    : JobGoal::ProbeAccess;
+    request.goal = facts.goal;
     request.port = options.port;
     request.baud = options.baud;
     request.timeoutMs = static_cast<std::uint32_t>(std::lround(options.timeoutSeconds * 1000));
 
-    std::unique_ptr<Reporter> reporter;
+    ReporterList reporters;
     if (options.json) {
-        reporter = std::make_unique<JsonReporter>(std::cout);
+        reporters.Add(std::make_unique<JsonReporter>(std::cout, facts));
     } else {
-        reporter = std::make_unique<TextReporter>(std::cout, Terminal());
+        reporters.Add(std::make_unique<TextReporter>(std::cout, Terminal(), facts));
+    }
+    ReportFile* report = nullptr;
+    if (!options.reportFile.isEmpty()) {
+        auto file = std::make_unique<ReportFile>(options.reportFile, facts);
+        report = file.get();
+        reporters.Add(std::move(file));
     }
     SteadyTickClock clock;
     Fleet fleet(std::move(targets), std::move(request), password, options.parallel, clock,
-                RealLinks, *reporter, [](int status) { QCoreApplication::exit(status); });
+                RealLinks, reporters, [](int status) { QCoreApplication::exit(status); });
     const InterruptWatch interrupts([&fleet] { fleet.Abort(); });
     fleet.Run();
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    if (report != nullptr && !report->problem().empty()) {
+        std::cerr << "trelvo-cli: " << report->problem() << '\n';
+        return std::max(status, 1);
+    }
+    return status;
+}
+
+}  // namespace
+
+int RunUpdate(const UpdateOptions& options) {
+    return RunRecorders(options, false);
+}
+
+int RunProbe(const UpdateOptions& options) {
+    return RunRecorders(options, true);
 }
 
 }  // namespace trelvo

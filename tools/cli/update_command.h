@@ -9,4 +9,8 @@ namespace trelvo {
 // every recorder on the thread's Qt event loop and returns the exit status.
 int RunUpdate(const UpdateOptions& options);
 
+// `trelvo-cli probe`: the same recorders and checks, but each job only asks
+// the version and, with a password, checks access; then closes.
+int RunProbe(const UpdateOptions& options);
+
 }  // namespace trelvo

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Recorders read operator texts (password, update code) in the Windows-1252
+// code page, whatever the tool's own texts are written in.
+namespace trelvo {
+
+// The Windows-1252 byte of a character, or nothing when the code page has
+// none (the five unassigned bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D carry
+// nothing, and a surrogate is no character).
+std::optional<std::uint8_t> Windows1252Byte(char32_t character);
+
+// Decodes the UTF-8 character at `at` and moves past it; nothing (and `at`
+// unmoved) when no well-formed, shortest-form sequence starts there.
+std::optional<char32_t> NextUtf8Character(std::string_view text, std::size_t& at);
+
+// The Windows-1252 bytes of a UTF-8 text, or nothing when the text is not
+// valid UTF-8 or holds a character the code page cannot carry.
+std::optional<std::string> Utf8ToWindows1252(std::string_view utf8);
+
+}  // namespace trelvo

@@ -1,0 +1,73 @@
+#include "tools/cli/report_file.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include "tools/cli/result_fields.h"
+
+namespace trelvo {
+
+void ReportFile::Finished(const RecorderTarget& target, const RecorderResult& result) {
+    results_.append(ResultFields(target, result, facts_));
+}
+
+void ReportFile::Ended() {
+    // QSaveFile writes to a temporary file and renames it over the report
+    // only on commit, so a crash leaves the old report or none, never half.
+    QSaveFile file(path_);
+    if (!file.open(QIODevice::WriteOnly)) {
+        problem_ = "cannot write the report " + path_.toStdString() + ": " +
+                   file.errorString().toStdString();
+        return;
+    }
+    for (const QJsonValue& result : results_) {
+        file.write(QJsonDocument(result.toObject()).toJson(QJsonDocument::Compact));
+        file.write("\n");
+    }
+    if (!file.commit()) {
+        problem_ = "cannot write the report " + path_.toStdString() + ": " +
+                   file.errorString().toStdString();
+    }
+}
+
+bool ReadRetryTargets(const QString& path, const std::string& sha256,
+                      std::vector<RecorderTarget>& targets, std::string& problem) {
+    const std::string name = path.toStdString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        problem = "cannot read the report " + name + ": " + file.errorString().toStdString();
+        return false;
+    }
+    int line = 0;
+    while (!file.atEnd()) {
+        ++line;
+        const QByteArray text = file.readLine().trimmed();
+        if (text.isEmpty()) {
+            continue;
+        }
+        const QJsonObject entry = QJsonDocument::fromJson(text).object();
+        const bool wellFormed = entry["host"].isString() && entry["ok"].isBool() &&
+                                entry["serial"].isBool() && entry["sha256"].isString();
+        if (!wellFormed) {
+            problem = name + " line " + std::to_string(line) + " is no recorder of a report";
+            return false;
+        }
+        if (entry["sha256"].toString().toStdString() != sha256) {
+            problem = "the report " + name + " is of another update file";
+            return false;
+        }
+        if (!entry["ok"].toBool()) {
+            targets.push_back({static_cast<int>(targets.size()),
+                               entry["host"].toString().toStdString(), entry["serial"].toBool()});
+        }
+    }
+    if (line == 0) {
+        problem = "the report " + name + " is empty";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace trelvo

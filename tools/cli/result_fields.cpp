@@ -1,0 +1,70 @@
+#include "tools/cli/result_fields.h"
+
+#include <QJsonValue>
+#include <cmath>
+
+#include "job/job_status_text.h"
+
+namespace trelvo {
+namespace {
+
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Recorders send Windows-1252; its first 256 code points are Latin-1's but
+// for 0x80-0x9F, which nothing a recorder sends as a version should hold.
+QJsonValue Version(const RecorderResult& result) {
+    return result.version ? QJsonValue(Latin1(*result.version)) : QJsonValue();
+}
+
+// The probe's two gates: passed, refused, or never reached (null).
+QJsonValue Accepted(const RecorderResult& result) {
+    if (!result.version) {
+        return {};
+    }
+    return result.outcome.kind != Outcome::VersionRefused;
+}
+
+QJsonValue Access(const RecorderResult& result, const RunFacts& facts) {
+    if (facts.goal != JobGoal::ProbeAccess) {
+        return {};
+    }
+    switch (result.outcome.kind) {
+        case Outcome::Probed:
+            return true;
+        case Outcome::AccessDenied:
+            return false;
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+QJsonObject ResultFields(const RecorderTarget& target, const RecorderResult& result,
+                         const RunFacts& facts) {
+    QJsonObject fields{
+        {"host", QString::fromStdString(target.name)},
+        {"recorder", target.index},
+        {"serial", target.serial},
+        {"ok", result.ok()},
+        {"outcome", Latin1(OutcomeName(result.outcome.kind))},
+        {"message", QString::fromStdString(ShownMessage(result.outcome))},
+        {"seconds", std::round(result.seconds * 1000) / 1000},
+        {"version", Version(result)},
+    };
+    if (facts.goal == JobGoal::Update) {
+        fields["skipped"] = result.outcome.kind == Outcome::Skipped;
+        fields["aborted"] = result.aborted();
+        fields["state"] = Latin1(StateName(result.reached));
+        fields["bytes"] = static_cast<double>(result.bytes);
+        fields["sha256"] = QString::fromStdString(facts.sha256);
+    } else {
+        fields["accepted"] = Accepted(result);
+        fields["access"] = Access(result, facts);
+    }
+    return fields;
+}
+
+}  // namespace trelvo

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QJsonObject>
+
+#include "tools/cli/reporter.h"
+
+namespace trelvo {
+
+// One recorder's result as a JSON object, the same in the --json output and
+// in a --report file:
+//   update: host, recorder, serial, ok, skipped, aborted, outcome, state,
+//           message, seconds, bytes, sha256, version
+//   probe:  host, recorder, serial, ok, outcome, message, seconds, version,
+//           accepted, access
+// version, accepted and access are null where the recorder never told.
+QJsonObject ResultFields(const RecorderTarget& target, const RecorderResult& result,
+                         const RunFacts& facts);
+
+}  // namespace trelvo
