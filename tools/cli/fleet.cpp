@@ -98,7 +98,9 @@ void Fleet::Abort() {
 }
 
 void Fleet::FinishIfDone() {
-    if (finished_ || !running_.empty() || (next_ < targets_.size() && !aborting_)) {
+    // After Ctrl-C the recorders never started are reported last, and the
+    // run ends only after them.
+    if (finished_ || !running_.empty() || next_ < targets_.size()) {
         return;
     }
     finished_ = true;

@@ -4,16 +4,22 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <algorithm>
 
 #include "tools/cli/result_fields.h"
 
 namespace trelvo {
 
 void ReportFile::Finished(const RecorderTarget& target, const RecorderResult& result) {
-    results_.append(ResultFields(target, result, facts_));
+    results_.push_back(ResultFields(target, result, facts_));
 }
 
 void ReportFile::Ended() {
+    // In the order the recorders were named, however they finished.
+    std::stable_sort(results_.begin(), results_.end(),
+                     [](const QJsonObject& a, const QJsonObject& b) {
+                         return a["recorder"].toInt() < b["recorder"].toInt();
+                     });
     // QSaveFile writes to a temporary file and renames it over the report
     // only on commit, so a crash leaves the old report or none, never half.
     QSaveFile file(path_);
@@ -22,8 +28,8 @@ void ReportFile::Ended() {
                    file.errorString().toStdString();
         return;
     }
-    for (const QJsonValue& result : results_) {
-        file.write(QJsonDocument(result.toObject()).toJson(QJsonDocument::Compact));
+    for (const QJsonObject& result : results_) {
+        file.write(QJsonDocument(result).toJson(QJsonDocument::Compact));
         file.write("\n");
     }
     if (!file.commit()) {

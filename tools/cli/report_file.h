@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QJsonArray>
+#include <QJsonObject>
 #include <QString>
 #include <string>
 #include <vector>
@@ -26,7 +26,7 @@ public:
 private:
     QString path_;
     RunFacts facts_;
-    QJsonArray results_;
+    std::vector<QJsonObject> results_;
     std::string problem_;
 };
 
