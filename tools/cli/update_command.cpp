@@ -14,7 +14,6 @@
 #include "link/net_link.h"
 #include "link/serial_link.h"
 #include "link/steady_tick_clock.h"
-#include "tools/cli/file_digest.h"
 #include "tools/cli/fleet.h"
 #include "tools/cli/hosts_command.h"
 #include "tools/cli/interrupt_watch.h"
@@ -22,6 +21,7 @@
 #include "tools/cli/password_source.h"
 #include "tools/cli/report_file.h"
 #include "tools/cli/text_reporter.h"
+#include "tools/digest/sha256.h"
 
 namespace trelvo {
 namespace {

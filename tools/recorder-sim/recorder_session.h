@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "job/wire_format.h"
-#include "tools/recorder-sim/sha256.h"
+#include "tools/digest/sha256.h"
 
 namespace trelvo {
 

@@ -1,7 +1,10 @@
-#include "tools/recorder-sim/sha256.h"
+#include "tools/digest/sha256.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -47,6 +50,17 @@ TEST(Sha256, FinishStartsAfresh) {
     hash.Update({reinterpret_cast<const std::uint8_t*>("zzz"), 3});
     hash.Finish();
     EXPECT_EQ(Sha256::Hex(hash.Finish()), kVectors[0].digest);
+}
+
+TEST(Sha256, FileDigestIsTheStreamsDigest) {
+    const std::string path = ::testing::TempDir() + "trelvo-digest-" + std::to_string(getpid());
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << kVectors[1].message;
+    }
+    EXPECT_EQ(FileSha256(path), kVectors[1].digest);
+    std::remove(path.c_str());
+    EXPECT_EQ(FileSha256(path), std::nullopt);
 }
 
 }  // namespace
