@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli_tool.h"
@@ -142,6 +143,25 @@ TEST_F(FleetOps, CtrlCStillWritesTheWholeReport) {
     for (const QJsonObject& entry : report) {
         EXPECT_EQ(entry["outcome"], "aborted");
     }
+}
+
+// The recorder holds its texts in Windows-1252; so does the tool when it sends them.
+TEST_F(FleetOps, UmlautsAndTheEuroSignReachTheRecorderAsTheWindowSendsThem) {
+    RecorderSimProcess recorder(
+        {"--quiet", "--password", "p\xc3\xa4sswort", "--update-code", "5\xe2\x82\xac"});
+    ASSERT_TRUE(recorder.ok()) << recorder.error();
+    const QString port = QString::number(recorder.port());
+    const CliRun run = RunCli({"update", "-H", "127.0.0.1", "-p", port, "-c", "5€", File()},
+                              CliEnvironment("pässwort"));
+    EXPECT_EQ(run.status, 0) << run.out.toStdString() << run.err.toStdString();
+    // A character the recorders cannot read is refused before any connection.
+    for (const auto& [password, code] : {std::pair{"☃", "5€"}, std::pair{"pässwort", "☃"}}) {
+        const CliRun refused = RunCli({"update", "-H", "127.0.0.1", "-p", port, "-c", code, File()},
+                                      CliEnvironment(password));
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_TRUE(refused.err.contains("Windows-1252")) << refused.err.toStdString();
+    }
+    EXPECT_EQ(recorder.ReceivedFiles().size(), 1u);
 }
 
 TEST_F(FleetOps, AReportThatWillNotDoEndsWithStatusTwo) {

@@ -70,6 +70,15 @@ TEST(SimOptions, EveryValueIsTaken) {
     EXPECT_TRUE(o.reset && o.once && o.quiet);
 }
 
+TEST(SimOptions, TextsAreHeldInWindows1252AsRecordersHoldThem) {
+    const ParsedOptions parsed = Parse({"--password", "p\xc3\xa4sswort", "--update-code",
+                                        "5\xe2\x82\xac", "--version-text", "2.0.60\xc3\x9f"});
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(parsed.options->behaviour.password, "p\xe4sswort");
+    EXPECT_EQ(parsed.options->behaviour.updateCode, "5\x80");
+    EXPECT_EQ(parsed.options->behaviour.versionText, "2.0.60\xdf");
+}
+
 TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
     const std::vector<std::vector<std::string_view>> bad = {
         {"--bogus"},
@@ -79,6 +88,8 @@ TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
         {"--transfer-status", "65536"},
         {"--delay-ms", "5x"},
         {"--password"},
+        {"--password", "\xe2\x98\x83"},  // a snowman: no Windows-1252 byte carries it
+        {"--update-code", "\xff"},       // not UTF-8
         {"--once=yes"},
         {"--save", ""},
         {"--reset"},

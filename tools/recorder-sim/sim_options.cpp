@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <limits>
+#include <optional>
+
+#include "job/windows1252_text.h"
 
 namespace trelvo {
 namespace {
@@ -43,9 +46,15 @@ bool SetCount(std::string_view text, std::optional<std::uint64_t>& field) {
     return field.has_value();
 }
 
-// Any text, even an empty one, is something a recorder might be set up with.
-bool SetAnyText(std::string_view text, std::string& field) {
-    field = text;
+// Texts typed in UTF-8, held as a recorder holds them: in Windows-1252. Any
+// text, even an empty one, is something a recorder might be set up with, as
+// long as the code page can carry it.
+bool SetRecorderText(std::string_view text, std::string& field) {
+    const std::optional<std::string> bytes = Utf8ToWindows1252(text);
+    if (!bytes) {
+        return false;
+    }
+    field = *bytes;
     return true;
 }
 
@@ -63,14 +72,14 @@ struct ValueOption {
 constexpr ValueOption kValueOptions[] = {
     {"--listen", ReadListen},
     {"--version-text",
-     [](std::string_view v, SimOptions& o) { return SetAnyText(v, o.behaviour.versionText); }},
+     [](std::string_view v, SimOptions& o) { return SetRecorderText(v, o.behaviour.versionText); }},
     {"--version-number",
      [](std::string_view v, SimOptions& o) { return SetNumber(v, o.behaviour.versionNumber); }},
     {"--password",
-     [](std::string_view v, SimOptions& o) { return SetAnyText(v, o.behaviour.password); }},
+     [](std::string_view v, SimOptions& o) { return SetRecorderText(v, o.behaviour.password); }},
     {"--update-code",
      [](std::string_view v, SimOptions& o) {
-         return SetAnyText(v, o.behaviour.updateCode.emplace());
+         return SetRecorderText(v, o.behaviour.updateCode.emplace());
      }},
     {"--access",
      [](std::string_view v, SimOptions& o) { return SetNumber(v, o.behaviour.access); }},
@@ -191,6 +200,8 @@ What the recorder answers:
   --password TEXT         the expected password (default admin)
   --update-code TEXT      the expected update code (default: any code);
                           another code gets status 3
+                          (texts are given in UTF-8 and held in Windows-1252,
+                          as recorders hold them)
   --access N              access value for the right password (default 3,
                           administrator); a wrong password gets 0
   --transfer-status N     status of the reply after the file (default 1)
