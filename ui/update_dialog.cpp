@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -64,6 +65,22 @@ QLineEdit* MakeOperatorTextEdit(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setValidator(new Windows1252Validator(edit));
     return edit;
+}
+
+// Buttons that never become the default button when they get the focus: Start
+// stays the default all the time, so Return never aborts or ends anything
+// the operator did not point at.
+QPushButton* MakeButton(const ControlTemplate& row, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromUtf8(row.text), parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+bool IsReturn(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    return (event.key() == Qt::Key_Return && modifiers == Qt::NoModifier) ||
+           (event.key() == Qt::Key_Enter &&
+            (modifiers == Qt::NoModifier || modifiers == Qt::KeypadModifier));
 }
 
 QLabel* MakeLabel(const ControlTemplate& row, Qt::Alignment horizontal, QWidget* parent) {
@@ -148,7 +165,7 @@ void UpdateDialog::CreateControls() {
                 control = m_sourceFileEdit = new QLineEdit(this);
                 break;
             case IDC_BROWSE:
-                control = m_browse = new QPushButton(QString::fromUtf8(row.text), this);
+                control = m_browse = MakeButton(row, this);
                 connect(m_browse, &QPushButton::clicked, this, &UpdateDialog::OnBrowse);
                 break;
             case IDC_LINK_KIND:
@@ -170,12 +187,12 @@ void UpdateDialog::CreateControls() {
                         &UpdateDialog::OnAddressEdit);
                 break;
             case IDC_START:
-                control = m_start = new QPushButton(QString::fromUtf8(row.text), this);
+                control = m_start = MakeButton(row, this);
                 m_start->setDefault(true);
                 connect(m_start, &QPushButton::clicked, this, &UpdateDialog::OnStart);
                 break;
             case IDC_EXIT:
-                control = m_exit = new QPushButton(QString::fromUtf8(row.text), this);
+                control = m_exit = MakeButton(row, this);
                 connect(m_exit, &QPushButton::clicked, this, &UpdateDialog::OnExit);
                 break;
             case IDC_PROGRESS:
@@ -266,6 +283,17 @@ void UpdateDialog::ApplyAppearance() {
         palette.setBrush(QPalette::Disabled, QPalette::Base, Qt::transparent);
         edit->setPalette(palette);
     }
+}
+
+void UpdateDialog::keyPressEvent(QKeyEvent* event) {
+    // A button that is not the default passes Return on; the one that has
+    // the focus is the one the operator means, as on the platform's dialogs.
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    if (focused != nullptr && focused->isEnabled() && IsReturn(*event)) {
+        focused->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void UpdateDialog::paintEvent(QPaintEvent* /*event*/) {
@@ -364,10 +392,25 @@ void UpdateDialog::OnTimer() {
 void UpdateDialog::EnableInputs(bool enable) {
     const std::initializer_list<QWidget*> inputs{m_passwordEdit, m_updateCodeEdit, m_browse,
                                                  m_linkKind,     m_addressBox,     m_start};
+    if (!enable && m_focusAtStart == nullptr) {
+        QWidget* focused = focusWidget();
+        m_focusAtStart =
+            std::find(inputs.begin(), inputs.end(), focused) != inputs.end() ? focused : m_start;
+        // Disabling the focused input would hand the focus on to the next
+        // enabled button, Abort, and Return or Space would end the update.
+        // The progress bar holds it instead: it takes no keys, Tab still
+        // reaches Abort, and the window gives it back when reactivated.
+        m_progress->setFocus(Qt::OtherFocusReason);
+    }
     for (QWidget* input : inputs) {
         input->setEnabled(enable);
     }
     m_exit->setText(Localized(enable ? "Beenden" : "Abbrechen"));
+    if (enable && m_focusAtStart != nullptr) {
+        // Also after an abort from the keyboard: left on Exit, the next
+        // Return would end the program.
+        std::exchange(m_focusAtStart, nullptr)->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void UpdateDialog::ShowMessage(const QString& text) {

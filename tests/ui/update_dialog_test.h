@@ -7,6 +7,7 @@
 
 #include <stdlib.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -46,14 +47,29 @@ private:
         h.chosenFile = Path("updates/u.sh");
         h.Click("IDC_BROWSE");
     }
-    // A network job started with every field filled in.
-    void StartNetworkJob(Harness& h, std::size_t size = 5000) {
+    // Every field filled in for a network job.
+    void FillIn(Harness& h, std::size_t size = 5000) {
         BrowseUpdateFile(h, size);
         h.Type("IDC_PASSWORD", QStringLiteral("pä€"));
         h.Type("IDC_UPDATE_CODE", QStringLiteral("CODE-1"));
         h.Address()->setEditText(QStringLiteral("recorder"));
+    }
+    // A network job started with every field filled in.
+    void StartNetworkJob(Harness& h, std::size_t size = 5000) {
+        FillIn(h, size);
         h.Click("IDC_START");
     }
+    // Starts as the operator does from the keyboard: Return in an edit,
+    // Space or Return on Start; or, with "click", with the mouse.
+    void StartFrom(Harness& h, const QString& from, Qt::Key key = Qt::Key_Return) {
+        if (from == QLatin1String("click")) {
+            h.Click("IDC_START");
+            return;
+        }
+        h.dialog->findChild<QWidget*>(from)->setFocus();
+        h.Press(key);
+    }
+    int Starts(const Harness& h) const { return h.Count("net.Connect recorder:30000"); }
 
 private slots:
     void init() { session_.emplace(); }
@@ -340,6 +356,79 @@ private slots:
         h.Click("IDC_START");
         QCOMPARE(h.Count("net.Connect recorder:30000"), 2);
         QVERIFY(!h.InputsEnabled());
+    }
+
+    // After every end the focus is back where the job was started from, so
+    // Return starts the next job with the inputs as they stand.
+    void focusComesBackAfterEveryEnd_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("Return in the password, abort by click") << "IDC_PASSWORD"
+                                                                << "click"
+                                                                << "IDC_PASSWORD";
+        QTest::newRow("Return in the code, Tab and Return on Abort") << "IDC_UPDATE_CODE"
+                                                                     << "tab"
+                                                                     << "IDC_UPDATE_CODE";
+        QTest::newRow("Return in the address, connect failure") << "IDC_ADDRESS"
+                                                                << "failure"
+                                                                << "IDC_ADDRESS";
+        QTest::newRow("Space on Start, refusal") << "IDC_START"
+                                                 << "refusal"
+                                                 << "IDC_START";
+        QTest::newRow("click, success") << "click"
+                                        << "success"
+                                        << "IDC_START";
+    }
+    void focusComesBackAfterEveryEnd() {
+        QFETCH(QString, from);
+        QFETCH(QString, end);
+        QFETCH(QString, focus);
+        Harness h;
+        FillIn(h);
+        StartFrom(h, from, from == QLatin1String("IDC_START") ? Qt::Key_Space : Qt::Key_Return);
+        QCOMPARE(Starts(h), 1);
+        QVERIFY(h.Focused() != h.Control<QPushButton>("IDC_EXIT"));
+        if (end == QLatin1String("click")) {
+            h.Click("IDC_EXIT");
+        } else if (end == QLatin1String("tab")) {
+            h.Press(Qt::Key_Tab);
+            QCOMPARE(h.FocusedName(), QStringLiteral("IDC_EXIT"));
+            h.Press(Qt::Key_Return);
+        } else {
+            h.net->events_->OnConnect(end == QLatin1String("failure") ? 111 : 0);
+            for (int i = 0; end == QLatin1String("success") && i < 4; ++i) {
+                h.Answer(i);
+            }
+            if (end == QLatin1String("refusal")) {
+                h.net->Arrive(trelvo::testing::VersionReply("2.0.59"));
+            }
+        }
+        QCOMPARE(h.Count("net.Close"), 1);
+        QVERIFY(h.InputsEnabled());
+        QCOMPARE(h.FocusedName(), focus);
+        QVERIFY(h.Control<QPushButton>("IDC_START")->isDefault());
+        h.Press(Qt::Key_Return);
+        QCOMPARE(Starts(h), 2);
+    }
+
+    // Back in the window while a job runs, the focus is still off Abort and
+    // takes Return and Space without effect.
+    void focusStaysOffAbortWhenTheWindowIsActivatedAgain() {
+        Harness h;
+        StartNetworkJob(h);
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        h.dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.dialog.get()));
+        QVERIFY(QApplication::focusWidget() != nullptr);
+        QVERIFY(QApplication::focusWidget() != h.Control<QPushButton>("IDC_EXIT"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(h.Count("net.Close"), 0);
+        QVERIFY(!h.Control<QPushButton>("IDC_EXIT")->isDefault());
     }
 
     void cancelWhileBusyClosesJobAndWindow_data() {
