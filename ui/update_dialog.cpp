@@ -139,7 +139,12 @@ void UpdateDialog::OnInitDialog() {
 
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(kTimerPeriodMs);
-    connect(&m_timer, &QTimer::timeout, this, &UpdateDialog::OnTimer);
+    // The timer's own handler only queues the tick. Qt fires no timer again
+    // while its handler runs, so a message box opened inside the tick (a
+    // serial reply, a short read of the file) would stop every refresh under
+    // it; a queued tick lets the handler return first, and the box's event
+    // loop goes on ticking. The tick itself runs as before, box included.
+    connect(&m_timer, &QTimer::timeout, this, &UpdateDialog::OnTimer, Qt::QueuedConnection);
     m_timer.start();
 
     m_job.SetOwner(*this);
@@ -387,6 +392,7 @@ void UpdateDialog::OnTimer() {
     // The position is handed over as it is; the bar shows a value beyond its
     // range as full or empty instead of ignoring it.
     m_progress->setValue(std::clamp(progress, m_progress->minimum(), m_progress->maximum()));
+    emit Refreshed();
 }
 
 void UpdateDialog::EnableInputs(bool enable) {

@@ -42,11 +42,15 @@ public:
 
     // One display refresh, run by the window's timer every 50 ms: lets the
     // job send its next file block, then shows its state, the time
-    // remaining and the progress.
+    // remaining and the progress. Also under any message box.
     void OnTimer();
 
     // Esc, the close box and a queued close all end here.
     void reject() override;
+
+signals:
+    // After every display refresh.
+    void Refreshed();
 
 protected:
     // Return and Enter press the button the operator has put the focus on,

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -429,6 +430,57 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(h.Count("net.Close"), 0);
         QVERIFY(!h.Control<QPushButton>("IDC_EXIT")->isDefault());
+    }
+
+    // A box opened inside a tick: for a short read of the file (the job
+    // closed first) or for the serial success reply, which is polled there
+    // and shown before the job closes. The ticks go on under it.
+    void ticksGoOnUnderABoxOpenedFromATick_data() {
+        QTest::addColumn<bool>("serial");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("statusUnderBox");
+        QTest::newRow("short read") << false << "Fehler bei der Übertragung der Datei!"
+                                    << "Keine Verbindung";
+        QTest::newRow("serial success") << true << dialog_testing::kSuccess << "Prüfe Erfolg";
+    }
+    void ticksGoOnUnderABoxOpenedFromATick() {
+        QFETCH(bool, serial);
+        QFETCH(QString, message);
+        QFETCH(QString, statusUnderBox);
+        using trelvo::testing::Reply;
+        Harness h;
+        QSignalSpy ticks(h.dialog.get(), &UpdateDialog::Refreshed);
+        bool ticking = false;
+        QString status;
+        h.whileMessageOpen = [&] {
+            const qsizetype before = ticks.count();
+            ticking = QTest::qWaitFor([&] { return ticks.count() >= before + 3; });
+            status = h.Text("IDC_STATUS");
+        };
+        if (serial) {
+            h.LinkKind()->setCurrentIndex(1);
+            emit h.LinkKind()->activated(1);
+            FillIn(h);
+            h.Click("IDC_START");
+            for (const Bytes& reply : {Reply(STATUS_OK, MIN_SERIAL_VERSION),
+                                       Reply(STATUS_OK, ACCESS_ADMIN), Reply(STATUS_OK)}) {
+                h.serial->inbox.Add(reply);
+                h.dialog->OnTimer();
+            }
+            QCOMPARE(h.Text("IDC_STATUS"), QStringLiteral("Prüfe Erfolg"));
+            h.serial->inbox.Add(Reply(STATUS_OK));
+        } else {
+            StartNetworkJob(h);
+            h.net->events_->OnConnect(0);
+            h.Answer(0);
+            h.Answer(1);
+            std::filesystem::resize_file(session_->dir().PathOf("updates/u.sh"), 0);
+        }
+        QTRY_VERIFY(!h.messages.isEmpty());
+        QCOMPARE(h.messages, QStringList{message});
+        QVERIFY(ticking);
+        QCOMPARE(status, statusUnderBox);
+        QVERIFY(h.InputsEnabled());
     }
 
     void cancelWhileBusyClosesJobAndWindow_data() {
