@@ -21,6 +21,7 @@
 #include "job/version_check.h"
 #include "ui/localisation/localize_text.h"
 #include "ui/name_filter.h"
+#include "ui/secret.h"
 #include "ui/windows1252.h"
 
 namespace trelvo {
@@ -328,7 +329,10 @@ void UpdateDialog::OnStart() {
     EnableInputs(false);
     DoDataExchange(true);
     const std::string fileName = QFile::encodeName(m_sourceFile).toStdString();
-    const std::string password = ToWindows1252(m_password);
+    std::string password = ToWindows1252(m_password);
+    // The edit keeps the password for the next start; the window's other
+    // copies go once the job has taken its own, which it wipes on closing.
+    Wipe(m_password);
     const std::string updateCode = ToWindows1252(m_updateCode);
     // From here on the job reports its own failures and gives the inputs
     // back when it closes.
@@ -338,6 +342,7 @@ void UpdateDialog::OnStart() {
         m_job.StartSerial(fileName, password, updateCode, m_linkIndex,
                           ReadAtoi(m_address.toStdString()));
     }
+    Wipe(password);
 }
 
 void UpdateDialog::OnLinkKindChange() {
