@@ -29,6 +29,14 @@ namespace {
 
 constexpr int kTimerPeriodMs = 50;
 
+// Which control each label names, for assistive technology.
+constexpr std::pair<ControlId, ControlId> kLabelled[] = {
+    {IDC_LABEL_PASSWORD, IDC_PASSWORD}, {IDC_LABEL_CODE, IDC_UPDATE_CODE},
+    {IDC_LABEL_FILE, IDC_SOURCE_FILE},  {IDC_LABEL_ADDRESS, IDC_ADDRESS},
+    {IDC_LABEL_PROGRESS, IDC_PROGRESS}, {IDC_LABEL_STATUS, IDC_STATUS},
+    {IDC_LABEL_TIME, IDC_TIME},
+};
+
 // A combo box's rectangle includes its dropped-down list; closed it is as
 // high as the platform's combo box for the 8-point font.
 constexpr int kClosedComboHeight = 21;
@@ -136,6 +144,7 @@ void UpdateDialog::OnInitDialog() {
     m_start->setText(Localized("Start"));
     m_exit->setText(Localized("Beenden"));
     DoDataExchange(false);
+    LabelControls();
     FillLists();
 
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -214,9 +223,7 @@ void UpdateDialog::CreateControls() {
                 control = m_time = MakeLabel(row, Qt::AlignLeft, this);
                 break;
             default: {
-                auto label = std::find_if(m_labels.begin(), m_labels.end(),
-                                          [&row](const LabelField& l) { return l.id == row.id; });
-                control = label->control = MakeLabel(row, Qt::AlignRight, this);
+                control = LabelOf(row.id).control = MakeLabel(row, Qt::AlignRight, this);
                 // The platform's sans-serif runs wider than the template's
                 // font; the transparent label reaches to the window's left
                 // edge so a long text grows leftwards instead of being cut.
@@ -256,6 +263,24 @@ void UpdateDialog::SetLabelTexts() {
     for (LabelField& label : m_labels) {
         label.text = Localized(TemplateOf(label.id).text);
     }
+}
+
+void UpdateDialog::LabelControls() {
+    // A screen reader then announces "Administrator Passwort:" for the
+    // password edit, not just "edit"; with no mnemonic in their texts the
+    // labels look as before.
+    for (const auto& [labelId, controlId] : kLabelled) {
+        LabelOf(labelId).control->setBuddy(
+            findChild<QWidget*>(QLatin1String(TemplateOf(controlId).name)));
+    }
+    // The browse button has no label of its own: it sets the source file.
+    m_browse->setAccessibleName(LabelOf(IDC_LABEL_FILE).text);
+    m_browse->setAccessibleDescription(Localized("Updatedatei auswählen"));
+}
+
+UpdateDialog::LabelField& UpdateDialog::LabelOf(ControlId id) {
+    return *std::find_if(m_labels.begin(), m_labels.end(),
+                         [id](const LabelField& label) { return label.id == id; });
 }
 
 void UpdateDialog::FillLists() {

@@ -81,6 +81,8 @@ private:
     void CreateControls();
     void DoDataExchange(bool saveAndValidate);
     void SetLabelTexts();
+    void LabelControls();
+    LabelField& LabelOf(ControlId id);
     void FillLists();
     void ApplyAppearance();
     void AppendHostNames();

@@ -7,6 +7,7 @@
 
 #include <stdlib.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -196,6 +197,27 @@ private slots:
             shownLabels.append(h.Text(name));
         }
         QCOMPARE(shownLabels, labels);
+        // Each label names its control for assistive technology; the browse
+        // button, without a label of its own, carries the source file's.
+        const char* labelled[] = {"IDC_PASSWORD", "IDC_UPDATE_CODE", "IDC_SOURCE_FILE",
+                                  "IDC_ADDRESS",  "IDC_PROGRESS",    "IDC_STATUS",
+                                  "IDC_TIME"};
+        for (int i = 0; i < labels.size(); ++i) {
+            QAccessibleInterface* field =
+                QAccessible::queryAccessibleInterface(h.Control<QWidget>(labelled[i]));
+            const auto names = field->relations(QAccessible::Label);
+            QCOMPARE(names.size(), 1);
+            QCOMPARE(names.first().first->text(QAccessible::Name), labels[i]);
+        }
+        // The edits and the browse button take it as their name; the address
+        // box's name is its text, its label comes with the relation.
+        const std::pair<const char*, int> named[] = {
+            {"IDC_PASSWORD", 0}, {"IDC_UPDATE_CODE", 1}, {"IDC_SOURCE_FILE", 2}, {"IDC_BROWSE", 2}};
+        for (const auto& [name, label] : named) {
+            QCOMPARE(QAccessible::queryAccessibleInterface(h.Control<QWidget>(name))
+                         ->text(QAccessible::Name),
+                     labels[label]);
+        }
         QCOMPARE(h.Text("IDC_START"), captions[0]);
         QCOMPARE(h.Text("IDC_EXIT"), captions[1]);
         h.dialog->EnableInputs(false);
