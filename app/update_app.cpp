@@ -10,6 +10,9 @@
 
 namespace trelvo {
 
+ToolkitArguments::ToolkitArguments(int argc, char** argv)
+    : name_(argc > 0 && argv[0] != nullptr ? argv[0] : "trelvo"), argv_{name_.data(), nullptr} {}
+
 bool SocketLayerReady() {
     const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (probe < 0) {

@@ -1,13 +1,34 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <functional>
+#include <string>
 
 #include "ui/dialog_parts.h"
 
 class QWidget;
 
 namespace trelvo {
+
+// The command line as the toolkit gets it: the program's name alone. The
+// window takes no command line, and the toolkit's own options (-style,
+// -reverse, -platform ...) are not applied either. The application object
+// keeps references to both, so this must outlive it.
+class ToolkitArguments {
+public:
+    ToolkitArguments(int argc, char** argv);
+    ToolkitArguments(const ToolkitArguments&) = delete;
+    ToolkitArguments& operator=(const ToolkitArguments&) = delete;
+
+    int& argc() { return argc_; }
+    char** argv() { return argv_.data(); }
+
+private:
+    std::string name_;
+    int argc_ = 1;
+    std::array<char*, 2> argv_{};
+};
 
 // True when an IPv4 stream socket can be made, which is all the program
 // asks of the platform's socket layer.

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -20,11 +21,19 @@
 #include "job/version_check.h"
 #include "ui/localisation/localize_text.h"
 #include "ui/name_filter.h"
+#include "ui/secret.h"
 #include "ui/windows1252.h"
 
 namespace trelvo {
 namespace {
 
+// Which control each label names, for assistive technology.
+constexpr std::pair<ControlId, ControlId> kLabelled[] = {
+    {IDC_LABEL_PASSWORD, IDC_PASSWORD}, {IDC_LABEL_CODE, IDC_UPDATE_CODE},
+    {IDC_LABEL_FILE, IDC_SOURCE_FILE},  {IDC_LABEL_ADDRESS, IDC_ADDRESS},
+    {IDC_LABEL_PROGRESS, IDC_PROGRESS}, {IDC_LABEL_STATUS, IDC_STATUS},
+    {IDC_LABEL_TIME, IDC_TIME},
+};
 
 // A combo box's rectangle includes its dropped-down list; closed it is as
 // high as the platform's combo box for the 8-point font.
@@ -63,6 +72,22 @@ QLineEdit* MakeOperatorTextEdit(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setValidator(new Windows1252Validator(edit));
     return edit;
+}
+
+// Buttons that never become the default button when they get the focus: Start
+// stays the default all the time, so Return never aborts or ends anything
+// the operator did not point at.
+QPushButton* MakeButton(const ControlTemplate& row, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromUtf8(row.text), parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+bool IsReturn(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    return (event.key() == Qt::Key_Return && modifiers == Qt::NoModifier) ||
+           (event.key() == Qt::Key_Enter &&
+            (modifiers == Qt::NoModifier || modifiers == Qt::KeypadModifier));
 }
 
 QLabel* MakeLabel(const ControlTemplate& row, Qt::Alignment horizontal, QWidget* parent) {
@@ -117,11 +142,17 @@ void UpdateDialog::OnInitDialog() {
     m_start->setText(Localized("Start"));
     m_exit->setText(Localized("Beenden"));
     DoDataExchange(false);
+    LabelControls();
     FillLists();
 
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(TICK_PERIOD_MS);
-    connect(&m_timer, &QTimer::timeout, this, &UpdateDialog::OnTimer);
+    // The timer's own handler only queues the tick. Qt fires no timer again
+    // while its handler runs, so a message box opened inside the tick (a
+    // serial reply, a short read of the file) would stop every refresh under
+    // it; a queued tick lets the handler return first, and the box's event
+    // loop goes on ticking. The tick itself runs as before, box included.
+    connect(&m_timer, &QTimer::timeout, this, &UpdateDialog::OnTimer, Qt::QueuedConnection);
     m_timer.start();
 
     m_job.SetOwner(*this);
@@ -147,7 +178,7 @@ void UpdateDialog::CreateControls() {
                 control = m_sourceFileEdit = new QLineEdit(this);
                 break;
             case IDC_BROWSE:
-                control = m_browse = new QPushButton(QString::fromUtf8(row.text), this);
+                control = m_browse = MakeButton(row, this);
                 connect(m_browse, &QPushButton::clicked, this, &UpdateDialog::OnBrowse);
                 break;
             case IDC_LINK_KIND:
@@ -169,12 +200,12 @@ void UpdateDialog::CreateControls() {
                         &UpdateDialog::OnAddressEdit);
                 break;
             case IDC_START:
-                control = m_start = new QPushButton(QString::fromUtf8(row.text), this);
+                control = m_start = MakeButton(row, this);
                 m_start->setDefault(true);
                 connect(m_start, &QPushButton::clicked, this, &UpdateDialog::OnStart);
                 break;
             case IDC_EXIT:
-                control = m_exit = new QPushButton(QString::fromUtf8(row.text), this);
+                control = m_exit = MakeButton(row, this);
                 connect(m_exit, &QPushButton::clicked, this, &UpdateDialog::OnExit);
                 break;
             case IDC_PROGRESS:
@@ -190,9 +221,7 @@ void UpdateDialog::CreateControls() {
                 control = m_time = MakeLabel(row, Qt::AlignLeft, this);
                 break;
             default: {
-                auto label = std::find_if(m_labels.begin(), m_labels.end(),
-                                          [&row](const LabelField& l) { return l.id == row.id; });
-                control = label->control = MakeLabel(row, Qt::AlignRight, this);
+                control = LabelOf(row.id).control = MakeLabel(row, Qt::AlignRight, this);
                 // The platform's sans-serif runs wider than the template's
                 // font; the transparent label reaches to the window's left
                 // edge so a long text grows leftwards instead of being cut.
@@ -234,6 +263,24 @@ void UpdateDialog::SetLabelTexts() {
     }
 }
 
+void UpdateDialog::LabelControls() {
+    // A screen reader then announces "Administrator Passwort:" for the
+    // password edit, not just "edit"; with no mnemonic in their texts the
+    // labels look as before.
+    for (const auto& [labelId, controlId] : kLabelled) {
+        LabelOf(labelId).control->setBuddy(
+            findChild<QWidget*>(QLatin1String(TemplateOf(controlId).name)));
+    }
+    // The browse button has no label of its own: it sets the source file.
+    m_browse->setAccessibleName(LabelOf(IDC_LABEL_FILE).text);
+    m_browse->setAccessibleDescription(Localized("Updatedatei auswählen"));
+}
+
+UpdateDialog::LabelField& UpdateDialog::LabelOf(ControlId id) {
+    return *std::find_if(m_labels.begin(), m_labels.end(),
+                         [id](const LabelField& label) { return label.id == id; });
+}
+
 void UpdateDialog::FillLists() {
     for (const char* kind : {"Netzwerk", "COM1", "COM2"}) {
         m_linkKind->addItem(Localized(kind));
@@ -267,6 +314,17 @@ void UpdateDialog::ApplyAppearance() {
     }
 }
 
+void UpdateDialog::keyPressEvent(QKeyEvent* event) {
+    // A button that is not the default passes Return on; the one that has
+    // the focus is the one the operator means, as on the platform's dialogs.
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    if (focused != nullptr && focused->isEnabled() && IsReturn(*event)) {
+        focused->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void UpdateDialog::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_background);
@@ -294,7 +352,10 @@ void UpdateDialog::OnStart() {
     EnableInputs(false);
     DoDataExchange(true);
     const std::string fileName = QFile::encodeName(m_sourceFile).toStdString();
-    const std::string password = ToWindows1252(m_password);
+    std::string password = ToWindows1252(m_password);
+    // The edit keeps the password for the next start; the window's other
+    // copies go once the job has taken its own, which it wipes on closing.
+    Wipe(m_password);
     const std::string updateCode = ToWindows1252(m_updateCode);
     // From here on the job reports its own failures and gives the inputs
     // back when it closes.
@@ -304,6 +365,7 @@ void UpdateDialog::OnStart() {
         m_job.StartSerial(fileName, password, updateCode, m_linkIndex,
                           ReadAtoi(m_address.toStdString()));
     }
+    Wipe(password);
 }
 
 void UpdateDialog::OnLinkKindChange() {
@@ -358,15 +420,31 @@ void UpdateDialog::OnTimer() {
     // The position is handed over as it is; the bar shows a value beyond its
     // range as full or empty instead of ignoring it.
     m_progress->setValue(std::clamp(progress, m_progress->minimum(), m_progress->maximum()));
+    emit Refreshed();
 }
 
 void UpdateDialog::EnableInputs(bool enable) {
     const std::initializer_list<QWidget*> inputs{m_passwordEdit, m_updateCodeEdit, m_browse,
                                                  m_linkKind,     m_addressBox,     m_start};
+    if (!enable && m_focusAtStart == nullptr) {
+        QWidget* focused = focusWidget();
+        m_focusAtStart =
+            std::find(inputs.begin(), inputs.end(), focused) != inputs.end() ? focused : m_start;
+        // Disabling the focused input would hand the focus on to the next
+        // enabled button, Abort, and Return or Space would end the update.
+        // The progress bar holds it instead: it takes no keys, Tab still
+        // reaches Abort, and the window gives it back when reactivated.
+        m_progress->setFocus(Qt::OtherFocusReason);
+    }
     for (QWidget* input : inputs) {
         input->setEnabled(enable);
     }
     m_exit->setText(Localized(enable ? "Beenden" : "Abbrechen"));
+    if (enable && m_focusAtStart != nullptr) {
+        // Also after an abort from the keyboard: left on Exit, the next
+        // Return would end the program.
+        std::exchange(m_focusAtStart, nullptr)->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void UpdateDialog::ShowMessage(const QString& text) {

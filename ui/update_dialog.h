@@ -14,6 +14,7 @@
 #include "ui/dialog_template.h"
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPaintEvent;
@@ -35,20 +36,28 @@ public:
     ~UpdateDialog() override;
 
     // Inputs and Start on, the exit button reading "Beenden"; or, for a
-    // running job, inputs off and the exit button reading "Abbrechen".
+    // running job, inputs off and the exit button reading "Abbrechen". The
+    // keyboard focus goes back to where it was when the job started.
     void EnableInputs(bool enable) override;
     // The job's message box has told the operator already.
     void JobEnded(const JobOutcome&) override {}
 
     // One display refresh, run by the window's timer every 50 ms: lets the
     // job send its next file block, then shows its state, the time
-    // remaining and the progress.
+    // remaining and the progress. Also under any message box.
     void OnTimer();
 
     // Esc, the close box and a queued close all end here.
     void reject() override;
 
+signals:
+    // After every display refresh.
+    void Refreshed();
+
 protected:
+    // Return and Enter press the button the operator has put the focus on,
+    // elsewhere Start, the one default button.
+    void keyPressEvent(QKeyEvent* event) override;
     // Draws the background picture, unscaled, with its top-left pixel at the
     // client area's top-left corner.
     void paintEvent(QPaintEvent* event) override;
@@ -74,6 +83,8 @@ private:
     void CreateControls();
     void DoDataExchange(bool saveAndValidate);
     void SetLabelTexts();
+    void LabelControls();
+    LabelField& LabelOf(ControlId id);
     void FillLists();
     void ApplyAppearance();
     void AppendHostNames();
@@ -127,6 +138,10 @@ private:
     }};
 
     QIcon m_icon;
+
+    // Where the keyboard focus was when the running job started; it goes
+    // back there when the inputs come back. Null while no job runs.
+    QWidget* m_focusAtStart = nullptr;
 };
 
 }  // namespace trelvo

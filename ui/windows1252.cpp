@@ -34,6 +34,8 @@ std::optional<std::uint8_t> Windows1252Byte(char16_t unit) {
 
 std::string ToWindows1252(QStringView text) {
     std::string bytes;
+    // All at once: a string growing step by step would leave parts of a
+    // password behind in the storage it gives up.
     bytes.reserve(static_cast<std::size_t>(text.size()));
     for (const QChar c : text) {
         bytes.push_back(static_cast<char>(Windows1252Byte(c.unicode()).value_or('?')));

@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "app/update_app.h"
 #include "job_fakes.h"
@@ -61,6 +63,32 @@ private slots:
     }
 
     void socketLayerOfThisMachine() { QVERIFY(SocketLayerReady()); }
+
+    void toolkitGetsTheProgramNameAlone_data() {
+        QTest::addColumn<QStringList>("commandLine");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("name only") << QStringList{"trelvo"} << "trelvo";
+        QTest::newRow("toolkit options")
+            << QStringList{"/usr/bin/trelvo", "-style", "windows", "-reverse", "-platform", "xcb"}
+            << "/usr/bin/trelvo";
+        QTest::newRow("a file") << QStringList{"trelvo", "update.sh"} << "trelvo";
+        QTest::newRow("nothing at all") << QStringList{} << "trelvo";
+    }
+    void toolkitGetsTheProgramNameAlone() {
+        QFETCH(QStringList, commandLine);
+        QFETCH(QString, name);
+        std::vector<QByteArray> texts;
+        for (const QString& argument : commandLine) {
+            texts.push_back(argument.toLocal8Bit());
+        }
+        std::vector<char*> argv(texts.size() + 1, nullptr);
+        std::transform(texts.begin(), texts.end(), argv.begin(),
+                       [](QByteArray& text) { return text.data(); });
+        ToolkitArguments arguments(static_cast<int>(commandLine.size()), argv.data());
+        QCOMPARE(arguments.argc(), 1);
+        QCOMPARE(QString::fromLocal8Bit(arguments.argv()[0]), name);
+        QCOMPARE(arguments.argv()[1], nullptr);
+    }
 };
 
 }  // namespace trelvo

@@ -54,6 +54,11 @@ struct Harness {
         return Control<QLineEdit>(name)->text();
     }
     void Click(const char* name) { QTest::mouseClick(Control<QPushButton>(name), Qt::LeftButton); }
+    // The widget that has the window's keyboard focus, active or not.
+    QWidget* Focused() const { return dialog->focusWidget(); }
+    QString FocusedName() const { return Focused() ? Focused()->objectName() : QString(); }
+    // A key as the operator presses it: on the widget with the focus.
+    void Press(Qt::Key key) { QTest::keyClick(Focused(), key); }
     // Types character by character, through the edit's validator; the text
     // may hold characters beyond Latin-1.
     void Type(const char* name, const QString& text) {

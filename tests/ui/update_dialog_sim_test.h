@@ -66,11 +66,16 @@ private:
         return "file received 5000 bytes sha256=" +
                QCryptographicHash::hash(file_, QCryptographicHash::Sha256).toHex().toStdString();
     }
-    void Start() {
+    // Starts with a click on Start, or with `key` on the widget with the focus.
+    void Start(std::optional<Qt::Key> key = std::nullopt) {
         statuses_.clear();
         positions_.clear();
         times_.clear();
-        h_->Click("IDC_START");
+        if (key) {
+            h_->Press(*key);
+        } else {
+            h_->Click("IDC_START");
+        }
         Tick();
     }
 
@@ -142,6 +147,45 @@ private slots:
         QCOMPARE(statuses_.first(), kStatusOrder.first());
         QTRY_COMPARE(sim_->ReceivedFiles().size(), std::size_t{1});
         QVERIFY(sim_->ReceivedFiles().front().ends_with(ReceivedLine()));
+    }
+
+    // Keys on the focus and on the window while the file streams leave the
+    // update running; Return after the confirmed message starts the next
+    // update with the inputs as they stand.
+    void keysDuringATransferThenReturnForTheNext() {
+        h_->Control<QLineEdit>("IDC_PASSWORD")->setFocus();
+        Start(Qt::Key_Return);
+        QVERIFY(TickUntil([this] { return positions_.back() >= 20; }));
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+            h_->Press(key);
+            QTest::keyClick(h_->dialog.get(), key);
+            Tick();
+        }
+        QVERIFY(!h_->InputsEnabled());
+        QVERIFY(h_->Control<QPushButton>("IDC_START")->isDefault());
+        QVERIFY(TickUntil([this] { return !h_->messages.isEmpty(); }));
+        QCOMPARE(h_->messages, QStringList{dialog_testing::kSuccess});
+        QCOMPARE(h_->FocusedName(), QStringLiteral("IDC_PASSWORD"));
+
+        Start(Qt::Key_Return);
+        QVERIFY(!h_->InputsEnabled());
+        QVERIFY(TickUntil([this] { return h_->messages.size() == 2; }));
+        QCOMPARE(h_->messages.back(), QString(dialog_testing::kSuccess));
+        QTRY_COMPARE(sim_->ReceivedFiles().size(), std::size_t{2});
+        QVERIFY(sim_->ReceivedFiles().back().ends_with(ReceivedLine()));
+    }
+
+    void tabToAbortAndSpaceAborts() {
+        Start();
+        QVERIFY(TickUntil([this] { return positions_.back() >= 20; }));
+        h_->Press(Qt::Key_Tab);
+        QCOMPARE(h_->FocusedName(), QStringLiteral("IDC_EXIT"));
+        h_->Press(Qt::Key_Space);
+        Tick();
+        QVERIFY(h_->InputsEnabled());
+        QCOMPARE(h_->Text("IDC_STATUS"), QStringLiteral("Keine Verbindung"));
+        QVERIFY(h_->messages.isEmpty());
+        QCOMPARE(h_->FocusedName(), QStringLiteral("IDC_START"));
     }
 };
 

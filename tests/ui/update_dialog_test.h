@@ -7,6 +7,8 @@
 
 #include <stdlib.h>
 
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -14,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,14 +49,29 @@ private:
         h.chosenFile = Path("updates/u.sh");
         h.Click("IDC_BROWSE");
     }
-    // A network job started with every field filled in.
-    void StartNetworkJob(Harness& h, std::size_t size = 5000) {
+    // Every field filled in for a network job.
+    void FillIn(Harness& h, std::size_t size = 5000) {
         BrowseUpdateFile(h, size);
         h.Type("IDC_PASSWORD", QStringLiteral("pä€"));
         h.Type("IDC_UPDATE_CODE", QStringLiteral("CODE-1"));
         h.Address()->setEditText(QStringLiteral("recorder"));
+    }
+    // A network job started with every field filled in.
+    void StartNetworkJob(Harness& h, std::size_t size = 5000) {
+        FillIn(h, size);
         h.Click("IDC_START");
     }
+    // Starts as the operator does from the keyboard: Return in an edit,
+    // Space or Return on Start; or, with "click", with the mouse.
+    void StartFrom(Harness& h, const QString& from, Qt::Key key = Qt::Key_Return) {
+        if (from == QLatin1String("click")) {
+            h.Click("IDC_START");
+            return;
+        }
+        h.dialog->findChild<QWidget*>(from)->setFocus();
+        h.Press(key);
+    }
+    int Starts(const Harness& h) const { return h.Count("net.Connect recorder:30000"); }
 
 private slots:
     void init() { session_.emplace(); }
@@ -179,6 +197,27 @@ private slots:
             shownLabels.append(h.Text(name));
         }
         QCOMPARE(shownLabels, labels);
+        // Each label names its control for assistive technology; the browse
+        // button, without a label of its own, carries the source file's.
+        const char* labelled[] = {"IDC_PASSWORD", "IDC_UPDATE_CODE", "IDC_SOURCE_FILE",
+                                  "IDC_ADDRESS",  "IDC_PROGRESS",    "IDC_STATUS",
+                                  "IDC_TIME"};
+        for (int i = 0; i < labels.size(); ++i) {
+            QAccessibleInterface* field =
+                QAccessible::queryAccessibleInterface(h.Control<QWidget>(labelled[i]));
+            const auto names = field->relations(QAccessible::Label);
+            QCOMPARE(names.size(), 1);
+            QCOMPARE(names.first().first->text(QAccessible::Name), labels[i]);
+        }
+        // The edits and the browse button take it as their name; the address
+        // box's name is its text, its label comes with the relation.
+        const std::pair<const char*, int> named[] = {
+            {"IDC_PASSWORD", 0}, {"IDC_UPDATE_CODE", 1}, {"IDC_SOURCE_FILE", 2}, {"IDC_BROWSE", 2}};
+        for (const auto& [name, label] : named) {
+            QCOMPARE(QAccessible::queryAccessibleInterface(h.Control<QWidget>(name))
+                         ->text(QAccessible::Name),
+                     labels[label]);
+        }
         QCOMPARE(h.Text("IDC_START"), captions[0]);
         QCOMPARE(h.Text("IDC_EXIT"), captions[1]);
         h.dialog->EnableInputs(false);
@@ -340,6 +379,130 @@ private slots:
         h.Click("IDC_START");
         QCOMPARE(h.Count("net.Connect recorder:30000"), 2);
         QVERIFY(!h.InputsEnabled());
+    }
+
+    // After every end the focus is back where the job was started from, so
+    // Return starts the next job with the inputs as they stand.
+    void focusComesBackAfterEveryEnd_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("Return in the password, abort by click") << "IDC_PASSWORD"
+                                                                << "click"
+                                                                << "IDC_PASSWORD";
+        QTest::newRow("Return in the code, Tab and Return on Abort") << "IDC_UPDATE_CODE"
+                                                                     << "tab"
+                                                                     << "IDC_UPDATE_CODE";
+        QTest::newRow("Return in the address, connect failure") << "IDC_ADDRESS"
+                                                                << "failure"
+                                                                << "IDC_ADDRESS";
+        QTest::newRow("Space on Start, refusal") << "IDC_START"
+                                                 << "refusal"
+                                                 << "IDC_START";
+        QTest::newRow("click, success") << "click"
+                                        << "success"
+                                        << "IDC_START";
+    }
+    void focusComesBackAfterEveryEnd() {
+        QFETCH(QString, from);
+        QFETCH(QString, end);
+        QFETCH(QString, focus);
+        Harness h;
+        FillIn(h);
+        StartFrom(h, from, from == QLatin1String("IDC_START") ? Qt::Key_Space : Qt::Key_Return);
+        QCOMPARE(Starts(h), 1);
+        QVERIFY(h.Focused() != h.Control<QPushButton>("IDC_EXIT"));
+        if (end == QLatin1String("click")) {
+            h.Click("IDC_EXIT");
+        } else if (end == QLatin1String("tab")) {
+            h.Press(Qt::Key_Tab);
+            QCOMPARE(h.FocusedName(), QStringLiteral("IDC_EXIT"));
+            h.Press(Qt::Key_Return);
+        } else {
+            h.net->events_->OnConnect(end == QLatin1String("failure") ? 111 : 0);
+            for (int i = 0; end == QLatin1String("success") && i < 4; ++i) {
+                h.Answer(i);
+            }
+            if (end == QLatin1String("refusal")) {
+                h.net->Arrive(trelvo::testing::VersionReply("2.0.59"));
+            }
+        }
+        QCOMPARE(h.Count("net.Close"), 1);
+        QVERIFY(h.InputsEnabled());
+        QCOMPARE(h.FocusedName(), focus);
+        QVERIFY(h.Control<QPushButton>("IDC_START")->isDefault());
+        h.Press(Qt::Key_Return);
+        QCOMPARE(Starts(h), 2);
+    }
+
+    // Back in the window while a job runs, the focus is still off Abort and
+    // takes Return and Space without effect.
+    void focusStaysOffAbortWhenTheWindowIsActivatedAgain() {
+        Harness h;
+        StartNetworkJob(h);
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        h.dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.dialog.get()));
+        QVERIFY(QApplication::focusWidget() != nullptr);
+        QVERIFY(QApplication::focusWidget() != h.Control<QPushButton>("IDC_EXIT"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(h.Count("net.Close"), 0);
+        QVERIFY(!h.Control<QPushButton>("IDC_EXIT")->isDefault());
+    }
+
+    // A box opened inside a tick: for a short read of the file (the job
+    // closed first) or for the serial success reply, which is polled there
+    // and shown before the job closes. The ticks go on under it.
+    void ticksGoOnUnderABoxOpenedFromATick_data() {
+        QTest::addColumn<bool>("serial");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("statusUnderBox");
+        QTest::newRow("short read") << false << "Fehler bei der Übertragung der Datei!"
+                                    << "Keine Verbindung";
+        QTest::newRow("serial success") << true << dialog_testing::kSuccess << "Prüfe Erfolg";
+    }
+    void ticksGoOnUnderABoxOpenedFromATick() {
+        QFETCH(bool, serial);
+        QFETCH(QString, message);
+        QFETCH(QString, statusUnderBox);
+        using trelvo::testing::Reply;
+        Harness h;
+        QSignalSpy ticks(h.dialog.get(), &UpdateDialog::Refreshed);
+        bool ticking = false;
+        QString status;
+        h.whileMessageOpen = [&] {
+            const qsizetype before = ticks.count();
+            ticking = QTest::qWaitFor([&] { return ticks.count() >= before + 3; });
+            status = h.Text("IDC_STATUS");
+        };
+        if (serial) {
+            h.LinkKind()->setCurrentIndex(1);
+            emit h.LinkKind()->activated(1);
+            FillIn(h);
+            h.Click("IDC_START");
+            for (const Bytes& reply : {Reply(STATUS_OK, MIN_SERIAL_VERSION),
+                                       Reply(STATUS_OK, ACCESS_ADMIN), Reply(STATUS_OK)}) {
+                h.serial->inbox.Add(reply);
+                h.dialog->OnTimer();
+            }
+            QCOMPARE(h.Text("IDC_STATUS"), QStringLiteral("Prüfe Erfolg"));
+            h.serial->inbox.Add(Reply(STATUS_OK));
+        } else {
+            StartNetworkJob(h);
+            h.net->events_->OnConnect(0);
+            h.Answer(0);
+            h.Answer(1);
+            std::filesystem::resize_file(session_->dir().PathOf("updates/u.sh"), 0);
+        }
+        QTRY_VERIFY(!h.messages.isEmpty());
+        QCOMPARE(h.messages, QStringList{message});
+        QVERIFY(ticking);
+        QCOMPARE(status, statusUnderBox);
+        QVERIFY(h.InputsEnabled());
     }
 
     void cancelWhileBusyClosesJobAndWindow_data() {
