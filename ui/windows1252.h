@@ -6,13 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "job/windows1252_text.h"
+
 // The recorder family reads operator texts in the Windows-1252 code page.
 namespace trelvo {
-
-// The Windows-1252 byte of a UTF-16 code unit, or nothing when the code page
-// has no such character (the five unassigned bytes 0x81, 0x8D, 0x8F, 0x90
-// and 0x9D carry nothing, and a lone surrogate is no character).
-std::optional<std::uint8_t> Windows1252Byte(char16_t unit);
 
 // The text's Windows-1252 bytes; a character the code page cannot carry
 // becomes "?", as the platform's own conversion does.
