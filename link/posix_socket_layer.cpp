@@ -10,20 +10,11 @@
 
 #include <cerrno>
 
+#include "link/retry_on_interrupt.h"
+
 namespace trelvo {
 
 namespace {
-
-// Repeats a call that a signal interrupted; every other result, and errno
-// with it, goes back to the caller.
-template <typename Call>
-auto Uninterrupted(Call call) {
-    auto result = call();
-    while (result == -1 && errno == EINTR) {
-        result = call();
-    }
-    return result;
-}
 
 sockaddr_in Ipv4Address(std::uint32_t address, std::uint16_t port) {
     sockaddr_in socketAddress{};
@@ -73,12 +64,12 @@ SocketLayer::ConnectStart PosixSocketLayer::Connect(int socket, std::uint32_t ad
 }
 
 int PosixSocketLayer::Send(int socket, const std::uint8_t* bytes, int count) {
-    return static_cast<int>(Uninterrupted(
+    return static_cast<int>(RetryOnInterrupt(
         [&] { return ::send(socket, bytes, static_cast<std::size_t>(count), MSG_NOSIGNAL); }));
 }
 
 int PosixSocketLayer::Receive(int socket, std::uint8_t* buffer, int count, bool peek) {
-    return static_cast<int>(Uninterrupted([&] {
+    return static_cast<int>(RetryOnInterrupt([&] {
         return ::recv(socket, buffer, static_cast<std::size_t>(count), peek ? MSG_PEEK : 0);
     }));
 }
@@ -90,7 +81,7 @@ int PosixSocketLayer::Available(int socket) {
 
 bool PosixSocketLayer::InputEnded(int socket) {
     pollfd state{socket, POLLRDHUP, 0};
-    return Uninterrupted([&] { return ::poll(&state, 1, 0); }) == 1 &&
+    return RetryOnInterrupt([&] { return ::poll(&state, 1, 0); }) == 1 &&
            (state.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
 }
 
