@@ -1,5 +1,7 @@
 #include "link/net_link.h"
 
+#include <string.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -10,6 +12,14 @@ namespace trelvo {
 namespace {
 
 constexpr int kInitialSendCapacity = 10000;
+
+// The password passes through the send buffer, so bytes that have left or
+// been dropped leave no copy behind in it.
+void Wipe(std::uint8_t* bytes, int count) {
+    if (count > 0) {
+        explicit_bzero(bytes, static_cast<std::size_t>(count));
+    }
+}
 
 SocketLayer& SystemSockets() {
     static PosixSocketLayer layer;
@@ -22,7 +32,7 @@ NetLink::NetLink() : NetLink(SystemSockets()) {}
 
 NetLink::NetLink(SocketLayer& layer)
     : layer_(layer),
-      sendBuffer_(new std::uint8_t[kInitialSendCapacity]),
+      sendBuffer_(new std::uint8_t[kInitialSendCapacity]()),
       sendCapacity_(kInitialSendCapacity) {
     QObject::connect(&readNotifier_, &QSocketNotifier::activated, &readNotifier_,
                      [this] { WhenReadable(); });
@@ -91,6 +101,7 @@ void NetLink::SendBuffered(const std::uint8_t* bytes, int count) {
         const int capacity = pendingLength_ + count;
         std::unique_ptr<std::uint8_t[]> grown(new std::uint8_t[capacity]);
         std::copy_n(sendBuffer_.get(), pendingLength_, grown.get());
+        Wipe(sendBuffer_.get(), pendingLength_);
         sendBuffer_ = std::move(grown);
         sendCapacity_ = capacity;
     }
@@ -101,6 +112,7 @@ void NetLink::SendBuffered(const std::uint8_t* bytes, int count) {
 
 void NetLink::Close() {
     // Bytes the socket has not taken are dropped, never sent later.
+    Wipe(sendBuffer_.get(), pendingLength_);
     pendingLength_ = 0;
     if (socket_ == -1) {
         return;
@@ -132,6 +144,8 @@ void NetLink::OfferPending() {
     pendingLength_ -= taken;
     std::memmove(sendBuffer_.get(), sendBuffer_.get() + taken,
                  static_cast<std::size_t>(pendingLength_));
+    // The move leaves the last `taken` places holding stale bytes.
+    Wipe(sendBuffer_.get() + pendingLength_, taken);
     WatchWrites();
 }
 

@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "job/links.h"
@@ -34,6 +35,10 @@ public:
     void OnSend(int error);
 
     int sendCapacity() const { return sendCapacity_; }
+    // The whole send block, pending bytes first; for tests.
+    std::span<const std::uint8_t> sendBlock() const {
+        return {sendBuffer_.get(), static_cast<std::size_t>(sendCapacity_)};
+    }
 
 private:
     void WhenWritable();
@@ -47,7 +52,7 @@ private:
     NetLinkEvents* events_ = nullptr;
 
     // Unsent bytes at the front of a block that grows to exactly the largest
-    // amount ever pending and never shrinks.
+    // amount ever pending and never shrinks; the rest of it is always zero.
     std::unique_ptr<std::uint8_t[]> sendBuffer_;
     int pendingLength_ = 0;
     int sendCapacity_ = 0;
