@@ -1,11 +1,15 @@
 #include "link/net_link.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <string.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "link/posix_socket_layer.h"
+#include "link/threaded_name_resolver.h"
 
 namespace trelvo {
 
@@ -26,12 +30,20 @@ SocketLayer& SystemSockets() {
     return layer;
 }
 
+NameResolver& SystemResolver() {
+    static ThreadedNameResolver resolver;
+    return resolver;
+}
+
 }  // namespace
 
 NetLink::NetLink() : NetLink(SystemSockets()) {}
 
-NetLink::NetLink(SocketLayer& layer)
+NetLink::NetLink(SocketLayer& layer) : NetLink(layer, SystemResolver()) {}
+
+NetLink::NetLink(SocketLayer& layer, NameResolver& resolver)
     : layer_(layer),
+      resolver_(resolver),
       sendBuffer_(new std::uint8_t[kInitialSendCapacity]()),
       sendCapacity_(kInitialSendCapacity) {
     QObject::connect(&readNotifier_, &QSocketNotifier::activated, &readNotifier_,
@@ -68,15 +80,37 @@ bool NetLink::Connect(const std::string& host, std::uint16_t port) {
     if (socket_ == -1) {
         return false;
     }
-    const std::optional<std::uint32_t> address = layer_.Resolve(host);
-    if (!address || layer_.Connect(socket_, *address, port) == SocketLayer::ConnectStart::Failed) {
-        return false;
+    in_addr dotted{};
+    if (inet_pton(AF_INET, host.c_str(), &dotted) == 1) {
+        return StartConnect(dotted.s_addr, port) == 0;
+    }
+    // The attempt is under way from here: the answer carries it on, and a
+    // name without an address ends it through OnConnect like a refusal.
+    lookup_ = resolver_.Start(
+        host, [this, port](std::optional<std::uint32_t> address) { WhenResolved(address, port); });
+    return true;
+}
+
+// 0 once the connect is under way, else why it failed.
+int NetLink::StartConnect(std::uint32_t address, std::uint16_t port) {
+    errno = 0;
+    if (layer_.Connect(socket_, address, port) == SocketLayer::ConnectStart::Failed) {
+        // The job takes 0 for success, so a failure always carries a reason.
+        return errno != 0 ? errno : ECONNREFUSED;
     }
     // A connect that is done at once takes the same road as one under way:
     // the socket is writable, and that notification reports the end.
     connecting_ = true;
     WatchWrites();
-    return true;
+    return 0;
+}
+
+void NetLink::WhenResolved(std::optional<std::uint32_t> address, std::uint16_t port) {
+    lookup_.reset();
+    const int error = address ? StartConnect(*address, port) : EHOSTUNREACH;
+    if (error != 0 && events_ != nullptr) {
+        events_->OnConnect(error);
+    }
 }
 
 int NetLink::Receive(std::uint8_t* buffer, int count, ReceiveMode mode) {
@@ -111,6 +145,8 @@ void NetLink::SendBuffered(const std::uint8_t* bytes, int count) {
 }
 
 void NetLink::Close() {
+    // A lookup still under way delivers nothing from now on.
+    lookup_.reset();
     // Bytes the socket has not taken are dropped, never sent later.
     Wipe(sendBuffer_.get(), pendingLength_);
     pendingLength_ = 0;

@@ -1,7 +1,6 @@
 #include "link/posix_socket_layer.h"
 
 #include <arpa/inet.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -33,24 +32,6 @@ int PosixSocketLayer::Open() {
 bool PosixSocketLayer::BindAnyPort(int socket) {
     const sockaddr_in any = Ipv4Address(htonl(INADDR_ANY), 0);
     return ::bind(socket, reinterpret_cast<const sockaddr*>(&any), sizeof any) == 0;
-}
-
-std::optional<std::uint32_t> PosixSocketLayer::Resolve(const std::string& host) {
-    in_addr dotted{};
-    if (::inet_pton(AF_INET, host.c_str(), &dotted) == 1) {
-        return dotted.s_addr;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        return std::nullopt;
-    }
-    const std::uint32_t first =
-        reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    ::freeaddrinfo(found);
-    return first;
 }
 
 SocketLayer::ConnectStart PosixSocketLayer::Connect(int socket, std::uint32_t address,

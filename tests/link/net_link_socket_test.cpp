@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "fake_name_resolver.h"
 #include "link/net_link.h"
 #include "link/posix_socket_layer.h"
 
@@ -117,6 +118,8 @@ private:
     int connection_ = -1;
 };
 
+const Bytes kHello = {'h', 'e', 'l', 'l', 'o'};
+
 // More than the sender's kernel buffers at their largest (4 MiB) and the receive window.
 constexpr std::size_t kLargeBlock = std::size_t{8} * 1024 * 1024;
 
@@ -153,11 +156,32 @@ TEST_F(NetLinkSocketTest, RefusedConnectEndsInOnConnectWithItsError) {
     EXPECT_LE(events.connects.size(), 1u);
 }
 
-TEST_F(NetLinkSocketTest, UnresolvableNameFailsAtConnect) {
-    ASSERT_TRUE(link.Create());
-    EXPECT_FALSE(link.Connect("recorder.invalid", peer.port));
+TEST_F(NetLinkSocketTest, ANameConnectsOnceTheResolverAnswers) {
+    testing::FakeNameResolver resolver;
+    NetLink named(layer, resolver);
+    named.SetEvents(&events);
+    ASSERT_TRUE(named.Create());
+    ASSERT_TRUE(named.Connect("recorder", peer.port));
     RunIdleRounds();
     EXPECT_TRUE(events.connects.empty());
+    ASSERT_TRUE(resolver.Reply(htonl(INADDR_LOOPBACK)));
+    ASSERT_TRUE(WaitFor([&] { return !events.connects.empty(); }));
+    EXPECT_EQ(events.connects, std::vector<int>{0});
+    peer.Accept();
+    named.SendBuffered(kHello.data(), static_cast<int>(kHello.size()));
+    EXPECT_TRUE(WaitFor([&] {
+        peer.ReadAvailable();
+        return peer.received == kHello;
+    }));
+}
+
+// The real resolver, without depending on a name server.
+TEST_F(NetLinkSocketTest, LocalhostConnectsWithoutWaitingForTheLookup) {
+    ASSERT_TRUE(link.Create());
+    ASSERT_TRUE(link.Connect("localhost", peer.port));
+    EXPECT_TRUE(events.connects.empty());
+    ASSERT_TRUE(WaitFor([&] { return !events.connects.empty(); }));
+    EXPECT_EQ(events.connects, std::vector<int>{0});
 }
 
 TEST_F(NetLinkSocketTest, NotifiesWhileWholeRepliesWaitAndAgainOnlyWhenMoreArrive) {
