@@ -1,8 +1,6 @@
 #pragma once
 
-#include <cstddef>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,30 +24,24 @@ public:
         return std::make_unique<Ticket>(asked.back());
     }
 
-    // Delivers the answer to the last lookup, as the event loop would; false
-    // when that lookup has been cancelled or already answered.
+    // Answers the last lookup as the event loop would; false when it was
+    // cancelled or has been answered.
     bool Reply(std::optional<std::uint32_t> address) {
         Asked& last = *asked.back();
         if (last.cancelled || !last.answer) {
             return false;
         }
-        const Answer answer = std::exchange(last.answer, nullptr);
-        answer(address);
+        std::exchange(last.answer, nullptr)(address);
         return true;
     }
 
     std::vector<std::shared_ptr<Asked>> asked;
 
 private:
-    class Ticket : public Lookup {
-    public:
-        explicit Ticket(std::shared_ptr<Asked> asked) : asked_(std::move(asked)) {}
-        ~Ticket() override { asked_->cancelled = true; }
-        Ticket(const Ticket&) = delete;
-        Ticket& operator=(const Ticket&) = delete;
-
-    private:
-        std::shared_ptr<Asked> asked_;
+    struct Ticket : Lookup {
+        explicit Ticket(std::shared_ptr<Asked> of) : asked(std::move(of)) {}
+        ~Ticket() override { asked->cancelled = true; }
+        std::shared_ptr<Asked> asked;
     };
 };
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <optional>
 #include <vector>
 
 #include "fake_name_resolver.h"
@@ -16,9 +15,9 @@ namespace {
 using testing::FakeNameResolver;
 using testing::ScriptedSocketLayer;
 using Connects = std::vector<std::pair<std::uint32_t, std::uint16_t>>;
+using Start = SocketLayer::ConnectStart;
 
-constexpr std::uint32_t kAddress = 0x0a00a8c0;  // 192.168.0.10
-constexpr std::uint16_t kPort = 30000;
+constexpr std::uint32_t kAddress = 0x0a00a8c0;  // 192.168.0.10 in network byte order
 
 class ConnectEvents : public NetLinkEvents {
 public:
@@ -27,88 +26,55 @@ public:
     std::vector<int> connects;
 };
 
-class NetLinkLookupTest : public ::testing::Test {
-protected:
-    void SetUp() override {
+TEST(NetLinkLookup, ADottedAddressNeedsNoLookupAndANameWaitsForItsAnswer) {
+    const struct {
+        const char* host;
+        std::optional<std::uint32_t> answer;  // unused for the dotted address
+        Start start;
+        Connects connects;
+        std::vector<int> reported;
+    } cases[] = {
+        {"192.168.0.10", std::nullopt, Start::UnderWay, {{kAddress, 30000}}, {}},
+        {"rec-17", kAddress, Start::UnderWay, {{kAddress, 30000}}, {}},
+        {"rec-17", std::nullopt, Start::UnderWay, {}, {EHOSTUNREACH}},
+        {"rec-17", kAddress, Start::Failed, {{kAddress, 30000}}, {ENETUNREACH}},
+    };
+    for (const auto& c : cases) {
+        ScriptedSocketLayer layer;
+        layer.connectStart = c.start;
+        layer.connectError = ENETUNREACH;
+        FakeNameResolver resolver;
+        ConnectEvents events;
+        NetLink link(layer, resolver);
         link.SetEvents(&events);
         ASSERT_TRUE(link.Create());
+        ASSERT_TRUE(link.Connect(c.host, 30000)) << c.host;
+        if (!resolver.asked.empty()) {
+            EXPECT_EQ(resolver.asked[0]->host, c.host);
+            EXPECT_TRUE(layer.connects.empty());
+            ASSERT_TRUE(resolver.Reply(c.answer));
+        }
+        EXPECT_EQ(layer.connects, c.connects) << c.host;
+        EXPECT_EQ(events.connects, c.reported) << c.host;
     }
+}
 
+// A name server that never answers: the link neither waits nor reports, and
+// once the job gives up (Close, also from the destructor) nothing comes of
+// the lookup any more.
+TEST(NetLinkLookup, CloseCancelsALookupThatNeverAnswers) {
     ScriptedSocketLayer layer;
     FakeNameResolver resolver;
     ConnectEvents events;
-    NetLink link{layer, resolver};
-};
-
-TEST_F(NetLinkLookupTest, ADottedAddressIsUsedWithoutALookup) {
-    EXPECT_TRUE(link.Connect("192.168.0.10", kPort));
-    EXPECT_TRUE(resolver.asked.empty());
-    EXPECT_EQ(layer.connects, (Connects{{kAddress, kPort}}));
-}
-
-struct AnswerCase {
-    const char* name;
-    std::optional<std::uint32_t> address;
-    SocketLayer::ConnectStart start;
-    Connects connects;
-    std::vector<int> reported;
-};
-
-class NetLinkAnswerTest : public NetLinkLookupTest,
-                          public ::testing::WithParamInterface<AnswerCase> {};
-
-TEST_P(NetLinkAnswerTest, TheAnswerCarriesTheAttemptOn) {
-    layer.connectStart = GetParam().start;
-    layer.connectError = ENETUNREACH;
-    ASSERT_TRUE(link.Connect("rec-17", kPort));
-    ASSERT_EQ(resolver.asked.size(), 1u);
-    EXPECT_EQ(resolver.asked[0]->host, "rec-17");
-    EXPECT_TRUE(layer.connects.empty());
-    EXPECT_TRUE(events.connects.empty());
-    ASSERT_TRUE(resolver.Reply(GetParam().address));
-    EXPECT_EQ(layer.connects, GetParam().connects);
-    EXPECT_EQ(events.connects, GetParam().reported);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, NetLinkAnswerTest,
-                         ::testing::Values(AnswerCase{"AddressStartsTheConnect",
-                                                      kAddress,
-                                                      SocketLayer::ConnectStart::UnderWay,
-                                                      Connects{{kAddress, kPort}},
-                                                      {}},
-                                           AnswerCase{"NoAddressEndsTheAttempt",
-                                                      std::nullopt,
-                                                      SocketLayer::ConnectStart::UnderWay,
-                                                      Connects{},
-                                                      {EHOSTUNREACH}},
-                                           AnswerCase{"RefusedConnectEndsTheAttempt",
-                                                      kAddress,
-                                                      SocketLayer::ConnectStart::Failed,
-                                                      Connects{{kAddress, kPort}},
-                                                      {ENETUNREACH}}),
-                         [](const auto& info) { return info.param.name; });
-
-// A name server that never answers: the link neither waits nor reports, and
-// once the job gives up nothing comes of the lookup any more.
-TEST_F(NetLinkLookupTest, CloseCancelsALookupThatNeverAnswers) {
-    ASSERT_TRUE(link.Connect("rec-17", kPort));
+    NetLink link(layer, resolver);
+    link.SetEvents(&events);
+    ASSERT_TRUE(link.Create());
+    ASSERT_TRUE(link.Connect("rec-17", 30000));
     link.Close();
     EXPECT_TRUE(resolver.asked[0]->cancelled);
     EXPECT_FALSE(resolver.Reply(kAddress));
     EXPECT_TRUE(layer.connects.empty());
     EXPECT_TRUE(events.connects.empty());
-}
-
-TEST(NetLinkLookup, DestroyingTheLinkCancelsItsLookup) {
-    ScriptedSocketLayer layer;
-    FakeNameResolver resolver;
-    {
-        NetLink link(layer, resolver);
-        ASSERT_TRUE(link.Create());
-        ASSERT_TRUE(link.Connect("rec-17", kPort));
-    }
-    EXPECT_TRUE(resolver.asked[0]->cancelled);
-    EXPECT_FALSE(resolver.Reply(kAddress));
 }
 
 }  // namespace

@@ -4,12 +4,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QTest>
 #include <csignal>
 #include <functional>
 #include <vector>
 
+#include "event_loop.h"
 #include "fake_name_resolver.h"
 #include "link/net_link.h"
 #include "link/posix_socket_layer.h"
@@ -20,6 +19,8 @@ namespace trelvo {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testing::RunIdleRounds;
+using testing::WaitFor;
 
 // Counts the calls that each readiness notification makes, so a notifier
 // that fires over and over shows.
@@ -50,18 +51,6 @@ public:
     std::vector<int> receives;
     std::function<void()> whenReadable;
 };
-
-bool WaitFor(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, 10000);
-}
-
-// Runs the event loop without waiting: a notifier that keeps firing would
-// run its handler on every round.
-void RunIdleRounds() {
-    for (int round = 0; round < 50; ++round) {
-        QCoreApplication::processEvents();
-    }
-}
 
 // The recorder's end: a listening socket on 127.0.0.1 and the connection it accepts.
 class LoopbackPeer {
@@ -173,15 +162,6 @@ TEST_F(NetLinkSocketTest, ANameConnectsOnceTheResolverAnswers) {
         peer.ReadAvailable();
         return peer.received == kHello;
     }));
-}
-
-// The real resolver, without depending on a name server.
-TEST_F(NetLinkSocketTest, LocalhostConnectsWithoutWaitingForTheLookup) {
-    ASSERT_TRUE(link.Create());
-    ASSERT_TRUE(link.Connect("localhost", peer.port));
-    EXPECT_TRUE(events.connects.empty());
-    ASSERT_TRUE(WaitFor([&] { return !events.connects.empty(); }));
-    EXPECT_EQ(events.connects, std::vector<int>{0});
 }
 
 TEST_F(NetLinkSocketTest, NotifiesWhileWholeRepliesWaitAndAgainOnlyWhenMoreArrive) {

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -64,15 +63,6 @@ public:
             bytes.insert(bytes.end(), chunk, chunk + n);
         }
         return bytes;
-    }
-
-    // The slave's terminal settings.
-    termios Settings() const {
-        termios settings{};
-        if (tcgetattr(master_, &settings) != 0) {
-            throw std::runtime_error("cannot read the terminal settings");
-        }
-        return settings;
     }
 
     // Closing the master hangs the line up for the slave's holder.

@@ -4,170 +4,101 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 
-#include <QCoreApplication>
-#include <QTest>
-#include <condition_variable>
-#include <functional>
+#include <future>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <string>
+
+#include "event_loop.h"
 
 namespace trelvo {
 namespace {
 
+using testing::RunIdleRounds;
+using testing::WaitFor;
 using Address = std::optional<std::uint32_t>;
 
-bool WaitFor(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, 10000);
-}
+// A lookup of "hung" hangs, like getaddrinfo on a silent name server, until
+// the test releases it; any other name is found at once. Lookup threads may
+// outlive the test's objects, so they hold only shared state.
+struct HangingLookup {
+    const std::shared_ptr<std::promise<void>> hanging = std::make_shared<std::promise<void>>();
+    std::future<void> hangs = hanging->get_future();
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
 
-// Runs the event loop without waiting, so an answer already posted is delivered.
-void RunIdleRounds() {
-    for (int round = 0; round < 50; ++round) {
-        QCoreApplication::processEvents();
-    }
-}
-
-// A lookup that hangs, like getaddrinfo on a silent server, for the host
-// "hung" until the test lets it go; any other host is answered at once.
-class HangingLookup {
-public:
     LookupThreads::LookupFunction Function() const {
-        return [state = state_](const std::string& host) -> Address {
-            std::unique_lock lock(state->mutex);
+        return [hanging = hanging, released = released](const std::string& host) -> Address {
             if (host == "hung") {
-                ++state->hung;
-                state->changed.notify_all();
-                state->changed.wait(lock, [&] { return state->released; });
+                hanging->set_value();
+                released.wait();
             }
-            return state->answer;
-        };
-    }
-    void AwaitHung(int count) const {
-        std::unique_lock lock(state_->mutex);
-        state_->changed.wait(lock, [&] { return state_->hung >= count; });
-    }
-    void Release() const {
-        const std::lock_guard lock(state_->mutex);
-        state_->released = true;
-        state_->changed.notify_all();
-    }
-    void SetAnswer(Address answer) const {
-        const std::lock_guard lock(state_->mutex);
-        state_->answer = answer;
-    }
-
-private:
-    // Lookup threads may outlive the test's objects, so they share this.
-    struct State {
-        std::mutex mutex;
-        std::condition_variable changed;
-        int hung = 0;
-        bool released = false;
-        Address answer = 0x0a000001;
-    };
-    std::shared_ptr<State> state_ = std::make_shared<State>();
-};
-
-struct Reply {
-    bool arrived = false;
-    Address address;
-    NameResolver::Answer Recorder() {
-        return [this](Address answer) {
-            arrived = true;
-            address = answer;
+            return 0x0a000001;
         };
     }
 };
 
 TEST(ThreadedNameResolver, LocalhostAnswersThroughTheEventLoop) {
     ThreadedNameResolver resolver;
-    Reply reply;
+    Address answer;
     std::unique_ptr<NameResolver::Lookup> lookup;
     // Like the network link, the answer drops its own lookup.
     lookup = resolver.Start("localhost", [&](Address address) {
         lookup.reset();
-        reply.Recorder()(address);
+        answer = address;
     });
-    EXPECT_FALSE(reply.arrived);
-    ASSERT_TRUE(WaitFor([&] { return reply.arrived; }));
-    EXPECT_EQ(reply.address, Address{htonl(INADDR_LOOPBACK)});
+    EXPECT_FALSE(answer);
+    ASSERT_TRUE(WaitFor([&] { return answer.has_value(); }));
+    EXPECT_EQ(answer, Address{htonl(INADDR_LOOPBACK)});
 }
 
-TEST(ThreadedNameResolver, PassesOnWhatTheLookupFound) {
-    for (const Address found : {Address{0x0a000001}, Address{}}) {
-        HangingLookup hanging;
-        hanging.SetAnswer(found);
-        ThreadedNameResolver resolver(LookupThreads::Create({}, hanging.Function()));
-        Reply reply;
-        const auto lookup = resolver.Start("recorder", reply.Recorder());
-        ASSERT_TRUE(WaitFor([&] { return reply.arrived; }));
-        EXPECT_EQ(reply.address, found);
-    }
-}
-
-// However the answer stops being wanted, the lookup's thread finishes and
-// posts nothing that arrives.
+// However the answer stops being wanted, the lookup's thread ends and
+// nothing it posted arrives.
 TEST(ThreadedNameResolver, NothingArrivesOnceTheAnswerIsNoLongerWanted) {
-    enum class Drop { LookupAtOnce, LookupWhileRunning, Resolver };
-    for (const Drop drop : {Drop::LookupAtOnce, Drop::LookupWhileRunning, Drop::Resolver}) {
+    enum class Drop { LookupAtOnce, LookupWhileHanging, ResolverWhileHanging };
+    for (const Drop drop :
+         {Drop::LookupAtOnce, Drop::LookupWhileHanging, Drop::ResolverWhileHanging}) {
         HangingLookup hanging;
         const auto threads = LookupThreads::Create({}, hanging.Function());
         auto resolver = std::make_unique<ThreadedNameResolver>(threads);
-        Reply reply;
-        auto lookup = resolver->Start("hung", reply.Recorder());
-        if (drop == Drop::LookupAtOnce) {
-            lookup.reset();
-        } else {
-            hanging.AwaitHung(1);
-            if (drop == Drop::LookupWhileRunning) {
-                lookup.reset();
-            } else {
-                resolver.reset();
-            }
+        bool arrived = false;
+        auto lookup = resolver->Start("hung", [&](Address) { arrived = true; });
+        if (drop != Drop::LookupAtOnce) {
+            hanging.hangs.wait();
         }
-        hanging.Release();
+        if (drop == Drop::ResolverWhileHanging) {
+            resolver.reset();
+        } else {
+            lookup.reset();
+        }
+        hanging.release.set_value();
         ASSERT_TRUE(WaitFor([&] { return threads->threadCount() == 0; }));
         RunIdleRounds();
-        EXPECT_FALSE(reply.arrived) << static_cast<int>(drop);
+        EXPECT_FALSE(arrived) << static_cast<int>(drop);
     }
 }
 
-// The first lookup hangs and is given up; the second may run once the
-// limits allow it.
+// A hung lookup that is given up frees its running place at once, but its
+// thread counts until getaddrinfo returns.
 TEST(ThreadedNameResolver, AGivenUpLookupMakesRoomWithinTheLimits) {
-    const struct {
-        const char* name;
-        LookupThreads::Limits limits;
-        bool answeredWhileTheFirstHangs;
-    } cases[] = {
-        {"a running place frees at once", {.running = 1, .threads = 2}, true},
-        {"a thread only when it ends", {.running = 1, .threads = 1}, false},
-    };
-    for (const auto& c : cases) {
+    for (const int threadLimit : {2, 1}) {
         HangingLookup hanging;
-        const auto threads = LookupThreads::Create(c.limits, hanging.Function());
+        const auto threads =
+            LookupThreads::Create({.running = 1, .threads = threadLimit}, hanging.Function());
         ThreadedNameResolver resolver(threads);
-        Reply first;
-        Reply second;
-        auto hung = resolver.Start("hung", first.Recorder());
-        hanging.AwaitHung(1);
-        const auto next = resolver.Start("recorder", second.Recorder());
+        auto hung = resolver.Start("hung", [](Address) {});
+        hanging.hangs.wait();
+        bool answered = false;
+        const auto next = resolver.Start("recorder", [&](Address) { answered = true; });
         RunIdleRounds();
-        EXPECT_FALSE(second.arrived) << c.name;
+        EXPECT_FALSE(answered) << threadLimit;
         hung.reset();
-        if (c.answeredWhileTheFirstHangs) {
-            EXPECT_TRUE(WaitFor([&] { return second.arrived; })) << c.name;
-            hanging.Release();
+        RunIdleRounds();
+        if (threadLimit == 2) {
+            EXPECT_TRUE(WaitFor([&] { return answered; }));
         } else {
-            RunIdleRounds();
-            EXPECT_FALSE(second.arrived) << c.name;
-            hanging.Release();
-            EXPECT_TRUE(WaitFor([&] { return second.arrived; })) << c.name;
+            EXPECT_FALSE(answered);
         }
-        EXPECT_TRUE(WaitFor([&] { return threads->threadCount() == 0; })) << c.name;
-        EXPECT_FALSE(first.arrived) << c.name;
+        hanging.release.set_value();
+        EXPECT_TRUE(WaitFor([&] { return answered && threads->threadCount() == 0; }));
     }
 }
 
