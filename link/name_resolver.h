@@ -15,8 +15,9 @@ public:
     // The host's first IPv4 address in network byte order, or none.
     using Answer = std::function<void(std::optional<std::uint32_t> address)>;
 
-    // A lookup under way. Destroying it cancels the lookup: its answer is not
-    // delivered after that, even when it has already come in.
+    // A lookup under way, owned by the thread that started it. Destroying it
+    // cancels the lookup: its answer is not delivered after that, even when
+    // it has already come in.
     class Lookup {
     public:
         virtual ~Lookup() = default;
