@@ -1,9 +1,15 @@
 #include "link/net_link.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <string.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "link/posix_socket_layer.h"
+#include "link/threaded_name_resolver.h"
 
 namespace trelvo {
 
@@ -11,18 +17,34 @@ namespace {
 
 constexpr int kInitialSendCapacity = 10000;
 
+// The password passes through the send buffer, so bytes that have left or
+// been dropped leave no copy behind in it.
+void Wipe(std::uint8_t* bytes, int count) {
+    if (count > 0) {
+        explicit_bzero(bytes, static_cast<std::size_t>(count));
+    }
+}
+
 SocketLayer& SystemSockets() {
     static PosixSocketLayer layer;
     return layer;
+}
+
+NameResolver& SystemResolver() {
+    static ThreadedNameResolver resolver;
+    return resolver;
 }
 
 }  // namespace
 
 NetLink::NetLink() : NetLink(SystemSockets()) {}
 
-NetLink::NetLink(SocketLayer& layer)
+NetLink::NetLink(SocketLayer& layer) : NetLink(layer, SystemResolver()) {}
+
+NetLink::NetLink(SocketLayer& layer, NameResolver& resolver)
     : layer_(layer),
-      sendBuffer_(new std::uint8_t[kInitialSendCapacity]),
+      resolver_(resolver),
+      sendBuffer_(new std::uint8_t[kInitialSendCapacity]()),
       sendCapacity_(kInitialSendCapacity) {
     QObject::connect(&readNotifier_, &QSocketNotifier::activated, &readNotifier_,
                      [this] { WhenReadable(); });
@@ -58,15 +80,37 @@ bool NetLink::Connect(const std::string& host, std::uint16_t port) {
     if (socket_ == -1) {
         return false;
     }
-    const std::optional<std::uint32_t> address = layer_.Resolve(host);
-    if (!address || layer_.Connect(socket_, *address, port) == SocketLayer::ConnectStart::Failed) {
-        return false;
+    in_addr dotted{};
+    if (inet_pton(AF_INET, host.c_str(), &dotted) == 1) {
+        return StartConnect(dotted.s_addr, port) == 0;
+    }
+    // The attempt is under way from here: the answer carries it on, and a
+    // name without an address ends it through OnConnect like a refusal.
+    lookup_ = resolver_.Start(
+        host, [this, port](std::optional<std::uint32_t> address) { WhenResolved(address, port); });
+    return true;
+}
+
+// 0 once the connect is under way, else why it failed.
+int NetLink::StartConnect(std::uint32_t address, std::uint16_t port) {
+    errno = 0;
+    if (layer_.Connect(socket_, address, port) == SocketLayer::ConnectStart::Failed) {
+        // The job takes 0 for success, so a failure always carries a reason.
+        return errno != 0 ? errno : ECONNREFUSED;
     }
     // A connect that is done at once takes the same road as one under way:
     // the socket is writable, and that notification reports the end.
     connecting_ = true;
     WatchWrites();
-    return true;
+    return 0;
+}
+
+void NetLink::WhenResolved(std::optional<std::uint32_t> address, std::uint16_t port) {
+    lookup_.reset();
+    const int error = address ? StartConnect(*address, port) : EHOSTUNREACH;
+    if (error != 0 && events_ != nullptr) {
+        events_->OnConnect(error);
+    }
 }
 
 int NetLink::Receive(std::uint8_t* buffer, int count, ReceiveMode mode) {
@@ -91,6 +135,7 @@ void NetLink::SendBuffered(const std::uint8_t* bytes, int count) {
         const int capacity = pendingLength_ + count;
         std::unique_ptr<std::uint8_t[]> grown(new std::uint8_t[capacity]);
         std::copy_n(sendBuffer_.get(), pendingLength_, grown.get());
+        Wipe(sendBuffer_.get(), pendingLength_);
         sendBuffer_ = std::move(grown);
         sendCapacity_ = capacity;
     }
@@ -100,7 +145,10 @@ void NetLink::SendBuffered(const std::uint8_t* bytes, int count) {
 }
 
 void NetLink::Close() {
+    // A lookup still under way delivers nothing from now on.
+    lookup_.reset();
     // Bytes the socket has not taken are dropped, never sent later.
+    Wipe(sendBuffer_.get(), pendingLength_);
     pendingLength_ = 0;
     if (socket_ == -1) {
         return;
@@ -132,6 +180,8 @@ void NetLink::OfferPending() {
     pendingLength_ -= taken;
     std::memmove(sendBuffer_.get(), sendBuffer_.get() + taken,
                  static_cast<std::size_t>(pendingLength_));
+    // The move leaves the last `taken` places holding stale bytes.
+    Wipe(sendBuffer_.get() + pendingLength_, taken);
     WatchWrites();
 }
 

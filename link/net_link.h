@@ -3,21 +3,26 @@
 #include <QSocketNotifier>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "job/links.h"
+#include "link/name_resolver.h"
 #include "link/socket_layer.h"
 
 namespace trelvo {
 
 // The TCP/IPv4 client connection to a recorder. The job hands over whole
 // messages and file blocks; what the socket will not take at once waits in
-// the send buffer and goes out when the socket reports room. Readiness comes
-// from the thread's Qt event loop, which must run for anything to arrive.
+// the send buffer and goes out when the socket reports room. Readiness and
+// name lookups' answers come from the thread's Qt event loop, which must run
+// for anything to arrive.
 class NetLink : public NetLinkInterface {
 public:
+    // POSIX sockets and the threaded resolver, unless given others.
     NetLink();
     explicit NetLink(SocketLayer& layer);
+    NetLink(SocketLayer& layer, NameResolver& resolver);
     ~NetLink() override;
     NetLink(const NetLink&) = delete;
     NetLink& operator=(const NetLink&) = delete;
@@ -34,20 +39,29 @@ public:
     void OnSend(int error);
 
     int sendCapacity() const { return sendCapacity_; }
+    // The whole send block, pending bytes first; for tests.
+    std::span<const std::uint8_t> sendBlock() const {
+        return {sendBuffer_.get(), static_cast<std::size_t>(sendCapacity_)};
+    }
 
 private:
     void WhenWritable();
     void WhenReadable();
+    int StartConnect(std::uint32_t address, std::uint16_t port);
+    void WhenResolved(std::optional<std::uint32_t> address, std::uint16_t port);
     void FinishConnect();
     void DeliverReadable(int available);
     void OfferPending();
     void WatchWrites();
 
     SocketLayer& layer_;
+    NameResolver& resolver_;
     NetLinkEvents* events_ = nullptr;
+    // The name lookup a Connect is waiting for, if any.
+    std::unique_ptr<NameResolver::Lookup> lookup_;
 
     // Unsent bytes at the front of a block that grows to exactly the largest
-    // amount ever pending and never shrinks.
+    // amount ever pending and never shrinks; the rest of it is always zero.
     std::unique_ptr<std::uint8_t[]> sendBuffer_;
     int pendingLength_ = 0;
     int sendCapacity_ = 0;

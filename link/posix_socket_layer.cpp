@@ -1,7 +1,6 @@
 #include "link/posix_socket_layer.h"
 
 #include <arpa/inet.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -10,20 +9,11 @@
 
 #include <cerrno>
 
+#include "link/retry_on_interrupt.h"
+
 namespace trelvo {
 
 namespace {
-
-// Repeats a call that a signal interrupted; every other result, and errno
-// with it, goes back to the caller.
-template <typename Call>
-auto Uninterrupted(Call call) {
-    auto result = call();
-    while (result == -1 && errno == EINTR) {
-        result = call();
-    }
-    return result;
-}
 
 sockaddr_in Ipv4Address(std::uint32_t address, std::uint16_t port) {
     sockaddr_in socketAddress{};
@@ -44,24 +34,6 @@ bool PosixSocketLayer::BindAnyPort(int socket) {
     return ::bind(socket, reinterpret_cast<const sockaddr*>(&any), sizeof any) == 0;
 }
 
-std::optional<std::uint32_t> PosixSocketLayer::Resolve(const std::string& host) {
-    in_addr dotted{};
-    if (::inet_pton(AF_INET, host.c_str(), &dotted) == 1) {
-        return dotted.s_addr;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        return std::nullopt;
-    }
-    const std::uint32_t first =
-        reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    ::freeaddrinfo(found);
-    return first;
-}
-
 SocketLayer::ConnectStart PosixSocketLayer::Connect(int socket, std::uint32_t address,
                                                     std::uint16_t port) {
     const sockaddr_in peer = Ipv4Address(address, port);
@@ -73,12 +45,12 @@ SocketLayer::ConnectStart PosixSocketLayer::Connect(int socket, std::uint32_t ad
 }
 
 int PosixSocketLayer::Send(int socket, const std::uint8_t* bytes, int count) {
-    return static_cast<int>(Uninterrupted(
+    return static_cast<int>(RetryOnInterrupt(
         [&] { return ::send(socket, bytes, static_cast<std::size_t>(count), MSG_NOSIGNAL); }));
 }
 
 int PosixSocketLayer::Receive(int socket, std::uint8_t* buffer, int count, bool peek) {
-    return static_cast<int>(Uninterrupted([&] {
+    return static_cast<int>(RetryOnInterrupt([&] {
         return ::recv(socket, buffer, static_cast<std::size_t>(count), peek ? MSG_PEEK : 0);
     }));
 }
@@ -90,7 +62,7 @@ int PosixSocketLayer::Available(int socket) {
 
 bool PosixSocketLayer::InputEnded(int socket) {
     pollfd state{socket, POLLRDHUP, 0};
-    return Uninterrupted([&] { return ::poll(&state, 1, 0); }) == 1 &&
+    return RetryOnInterrupt([&] { return ::poll(&state, 1, 0); }) == 1 &&
            (state.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
 }
 

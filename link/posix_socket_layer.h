@@ -10,7 +10,6 @@ class PosixSocketLayer : public SocketLayer {
 public:
     int Open() override;
     bool BindAnyPort(int socket) override;
-    std::optional<std::uint32_t> Resolve(const std::string& host) override;
     ConnectStart Connect(int socket, std::uint32_t address, std::uint16_t port) override;
     int Send(int socket, const std::uint8_t* bytes, int count) override;
     int Receive(int socket, std::uint8_t* buffer, int count, bool peek) override;

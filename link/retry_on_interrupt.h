@@ -4,8 +4,8 @@
 
 namespace trelvo {
 
-// Repeats a system call that a signal cut short. This is the only error the
-// links look at: every other failure simply ends the operation.
+// Repeats a system call that a signal cut short; every other result, and
+// errno with it, goes back to the caller.
 template <typename Call>
 auto RetryOnInterrupt(Call call) {
     auto result = call();

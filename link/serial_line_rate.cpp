@@ -8,19 +8,19 @@
 
 namespace trelvo {
 
-void SetLineRate(int fd, int baud) {
+bool SetLineRate(int fd, int baud) {
     if (baud <= 0) {
-        return;
+        return false;
     }
     termios2 settings{};
     if (ioctl(fd, TCGETS2, &settings) != 0) {
-        return;
+        return false;
     }
     settings.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
     settings.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
     settings.c_ispeed = static_cast<speed_t>(baud);
     settings.c_ospeed = static_cast<speed_t>(baud);
-    ioctl(fd, TCSETS2, &settings);
+    return ioctl(fd, TCSETS2, &settings) == 0;
 }
 
 }  // namespace trelvo

@@ -23,35 +23,35 @@ void SetHardwareHandshake(termios& settings) {
     settings.c_iflag &= ~(IXON | IXOFF | IXANY);
 }
 
-// VMIN cannot count beyond 255, so a waiting read only sleeps for the first
-// byte here and the link loops for the rest.
-void SetReadProfile(termios& settings, bool waitingReads) {
-    settings.c_cc[VMIN] = waitingReads ? 1 : 0;
+// The link's reads never wait for the line: it only asks for bytes the
+// driver has already counted.
+void SetReadsReturnAtOnce(termios& settings) {
+    settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
 }
 
 }  // namespace
 
-void ApplyLineSettings(int fd, bool waitingReads) {
+bool ApplyLineSettings(int fd) {
     termios settings{};
     if (tcgetattr(fd, &settings) != 0) {
-        return;
+        return false;
     }
     cfmakeraw(&settings);
     SetFrame8N1(settings);
     SetLocalReceiver(settings);
     SetHardwareHandshake(settings);
-    SetReadProfile(settings, waitingReads);
-    tcsetattr(fd, TCSANOW, &settings);
+    SetReadsReturnAtOnce(settings);
+    return tcsetattr(fd, TCSANOW, &settings) == 0;
 }
 
-void HoldDtrOff(int fd) {
+bool HoldDtrOff(int fd) {
     const int dtr = TIOCM_DTR;
-    ioctl(fd, TIOCMBIC, &dtr);
+    return ioctl(fd, TIOCMBIC, &dtr) == 0;
 }
 
-void PurgeQueues(int fd) {
-    tcflush(fd, TCIOFLUSH);
+bool PurgeQueues(int fd) {
+    return tcflush(fd, TCIOFLUSH) == 0;
 }
 
 }  // namespace trelvo

@@ -5,6 +5,9 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <utility>
+
 #include "link/retry_on_interrupt.h"
 #include "link/serial_device_name.h"
 #include "link/serial_line_rate.h"
@@ -15,21 +18,19 @@ namespace {
 
 // Opens the device for this link alone, or returns -1. TIOCEXCL turns other
 // openers away but not root, so the lock is what keeps out a second holder,
-// be it another program or another link in this process.
-int OpenExclusive(const std::string& path) {
-    // Non-blocking only so that a port waiting for carrier cannot hold up the open.
+// be it another program or another link in this process. The descriptor
+// stays non-blocking: nothing the link does may wait for the line, and a
+// port waiting for carrier cannot hold up the open either.
+int OpenLocked(const std::string& path) {
     const int fd = RetryOnInterrupt(
         [&] { return open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK); });
     if (fd < 0) {
         return -1;
     }
-    const int flags = fcntl(fd, F_GETFL);
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || flags < 0 ||
-        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
         return -1;
     }
-    ioctl(fd, TIOCEXCL);
     return fd;
 }
 
@@ -44,41 +45,114 @@ std::uint32_t QueuedBytes(int fd, unsigned long request) {
 
 }  // namespace
 
+std::uint32_t DriverOutputCount(int fd) {
+    return QueuedBytes(fd, TIOCOUTQ);
+}
+
+SerialLink::SerialLink(OutputCount outputCount) : outputCount_(std::move(outputCount)) {
+    QObject::connect(&writeNotifier_, &QSocketNotifier::activated, &writeNotifier_,
+                     [this] { WhenWritable(); });
+}
+
 SerialLink::~SerialLink() {
     Close();
 }
 
-bool SerialLink::Open(const std::string& device, int baud, bool waitingReads) {
+bool SerialLink::Open(const std::string& device, int baud, bool /*waitingReads*/) {
     Close();
-    fd_ = OpenExclusive(SerialDevicePath(device));
+    fd_ = OpenLocked(SerialDevicePath(device));
     if (fd_ < 0) {
         return false;
     }
-    waitingReads_ = waitingReads;
     failed_ = false;
-    ApplyLineSettings(fd_, waitingReads);
-    SetLineRate(fd_, baud);
+    writeNotifier_.setSocket(fd_);
+    // Every step's outcome is noted here and nowhere else. None of them stops
+    // the open: a device that takes no serial settings still counts as open.
+    refusedSteps_ = 0;
+    const auto step = [this](Step which, bool done) {
+        if (!done) {
+            refusedSteps_ |= which;
+        }
+    };
+    step(kExclusive, ioctl(fd_, TIOCEXCL) == 0);
+    termios before{};
+    const bool saved = tcgetattr(fd_, &before) == 0;
+    step(kSaveSettings, saved);
+    if (saved) {
+        savedSettings_ = before;
+    }
+    step(kLineSettings, ApplyLineSettings(fd_));
+    step(kLineRate, SetLineRate(fd_, baud));
     // Last of the settings: opening the port and setting a rate may raise DTR.
-    HoldDtrOff(fd_);
-    PurgeQueues(fd_);
+    step(kDtrOff, HoldDtrOff(fd_));
+    step(kPurge, PurgeQueues(fd_));
     return true;
 }
 
 bool SerialLink::Write(const std::uint8_t* bytes, std::uint32_t count) {
-    if (fd_ < 0) {
+    if (fd_ < 0 || failed_) {
         return false;
     }
-    std::uint32_t written = 0;
+    // New bytes may go straight to the driver only when nothing waits before them.
+    const std::size_t written = queueFront_ == queue_.size() ? WriteNow(bytes, count) : 0;
+    if (failed_) {
+        return false;
+    }
+    if (written < count) {
+        queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(queueFront_));
+        queueFront_ = 0;
+        queue_.insert(queue_.end(), bytes + written, bytes + count);
+        WatchWrites();
+    }
+    return true;
+}
+
+// Hands the driver what it takes now and returns how much that was. A full
+// driver (EAGAIN) only means waiting; any other error (EIO after a hang-up,
+// an adapter that is gone) ends the line.
+std::size_t SerialLink::WriteNow(const std::uint8_t* bytes, std::size_t count) {
+    std::size_t written = 0;
     while (written < count) {
         const ssize_t n =
             RetryOnInterrupt([&] { return write(fd_, bytes + written, count - written); });
-        if (n <= 0) {
-            failed_ = true;
-            return false;
+        if (n > 0) {
+            written += static_cast<std::size_t>(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            break;
+        } else {
+            // A write that takes nothing without saying why would never move on either.
+            Fail();
+            break;
         }
-        written += static_cast<std::uint32_t>(n);
     }
-    return true;
+    return written;
+}
+
+void SerialLink::WhenWritable() {
+    const std::size_t written = WriteNow(queue_.data() + queueFront_, queue_.size() - queueFront_);
+    if (failed_) {
+        return;
+    }
+    queueFront_ += written;
+    if (queueFront_ == queue_.size()) {
+        DropQueue();
+    }
+    WatchWrites();
+}
+
+void SerialLink::Fail() {
+    failed_ = true;
+    DropQueue();
+    WatchWrites();
+}
+
+void SerialLink::DropQueue() {
+    queue_.clear();
+    queueFront_ = 0;
+}
+
+void SerialLink::WatchWrites() {
+    writeNotifier_.setEnabled(fd_ >= 0 && queueFront_ < queue_.size());
 }
 
 std::uint32_t SerialLink::Read(std::uint8_t* buffer, std::uint32_t count) {
@@ -86,15 +160,14 @@ std::uint32_t SerialLink::Read(std::uint8_t* buffer, std::uint32_t count) {
         return 0;
     }
     std::uint32_t got = 0;
-    do {
+    while (got < count) {
         const ssize_t n = RetryOnInterrupt([&] { return read(fd_, buffer + got, count - got); });
-        // A waiting read that sees the end of input (the line hung up) would
-        // otherwise never complete.
-        if (n < 0 || (n == 0 && waitingReads_)) {
-            return 0;
+        // Nothing more there (EAGAIN), the end of input after a hang-up, or a failure.
+        if (n <= 0) {
+            break;
         }
         got += static_cast<std::uint32_t>(n);
-    } while (waitingReads_ && got < count);
+    }
     return got;
 }
 
@@ -103,12 +176,23 @@ std::uint32_t SerialLink::InputCount() {
 }
 
 bool SerialLink::IsOutputEmpty() {
-    return fd_ >= 0 && QueuedBytes(fd_, TIOCOUTQ) == 0;
+    return fd_ >= 0 && queueFront_ == queue_.size() && outputCount_(fd_) == 0;
 }
 
 void SerialLink::Close() {
+    DropQueue();
     if (fd_ < 0) {
         return;
+    }
+    // A disabled notifier delivers nothing more, even readiness already seen.
+    writeNotifier_.setEnabled(false);
+    // Each step only lets go, so a refusal changes nothing. What the driver
+    // still holds goes first: a port closes only once its output has drained,
+    // which a recorder holding CTS off would put off for as long as it likes.
+    tcflush(fd_, TCIOFLUSH);
+    if (savedSettings_) {
+        tcsetattr(fd_, TCSANOW, &*savedSettings_);
+        savedSettings_.reset();
     }
     // The exclusive mark belongs to the terminal, not to this descriptor; a
     // holder that got in before us would keep it after we are gone.

@@ -1,39 +1,85 @@
 #pragma once
 
+#include <termios.h>
+
+#include <QSocketNotifier>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "job/links.h"
 
 namespace trelvo {
 
+// Bytes the driver of the port behind `fd` still holds for output (TIOCOUTQ);
+// 0 when it cannot say.
+std::uint32_t DriverOutputCount(int fd);
+
 // A local serial port held by this link alone, in raw 8N1 with RTS/CTS
-// handshake and DTR off. All I/O is synchronous on the caller's thread; the
-// job learns of received bytes by polling InputCount.
+// handshake and DTR off. The port is non-blocking: what the driver will not
+// take at once waits in the link's queue and leaves when the port reports
+// room, which takes the thread's Qt event loop. The job learns of received
+// bytes by polling InputCount.
 class SerialLink final : public SerialLinkInterface {
 public:
-    SerialLink() = default;
+    // How the link asks the driver for its output count; tests replace it.
+    using OutputCount = std::function<std::uint32_t(int fd)>;
+
+    // Steps of Open that a device may refuse without Open failing.
+    enum Step : unsigned {
+        kExclusive = 1U << 0,     // TIOCEXCL
+        kSaveSettings = 1U << 1,  // the settings Close puts back
+        kLineSettings = 1U << 2,
+        kLineRate = 1U << 3,
+        kDtrOff = 1U << 4,
+        kPurge = 1U << 5,
+    };
+
+    explicit SerialLink(OutputCount outputCount = DriverOutputCount);
     ~SerialLink() override;
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
 
     // False only when the device cannot be opened or someone else holds it;
-    // a device that refuses the line settings still counts as open.
+    // a device that refuses the line settings still counts as open. Reads
+    // never wait, whatever `waitingReads` says: the job only asks for bytes
+    // InputCount has counted.
     bool Open(const std::string& device, int baud, bool waitingReads) override;
-    // No time-out: under CTS flow control this waits as long as the recorder holds CTS off.
     bool Write(const std::uint8_t* bytes, std::uint32_t count) override;
+    // What a non-blocking read delivers, up to `count`; 0 on failure.
     std::uint32_t Read(std::uint8_t* buffer, std::uint32_t count) override;
     // 0 when closed or when the driver cannot say.
     std::uint32_t InputCount() override;
-    // Also true when the driver cannot say, so that a transfer never stalls on the question.
+    // Nothing queued in the link and nothing in the driver; a driver that
+    // cannot say counts as empty, so that a transfer never stalls on the question.
     bool IsOutputEmpty() override;
     bool HasFailed() const override { return failed_; }
+    // Restores the settings the port had before Open.
     void Close() override;
 
+    // The Step bits the open port refused.
+    unsigned refusedSteps() const { return refusedSteps_; }
+
 private:
+    std::size_t WriteNow(const std::uint8_t* bytes, std::size_t count);
+    void WhenWritable();
+    void Fail();
+    void DropQueue();
+    void WatchWrites();
+
+    OutputCount outputCount_;
     int fd_ = -1;
-    bool waitingReads_ = true;
     bool failed_ = false;
+    unsigned refusedSteps_ = 0;
+    std::optional<termios> savedSettings_;
+    // Bytes the driver has not taken yet start at queueFront_.
+    std::vector<std::uint8_t> queue_;
+    std::size_t queueFront_ = 0;
+    // Enabled only while bytes wait: a port with room is writable all the time.
+    QSocketNotifier writeNotifier_{QSocketNotifier::Write};
 };
 
 }  // namespace trelvo

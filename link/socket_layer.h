@@ -1,14 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
 
 namespace trelvo {
 
 // The few socket calls the network link makes, behind one seam so that its
 // buffering and dispatch can run against a scripted layer. Sockets are plain
-// descriptors; -1 means none. No call blocks except Resolve.
+// descriptors; -1 means none. No call blocks; names are looked up elsewhere
+// (NameResolver).
 class SocketLayer {
 public:
     enum class ConnectStart { UnderWay, Done, Failed };
@@ -19,9 +18,8 @@ public:
     virtual int Open() = 0;
     // Binds to any local address and port.
     virtual bool BindAnyPort(int socket) = 0;
-    // The IPv4 address (network byte order) of a dotted address, which is
-    // used as it is, or of a host name, which is looked up.
-    virtual std::optional<std::uint32_t> Resolve(const std::string& host) = 0;
+    // Connects to an IPv4 address (network byte order); Failed leaves errno
+    // saying why.
     virtual ConnectStart Connect(int socket, std::uint32_t address, std::uint16_t port) = 0;
     // Bytes taken, or -1 when none could be (would block or failed).
     virtual int Send(int socket, const std::uint8_t* bytes, int count) = 0;

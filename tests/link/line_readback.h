@@ -11,6 +11,8 @@ struct LineReadback {
     bool hardwareHandshake = false;
     bool softwareFlowControl = true;
     bool raw = false;
+
+    bool operator==(const LineReadback&) const = default;
 };
 
 // Reads the settings of the terminal behind `fd`; on a pseudo-terminal

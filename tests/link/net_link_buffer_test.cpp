@@ -96,6 +96,37 @@ TEST_F(NetLinkBufferTest, CloseDropsPendingBytesForGood) {
     EXPECT_TRUE(layer.sent.empty());
 }
 
+// The password goes through the send buffer: once bytes have left or been
+// dropped, their old places hold zeros and only pending bytes remain.
+TEST(NetLinkWipeTest, KeepsNoCopyOfSentOrDroppedBytes) {
+    const struct {
+        const char* name;
+        std::deque<int> takes;
+        int drains;
+        bool close;
+    } cases[] = {{"partial send", {30}, 0, false},
+                 {"partial sends, then drained", {30, 50}, 2, false},
+                 {"partial send, then closed", {30, -1}, 1, true}};
+    for (const auto& c : cases) {
+        ScriptedSocketLayer layer;
+        layer.takes = c.takes;
+        NetLink link(layer);
+        ASSERT_TRUE(link.Create());
+        const Bytes secret(100, 0xA5);
+        link.SendBuffered(secret.data(), 100);
+        for (int drain = 0; drain < c.drains; ++drain) {
+            link.OnSend(0);
+        }
+        if (c.close) {
+            link.Close();
+        }
+        Bytes expected(static_cast<std::size_t>(link.sendCapacity()), 0);
+        std::fill_n(expected.begin(), link.PendingBytes(), 0xA5);
+        const auto block = link.sendBlock();
+        EXPECT_EQ(Bytes(block.begin(), block.end()), expected) << c.name;
+    }
+}
+
 TEST(NetLinkCreateTest, FailsWhenTheSocketCannotBeMadeOrBound) {
     ScriptedSocketLayer layer;
     NetLink link(layer);

@@ -4,12 +4,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QTest>
 #include <csignal>
 #include <functional>
 #include <vector>
 
+#include "event_loop.h"
+#include "fake_name_resolver.h"
 #include "link/net_link.h"
 #include "link/posix_socket_layer.h"
 
@@ -19,6 +19,8 @@ namespace trelvo {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testing::RunIdleRounds;
+using testing::WaitFor;
 
 // Counts the calls that each readiness notification makes, so a notifier
 // that fires over and over shows.
@@ -49,18 +51,6 @@ public:
     std::vector<int> receives;
     std::function<void()> whenReadable;
 };
-
-bool WaitFor(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, 10000);
-}
-
-// Runs the event loop without waiting: a notifier that keeps firing would
-// run its handler on every round.
-void RunIdleRounds() {
-    for (int round = 0; round < 50; ++round) {
-        QCoreApplication::processEvents();
-    }
-}
 
 // The recorder's end: a listening socket on 127.0.0.1 and the connection it accepts.
 class LoopbackPeer {
@@ -117,6 +107,8 @@ private:
     int connection_ = -1;
 };
 
+const Bytes kHello = {'h', 'e', 'l', 'l', 'o'};
+
 // More than the sender's kernel buffers at their largest (4 MiB) and the receive window.
 constexpr std::size_t kLargeBlock = std::size_t{8} * 1024 * 1024;
 
@@ -153,11 +145,23 @@ TEST_F(NetLinkSocketTest, RefusedConnectEndsInOnConnectWithItsError) {
     EXPECT_LE(events.connects.size(), 1u);
 }
 
-TEST_F(NetLinkSocketTest, UnresolvableNameFailsAtConnect) {
-    ASSERT_TRUE(link.Create());
-    EXPECT_FALSE(link.Connect("recorder.invalid", peer.port));
+TEST_F(NetLinkSocketTest, ANameConnectsOnceTheResolverAnswers) {
+    testing::FakeNameResolver resolver;
+    NetLink named(layer, resolver);
+    named.SetEvents(&events);
+    ASSERT_TRUE(named.Create());
+    ASSERT_TRUE(named.Connect("recorder", peer.port));
     RunIdleRounds();
     EXPECT_TRUE(events.connects.empty());
+    ASSERT_TRUE(resolver.Reply(htonl(INADDR_LOOPBACK)));
+    ASSERT_TRUE(WaitFor([&] { return !events.connects.empty(); }));
+    EXPECT_EQ(events.connects, std::vector<int>{0});
+    peer.Accept();
+    named.SendBuffered(kHello.data(), static_cast<int>(kHello.size()));
+    EXPECT_TRUE(WaitFor([&] {
+        peer.ReadAvailable();
+        return peer.received == kHello;
+    }));
 }
 
 TEST_F(NetLinkSocketTest, NotifiesWhileWholeRepliesWaitAndAgainOnlyWhenMoreArrive) {

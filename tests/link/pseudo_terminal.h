@@ -54,6 +54,17 @@ public:
         return bytes;
     }
 
+    // Takes what the line has delivered so far, without waiting.
+    std::vector<std::uint8_t> ReceiveAvailable() const {
+        std::vector<std::uint8_t> bytes;
+        std::uint8_t chunk[4096];
+        ssize_t n = 0;
+        while ((n = ReadAtOnce(chunk, sizeof chunk)) > 0) {
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        }
+        return bytes;
+    }
+
     // Closing the master hangs the line up for the slave's holder.
     void HangUp() {
         if (master_ >= 0) {
@@ -63,6 +74,14 @@ public:
     }
 
 private:
+    ssize_t ReadAtOnce(std::uint8_t* buffer, std::size_t size) const {
+        const int flags = fcntl(master_, F_GETFL);
+        fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+        const ssize_t n = read(master_, buffer, size);
+        fcntl(master_, F_SETFL, flags);
+        return n;
+    }
+
     int master_;
     std::string slavePath_;
 };

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <deque>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "link/socket_layer.h"
@@ -21,8 +23,11 @@ class ScriptedSocketLayer : public SocketLayer {
 public:
     int Open() override { return openFails ? -1 : ::open("/dev/null", O_RDWR | O_CLOEXEC); }
     bool BindAnyPort(int) override { return bindSucceeds; }
-    std::optional<std::uint32_t> Resolve(const std::string&) override { return 0x0100007f; }
-    ConnectStart Connect(int, std::uint32_t, std::uint16_t) override { return connectStart; }
+    ConnectStart Connect(int, std::uint32_t address, std::uint16_t port) override {
+        connects.emplace_back(address, port);
+        errno = connectStart == ConnectStart::Failed ? connectError : 0;
+        return connectStart;
+    }
     int Send(int, const std::uint8_t* bytes, int count) override {
         offers.emplace_back(bytes, bytes + count);
         int taken = count;
@@ -48,6 +53,8 @@ public:
     bool openFails = false;
     bool bindSucceeds = true;
     ConnectStart connectStart = ConnectStart::UnderWay;
+    int connectError = ECONNREFUSED;
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> connects;
     // Bytes each send takes, -1 for a failed send; all of them once empty.
     std::deque<int> takes;
     // When set, decides every send instead of `takes`.
