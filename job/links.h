@@ -52,13 +52,14 @@ class SerialLinkInterface {
 public:
     virtual ~SerialLinkInterface() = default;
 
-    // Opens `device` ("COM1", "COM2" or a device path) at `baud`; with
-    // waitingReads a Read waits for every byte.
+    // Opens `device` ("COM1", "COM2" or a device path) at `baud`. The job
+    // asks for waitingReads, reads that deliver every byte asked for; since
+    // it only asks for bytes InputCount has counted, no read waits either way.
     virtual bool Open(const std::string& device, int baud, bool waitingReads) = 0;
     // Takes all bytes at once: what the driver will not take now leaves
     // later, in order. False when the line has failed.
     virtual bool Write(const std::uint8_t* bytes, std::uint32_t count) = 0;
-    // Returns the number of bytes read, 0 on failure.
+    // Returns the number of bytes read, 0 on failure; never waits.
     virtual std::uint32_t Read(std::uint8_t* buffer, std::uint32_t count) = 0;
     // Received bytes waiting to be read.
     virtual std::uint32_t InputCount() = 0;
