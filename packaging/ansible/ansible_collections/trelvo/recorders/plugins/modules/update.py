@@ -1,0 +1,302 @@
+#!/usr/bin/python
+# -*- coding: utf-8 -*-
+# Copyright Trelvo developers. Proprietary, see LICENSE.
+
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+DOCUMENTATION = r'''
+---
+module: update
+short_description: Install an update file on a VDX recorder
+version_added: "1.1.2"
+description:
+  - Installs an update file on one VDX recorder with C(trelvo-cli update), the
+    engine of the Trelvo window. The recorder is asked for its software
+    version (recorders before 2.0.60 are refused), logged in to with the
+    administrator password, sent the file in paced blocks and told to carry
+    out the update with the update code.
+  - The module runs where the task runs. With C(ansible_connection=local) for
+    the recorders, or with C(delegate_to) a jump host, that is a machine with
+    trelvo-cli installed; the recorders themselves run no Python.
+  - The password reaches trelvo-cli on its standard input only, never in its
+    argument list, its environment or a file.
+  - A recorder that reports a version listed in I(skip_version) is left alone
+    and reported unchanged.
+  - In check mode the module runs C(trelvo-cli probe) instead and sends no
+    file. It reports changed when the update would run, that is when the
+    recorder's version is accepted, the password (if given) is accepted and
+    the version is not in I(skip_version); it fails when the recorder refuses
+    either. The update file is checked locally.
+author:
+  - Trelvo developers
+requirements:
+  - trelvo-cli 1.1.2 or later on the machine that runs the task (Debian package C(trelvo))
+options:
+  host:
+    description:
+      - Host name or IPv4 address of the recorder.
+      - Exactly one of I(host) and I(serial) is required.
+    type: str
+  port:
+    description:
+      - TCP port of the recorder.
+    type: int
+    default: 30000
+  serial:
+    description:
+      - Update over a serial line instead of the network, C(COM1), C(COM2) or a
+        device path such as C(/dev/ttyUSB0).
+      - Exactly one of I(host) and I(serial) is required.
+    type: str
+  baud:
+    description:
+      - Serial rate; only with I(serial). trelvo-cli's default is 115200.
+    type: int
+  file:
+    description:
+      - The update file. It reaches the recorder as C(/tmp/NAME), NAME being
+        its own name without its folder.
+      - It must be a regular file, not empty and smaller than 4 GiB.
+    type: path
+    required: true
+  code:
+    description:
+      - The update code that comes with the update. Empty when left out.
+    type: str
+  password:
+    description:
+      - The recorder's administrator password, one line.
+      - Handed to trelvo-cli on its standard input. It is never shown, also
+        not with C(-vvv).
+      - When left out, trelvo-cli takes the environment variable
+        C(TRELVO_PASSWORD) of the task (see the C(environment) keyword), and
+        without that the update fails with "no password"; in check mode the
+        version alone is checked then.
+    type: str
+  skip_version:
+    description:
+      - Leave alone a recorder that reports exactly one of these versions (on
+        a serial line, its version number). Usually the version the update
+        installs, so that a second run changes nothing.
+    type: list
+    elements: str
+    default: []
+  timeout:
+    description:
+      - Give up on a recorder that shows no sign of life for this many
+        seconds while trelvo-cli waits for it. Fractions are allowed.
+      - Left out, trelvo-cli waits for ever, as the window does.
+    type: float
+  cli:
+    description:
+      - Path of trelvo-cli. Left out, C(trelvo-cli) is looked up on the
+        C(PATH) of the machine that runs the task.
+    type: path
+attributes:
+  check_mode:
+    description: Runs C(trelvo-cli probe) and sends no file.
+    support: full
+  diff_mode:
+    description: No diff.
+    support: none
+notes:
+  - The module's messages are trelvo-cli's, in German when the task's
+    C(LC_ALL), C(LC_MESSAGES) or C(LANG) says German and in English
+    otherwise; I(outcome) is the same in every language.
+  - The file goes out in paced blocks, at most one every 50 ms. Use
+    I(timeout) so that a recorder that goes silent does not hold up its
+    batch for ever.
+seealso:
+  - module: trelvo.recorders.probe
+'''
+
+EXAMPLES = r'''
+- name: Install the update, leaving recorders that already run it alone
+  trelvo.recorders.update:
+    host: "{{ ansible_host | default(inventory_hostname) }}"
+    file: /srv/updates/vdx-2.0.61.sh
+    code: "{{ update_code }}"
+    password: "{{ recorder_password }}"
+    skip_version: ["2.0.61"]
+    timeout: 60
+  delegate_to: localhost
+
+- name: Over a serial line
+  trelvo.recorders.update:
+    serial: /dev/ttyUSB0
+    baud: 57600
+    file: /srv/updates/vdx-2.0.61.sh
+    code: "4711"
+    password: "{{ recorder_password }}"
+
+- name: Would the update run? (nothing is sent)
+  trelvo.recorders.update:
+    host: rec-17
+    file: /srv/updates/vdx-2.0.61.sh
+    password: "{{ recorder_password }}"
+  check_mode: true
+  register: would
+'''
+
+RETURN = r'''
+msg:
+  description:
+    - trelvo-cli's message for the recorder, exactly what the Trelvo window
+      would show, or its error when it could not start (status 2).
+    - In check mode, what the probe found.
+  returned: always
+  type: str
+  sample: Update finished successfully
+outcome:
+  description:
+    - How the update ended, the same in every language - succeeded, skipped,
+      file-not-found, file-empty, file-too-large, code-too-long,
+      connect-failed, port-unavailable, version-refused, access-denied,
+      transfer-failed, refused-by-recorder, timed-out or aborted.
+    - In check mode the probe's - probed, connect-failed, version-refused,
+      access-denied, timed-out, ... - or skipped when the recorder reports a
+      version in I(skip_version).
+    - Missing when trelvo-cli stopped before any connection.
+  returned: when trelvo-cli reported the recorder
+  type: str
+  sample: succeeded
+version:
+  description: The software version the recorder reported (null when it never told).
+  returned: when trelvo-cli reported the recorder
+  type: str
+  sample: "2.0.60"
+sha256:
+  description:
+    - SHA-256 of the update file as trelvo-cli read it, in hex.
+    - In check mode computed by the module.
+  returned: when trelvo-cli reported the recorder, and in check mode
+  type: str
+  sample: d4b3d5361389b0bf3f26c7a9494042e79185486f8f5564c30025f868cd1b5ca4
+seconds:
+  description: How long trelvo-cli worked on the recorder.
+  returned: when trelvo-cli reported the recorder
+  type: float
+  sample: 5.052
+accepted:
+  description: Check mode - whether the recorder's version passes the version gate (null when it never told).
+  returned: check mode
+  type: bool
+  sample: true
+access:
+  description: Check mode - whether the password was accepted (null when no password was checked).
+  returned: check mode
+  type: bool
+  sample: true
+rc:
+  description: trelvo-cli's exit status - 0 updated or skipped, 1 failed, 2 a problem found before any connection.
+  returned: when trelvo-cli update ran, or failed to start
+  type: int
+  sample: 0
+'''
+
+import os
+
+from ansible.module_utils.basic import AnsibleModule
+from ansible_collections.trelvo.recorders.plugins.module_utils.trelvo_cli import (
+    RECORDER_ARGUMENT_RULES,
+    RECORDER_ARGUMENT_SPEC,
+    failure_message,
+    run_cli,
+)
+
+# trelvo-cli refuses files of 4 GiB and more.
+MAX_FILE_BYTES = 4 * 1024 * 1024 * 1024
+
+
+def file_problem(path):
+    """What trelvo-cli would refuse about the update file before any connection, or None."""
+    if not os.path.exists(path):
+        return '%s: file not found' % path
+    if not os.path.isfile(path):
+        return '%s: not a regular file' % path
+    size = os.path.getsize(path)
+    if size == 0:
+        return '%s: the file is empty' % path
+    if size >= MAX_FILE_BYTES:
+        return '%s: the file is too large (4 GiB or more)' % path
+    if not os.access(path, os.R_OK):
+        return '%s: cannot read the file' % path
+    return None
+
+
+def reported(result):
+    """The fields of a result line the module returns."""
+    return dict(
+        outcome=result.get('outcome'),
+        version=result.get('version'),
+        seconds=result.get('seconds'),
+    )
+
+
+def check(module):
+    """Check mode: probe the recorder and tell whether the update would run."""
+    path = module.params['file']
+    problem = file_problem(path)
+    if problem:
+        module.fail_json(msg=problem)
+    sha256 = module.digest_from_file(path, 'sha256')
+    rc, result, stderr = run_cli(module, 'probe', [])
+    if result is None or rc not in (0, 1):
+        module.fail_json(msg=failure_message(rc, result, stderr), rc=rc, sha256=sha256)
+    # No rc: Ansible takes a non-zero rc for a failed task, and the probe's
+    # status 1 need not mean that the update would fail.
+    answer = dict(reported(result), sha256=sha256,
+                  accepted=result.get('accepted'), access=result.get('access'))
+    version = result.get('version')
+    # The update asks for the version before anything else and stops at a
+    # version to skip, before the version gate and the password.
+    if version is not None and version in module.params['skip_version']:
+        answer['outcome'] = 'skipped'
+        module.exit_json(changed=False,
+                         msg='Version %s is in skip_version: the update would leave the recorder alone'
+                         % version, **answer)
+    if rc != 0 or not result.get('ok'):
+        module.fail_json(msg=failure_message(rc, result, stderr), **answer)
+    if result.get('access') is None:
+        message = '%s; the update would run (the password was not checked)' % result.get('message')
+    else:
+        message = '%s; the update would run' % result.get('message')
+    module.exit_json(changed=True, msg=message, **answer)
+
+
+def update(module):
+    params = module.params
+    arguments = []
+    if params['code'] is not None:
+        arguments.append('--code=' + params['code'])
+    for version in params['skip_version']:
+        arguments.append('--skip-version=' + version)
+    rc, result, stderr = run_cli(module, 'update', arguments, after_options=[params['file']])
+    if result is None or rc != 0 or not result.get('ok'):
+        answer = dict(rc=rc)
+        if result is not None:
+            answer.update(reported(result), sha256=result.get('sha256'))
+        module.fail_json(msg=failure_message(rc, result, stderr), **answer)
+    module.exit_json(changed=not result.get('skipped'), msg=result.get('message'),
+                     sha256=result.get('sha256'), rc=rc, **reported(result))
+
+
+def main():
+    argument_spec = dict(
+        RECORDER_ARGUMENT_SPEC,
+        file=dict(type='path', required=True),
+        code=dict(type='str'),
+        skip_version=dict(type='list', elements='str', default=[]),
+    )
+    module = AnsibleModule(argument_spec=argument_spec, supports_check_mode=True,
+                           **RECORDER_ARGUMENT_RULES)
+    if module.check_mode:
+        check(module)
+    else:
+        update(module)
+
+
+if __name__ == '__main__':
+    main()
