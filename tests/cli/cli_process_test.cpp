@@ -155,6 +155,38 @@ TEST_F(CliProcess, GivesUpOnASilentRecorder) {
     EXPECT_EQ(results[0]["state"], "AwaitVersion");
 }
 
+// A serial recorder that takes 4 KiB of the file and then nothing more, as
+// one holding CTS off: Ctrl-C still ends the run, and so does the time-out.
+TEST_F(CliProcess, AStuckSerialLineNeverHoldsTheToolHostage) {
+    for (const bool interrupt : {true, false}) {
+        RecorderSimProcess recorder({"--quiet", "--pty", "--stop-reading-after", "4096"});
+        ASSERT_TRUE(recorder.ok()) << recorder.error();
+        QStringList arguments{"update", "--json", "--serial",
+                              QString::fromStdString(recorder.device()), File(kPacedFile)};
+        if (!interrupt) {
+            arguments.insert(1, "--timeout");
+            arguments.insert(2, "2");
+        }
+        auto cli = StartCli(arguments, CliEnvironment("admin"));
+        QString out;
+        while (!out.contains("\"state\":\"Transfer\"") && cli->waitForReadyRead(30000)) {
+            out += QString::fromUtf8(cli->readAllStandardOutput());
+        }
+        ASSERT_TRUE(out.contains("\"state\":\"Transfer\""));
+        if (interrupt) {
+            kill(static_cast<pid_t>(cli->processId()), SIGINT);
+        }
+        // A write blocked in the kernel would keep it from ever finishing.
+        ASSERT_TRUE(cli->waitForFinished(30000));
+        EXPECT_EQ(cli->exitCode(), 1);
+        out += QString::fromUtf8(cli->readAllStandardOutput());
+        const std::vector<QJsonObject> results = Results(JsonLines(out));
+        ASSERT_EQ(results.size(), 1u);
+        EXPECT_EQ(results[0]["outcome"], interrupt ? "aborted" : "timed-out");
+        EXPECT_EQ(results[0]["state"], "Transfer");
+    }
+}
+
 TEST_F(CliProcess, InterruptAbortsEveryRecorderAndSaysSo) {
     RecorderSimProcess recorder({"--quiet"});
     ASSERT_TRUE(recorder.ok()) << recorder.error();

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -113,6 +114,7 @@ public:
 private:
     void Accept();
     void Read(Link& link);
+    std::uint64_t ReadRoom(const Link& link) const;
     void QueueReplies(Link& link);
     void Release(Link& link, Clock::time_point now);
     void Flush(Link& link);
@@ -147,9 +149,13 @@ int Server::Run() {
             owners.push_back(nullptr);
         }
         for (const auto& link : links_) {
-            const short wantIn = link->Unsent() < kMaxUnsentReplies ? POLLIN : 0;
+            const short wantIn =
+                link->Unsent() < kMaxUnsentReplies && ReadRoom(*link) > 0 ? POLLIN : 0;
             const short wantOut = link->Unsent() > 0 ? POLLOUT : 0;
-            fds.push_back({link->fd, static_cast<short>(wantIn | wantOut), 0});
+            // A link that wants nothing is left out: a hang-up would
+            // otherwise wake the loop again and again.
+            const int fd = (wantIn | wantOut) != 0 ? link->fd : -1;
+            fds.push_back({fd, static_cast<short>(wantIn | wantOut), 0});
             owners.push_back(link.get());
         }
         if (poll(fds.data(), fds.size(), PollTimeoutMs(Clock::now())) < 0) {
@@ -231,15 +237,26 @@ void Server::Accept() {
     }
 }
 
+// How many more bytes the link may read before it closes or stops reading.
+std::uint64_t Server::ReadRoom(const Link& link) const {
+    std::uint64_t room = std::numeric_limits<std::uint64_t>::max();
+    for (const auto& limit : {options_.closeAfterBytes, options_.stopReadingAfter}) {
+        if (limit) {
+            room = std::min(room, *limit - std::min(*limit, link.received));
+        }
+    }
+    return room;
+}
+
 void Server::Read(Link& link) {
     if (link.draining) {
         Drain(link);
         return;
     }
     for (int turn = 0; turn < kReadsPerTurn && !link.ended; ++turn) {
-        std::size_t want = readBuffer_.size();
-        if (options_.closeAfterBytes) {
-            want = std::min<std::uint64_t>(want, *options_.closeAfterBytes - link.received);
+        const std::size_t want = std::min<std::uint64_t>(readBuffer_.size(), ReadRoom(link));
+        if (want == 0) {
+            return;  // reads no more, as told
         }
         const ssize_t count = RetryOnInterrupt([&] {
             return link.socket ? recv(link.fd, readBuffer_.data(), want, 0)

@@ -92,6 +92,8 @@ constexpr ValueOption kValueOptions[] = {
      [](std::string_view v, SimOptions& o) { return SetCount(v, o.silentAfter); }},
     {"--close-after-bytes",
      [](std::string_view v, SimOptions& o) { return SetCount(v, o.closeAfterBytes); }},
+    {"--stop-reading-after",
+     [](std::string_view v, SimOptions& o) { return SetCount(v, o.stopReadingAfter); }},
     {"--save", [](std::string_view v, SimOptions& o) { return SetPath(v, o.savePath); }},
     {"--save-dir", [](std::string_view v, SimOptions& o) { return SetPath(v, o.saveDir); }},
 };
@@ -213,6 +215,8 @@ Misbehaving on purpose:
   --close-after-bytes N   close a connection once it has sent N bytes
   --reset                 with --close-after-bytes: reset (RST) instead of
                           an orderly close
+  --stop-reading-after N  stop reading a connection or the line once it has
+                          sent N bytes, as a recorder holding CTS off
 Keeping the file:
   --save PATH             write each completely received file to PATH
   --save-dir DIR          write each connection's file to

@@ -20,6 +20,9 @@ struct SimOptions {
     std::uint32_t delayMs = 0;
     std::optional<std::uint64_t> silentAfter;      // replies per connection
     std::optional<std::uint64_t> closeAfterBytes;  // received bytes per connection
+    // Received bytes per connection after which nothing more is read, as a
+    // recorder holding CTS off: the peer's writes back up.
+    std::optional<std::uint64_t> stopReadingAfter;
     bool reset = false;
     std::string savePath;
     std::string saveDir;

@@ -1,0 +1,5 @@
+#include "stuck_line_test.h"
+
+#include <QtTest>
+
+QTEST_MAIN(trelvo::StuckLineTest)
