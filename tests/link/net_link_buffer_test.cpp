@@ -66,6 +66,17 @@ INSTANTIATE_TEST_SUITE_P(
                       BufferCase{"NextHandOverTakesTheBacklog", {100, 50}, {30}, 0, 10000}),
     [](const auto& info) { return info.param.name; });
 
+// The block is replaced only when the bytes would not fit: filling it to the
+// byte keeps it.
+TEST_F(NetLinkBufferTest, AHandOverThatFillsTheBlockExactlyKeepsIt) {
+    layer.takes = {-1, -1};
+    HandOver(Pattern(6000, 0));
+    const std::uint8_t* block = link.sendBlock().data();
+    HandOver(Pattern(4000, 1));
+    EXPECT_EQ(link.PendingBytes(), 10000);
+    EXPECT_EQ(link.sendBlock().data(), block);
+}
+
 TEST_F(NetLinkBufferTest, NextOfferAfterPartialSendIsExactlyTheRest) {
     layer.takes = {30};
     HandOver(Pattern(100, 0));
