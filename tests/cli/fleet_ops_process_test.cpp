@@ -91,6 +91,13 @@ TEST_F(FleetOps, ARecorderOnTheVersionToSkipIsLeftAlone) {
     EXPECT_EQ(results[0]["skipped"], true);
     EXPECT_EQ(results[0]["ok"], true);
     EXPECT_EQ(results[0]["bytes"], 0);
+    // A probe stops at the same place and says so.
+    const CliRun probe = RunCli({"probe", "--json", "-H", "127.0.0.1", "-p",
+                                 QString::number(recorder.port()), "--skip-version", "2.0.61"},
+                                CliEnvironment("admin"));
+    EXPECT_EQ(probe.status, 0);
+    ASSERT_EQ(Results(probe.out).size(), 1u);
+    EXPECT_EQ(Results(probe.out)[0]["outcome"], "skipped");
     EXPECT_TRUE(recorder.ReceivedFiles().empty());
 }
 

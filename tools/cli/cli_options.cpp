@@ -51,8 +51,8 @@ struct Options {
     QCommandLineOption json{"json", "One JSON object per line on standard output."};
     QCommandLineOption skipVersion{
         "skip-version",
-        "update: leave alone a recorder that reports exactly this version (its text, or its "
-        "serial number); repeatable.",
+        "Leave alone a recorder that reports exactly this version (its text, or its serial "
+        "number); repeatable.",
         "TEXT"};
     QCommandLineOption report{
         "report", "update: when the run ends, write one JSON object per recorder to FILE.", "FILE"};
@@ -68,7 +68,7 @@ struct Options {
                 parallel, timeout,   json, skipVersion, report, retryFailed};
     }
     QList<QCommandLineOption> UpdateOnly() const {
-        return {code, skipVersion, report, retryFailed};
+        return {code, report, retryFailed};
     }
 };
 
@@ -87,6 +87,7 @@ bool ReadInt(const QString& text, int low, int high, int& value) {
 // password, the pace and the output.
 QString ReadRun(const QCommandLineParser& parser, const Options& o, UpdateOptions& update) {
     update.hosts = parser.values(o.host);
+    update.skipVersions = parser.values(o.skipVersion);
     update.hostsFile = parser.value(o.hostsFile);
     update.serialDevices = parser.values(o.serial);
     const bool named =
@@ -138,7 +139,6 @@ QString ReadUpdate(const QCommandLineParser& parser, const Options& o, UpdateOpt
     }
     update.file = positional[1];
     update.updateCode = parser.value(o.code).toStdString();
-    update.skipVersions = parser.values(o.skipVersion);
     update.reportFile = parser.value(o.report);
     update.retryFailed = parser.value(o.retryFailed);
     for (const QCommandLineOption* named : {&o.report, &o.retryFailed}) {

@@ -242,21 +242,19 @@ def check(module):
     if problem:
         module.fail_json(msg=problem)
     sha256 = module.digest_from_file(path, 'sha256')
-    rc, result, stderr = run_cli(module, 'probe', [])
+    skips = ['--skip-version=' + version for version in module.params['skip_version']]
+    rc, result, stderr = run_cli(module, 'probe', skips)
     if result is None or rc not in (0, 1):
         module.fail_json(msg=failure_message(rc, result, stderr), rc=rc, sha256=sha256)
     # No rc: Ansible takes a non-zero rc for a failed task, and the probe's
     # status 1 need not mean that the update would fail.
     answer = dict(reported(result), sha256=sha256,
                   accepted=result.get('accepted'), access=result.get('access'))
-    version = result.get('version')
-    # The update asks for the version before anything else and stops at a
-    # version to skip, before the version gate and the password.
-    if version is not None and version in module.params['skip_version']:
-        answer['outcome'] = 'skipped'
+    # The probe stops at a version to skip exactly where the update would.
+    if result.get('outcome') == 'skipped':
         module.exit_json(changed=False,
                          msg='Version %s is in skip_version: the update would leave the recorder alone'
-                         % version, **answer)
+                         % result.get('version'), **answer)
     if rc != 0 or not result.get('ok'):
         module.fail_json(msg=failure_message(rc, result, stderr), **answer)
     if result.get('access') is None:
@@ -268,11 +266,9 @@ def check(module):
 
 def update(module):
     params = module.params
-    arguments = []
+    arguments = ['--skip-version=' + version for version in params['skip_version']]
     if params['code'] is not None:
         arguments.append('--code=' + params['code'])
-    for version in params['skip_version']:
-        arguments.append('--skip-version=' + version)
     rc, result, stderr = run_cli(module, 'update', arguments, after_options=[params['file']])
     if result is None or rc != 0 or not result.get('ok'):
         answer = dict(rc=rc)
