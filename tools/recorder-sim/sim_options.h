@@ -6,16 +6,18 @@
 #include <string>
 #include <string_view>
 
-#include "job/update_job.h"
 #include "tools/recorder-sim/recorder_session.h"
 
 namespace trelvo {
+
+// The TCP port a recorder serves updates on.
+inline constexpr std::uint16_t RECORDER_UPDATE_PORT = 30000;
 
 // Everything the command line of the recorder simulator can set.
 struct SimOptions {
     RecorderBehaviour behaviour;
     std::string listenAddress = "127.0.0.1";
-    std::uint16_t listenPort = UPDATE_PORT;
+    std::uint16_t listenPort = RECORDER_UPDATE_PORT;
     bool pty = false;
     std::uint32_t delayMs = 0;
     std::optional<std::uint64_t> silentAfter;      // replies per connection
