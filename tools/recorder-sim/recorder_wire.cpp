@@ -47,11 +47,6 @@ std::uint32_t ReadU32(std::span<const std::uint8_t> bytes, std::size_t offset) {
     return value;
 }
 
-void AppendU16(Bytes& out, std::uint16_t value) {
-    out.resize(out.size() + 2);
-    PutU16At(out, out.size() - 2, value);
-}
-
 void AppendU32(Bytes& out, std::uint32_t value) {
     out.resize(out.size() + 4);
     PutU32At(out, out.size() - 4, value);

@@ -47,7 +47,6 @@ inline constexpr std::size_t MAX_RECORD_DATA = 0xFFFF;
 // Numbers at a byte offset, low byte first; the caller keeps them in range.
 std::uint16_t ReadU16(std::span<const std::uint8_t> bytes, std::size_t offset);
 std::uint32_t ReadU32(std::span<const std::uint8_t> bytes, std::size_t offset);
-void AppendU16(Bytes& out, std::uint16_t value);
 void AppendU32(Bytes& out, std::uint32_t value);
 
 // A received request header field by field, with the checksum its sender
