@@ -1,28 +1,110 @@
-// Any hosts file content up to 64 KiB.
+// Any hosts file content up to 64 KiB, read from memory, against a reading
+// of the same grammar written out by hand.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "names/hosts_name_reader.h"
-#include "scratch_dir.h"
+
+namespace {
+
+bool IsNameSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+std::string Trimmed(std::string_view name) {
+    while (!name.empty() && IsNameSpace(name.front())) {
+        name.remove_prefix(1);
+    }
+    while (!name.empty() && IsNameSpace(name.back())) {
+        name.remove_suffix(1);
+    }
+    return std::string(name);
+}
+
+// Each line: blanks, then a '#' comment or an address; after the address's
+// blanks a bare name up to a blank, quote or line end, or a quoted name up to
+// the closing quote wherever it is. The rest of the line is skipped. A line
+// that ends the file right after the address's blanks gives an empty name;
+// a quote still open at the end gives none.
+trelvo::NameList ReferenceNames(std::string_view text) {
+    enum class At { LineStart, Address, AfterAddress, Name, QuotedName, SkipLine };
+    At at = At::LineStart;
+    trelvo::NameList names;
+    std::string name;
+    for (const char c : text) {
+        switch (at) {
+            case At::LineStart:
+                if (c == '#') {
+                    at = At::SkipLine;
+                } else if (c != '\n' && c != ' ' && c != '\t') {
+                    at = At::Address;
+                }
+                break;
+            case At::Address:
+                if (c == '\n') {
+                    at = At::LineStart;
+                } else if (c == ' ' || c == '\t') {
+                    at = At::AfterAddress;
+                }
+                break;
+            case At::AfterAddress:
+                if (c == '\n') {
+                    at = At::LineStart;
+                } else if (c == '"') {
+                    at = At::QuotedName;
+                    name.clear();
+                } else if (c != ' ' && c != '\t') {
+                    at = At::Name;
+                    name.assign(1, c);
+                }
+                break;
+            case At::Name:
+                if (c == '\n' || c == '"' || c == ' ') {
+                    names.push_back(Trimmed(name));
+                    at = c == ' ' ? At::SkipLine : At::LineStart;
+                } else {
+                    name += c;
+                }
+                break;
+            case At::QuotedName:
+                if (c == '"') {
+                    names.push_back(Trimmed(name));
+                    at = At::SkipLine;
+                } else {
+                    name += c;
+                }
+                break;
+            case At::SkipLine:
+                if (c == '\n') {
+                    at = At::LineStart;
+                }
+                break;
+        }
+    }
+    if (at == At::Name) {
+        names.push_back(Trimmed(name));
+    } else if (at == At::AfterAddress) {
+        names.emplace_back();
+    }
+    return names;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 64 * 1024) {
         return -1;
     }
-    static const trelvo::ScratchDir dir;
-    const std::string path =
-        dir.Write("lmhosts", std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
     trelvo::HostsNameReader reader;
-    if (!reader.BuildTable() || !reader.ParseFile(path)) {
+    if (!reader.BuildTable() || !reader.ParseBuffer(text)) {
         std::abort();
     }
-    // A name is taken from the file's bytes and is never longer than the file.
-    for (const std::string& name : reader.names()) {
-        if (name.size() > size) {
-            std::abort();
-        }
+    if (reader.names() != ReferenceNames(text)) {
+        std::abort();
     }
     return 0;
 }

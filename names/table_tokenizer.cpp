@@ -32,17 +32,27 @@ bool TableTokenizer::ParseFile(const std::string& path) {
     if (!file) {
         return false;
     }
-    for (;;) {
-        // A failed read ends the input just like the end of the file.
-        const int byte = std::fgetc(file.get());
-        const std::int32_t input = byte == EOF ? SYM_EOF : byte;
-        if (!Step(input)) {
+    std::array<char, 4096> chunk{};
+    // A failed read ends the input just like the end of the file.
+    while (const std::size_t read = std::fread(chunk.data(), 1, chunk.size(), file.get())) {
+        if (!StepBytes({chunk.data(), read})) {
             return false;
         }
-        if (input == SYM_EOF) {
-            return true;
+    }
+    return Step(SYM_EOF);
+}
+
+bool TableTokenizer::ParseBuffer(std::string_view content) {
+    return StepBytes(content) && Step(SYM_EOF);
+}
+
+bool TableTokenizer::StepBytes(std::string_view bytes) {
+    for (const char byte : bytes) {
+        if (!Step(static_cast<unsigned char>(byte))) {
+            return false;
         }
     }
+    return true;
 }
 
 bool TableTokenizer::Step(std::int32_t input) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace trelvo {
 
@@ -54,6 +55,9 @@ public:
     // refused. Neither the state nor the token is reset before or after.
     bool ParseFile(const std::string& path);
 
+    // The same for content already in memory: every byte, then SYM_EOF.
+    bool ParseBuffer(std::string_view content);
+
     // Processes one input: a byte 0 to 255, or SYM_EOF. False only when
     // OnToken refused a token; an input no row matches is dropped.
     bool Step(std::int32_t input);
@@ -86,6 +90,8 @@ private:
 
     // The first row of the current state that matches, or a null row.
     Match FindRow(std::int32_t input) const;
+    // Steps each byte; false as soon as a token is refused.
+    bool StepBytes(std::string_view bytes);
 
     std::int32_t state_;
     std::int32_t transitionCount_ = 0;

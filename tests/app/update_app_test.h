@@ -14,6 +14,7 @@
 
 #include "app/update_app.h"
 #include "job_fakes.h"
+#include "scratch_session.h"
 
 namespace trelvo {
 
@@ -49,7 +50,8 @@ private slots:
     }
 
     void socketLayerMissing() {
-        qputenv("LC_ALL", "en_US.UTF-8");
+        // An English system all the same; the language is put back afterwards.
+        const ScratchSession english("en_US.UTF-8");
         MakeApp(false).InitInstance();
         QCOMPARE(messages_, QStringList{"Fehler beim Initialisieren der Windows-Sockets."});
         QVERIFY(windowsRun_.isEmpty());

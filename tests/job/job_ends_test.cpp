@@ -19,7 +19,7 @@ TEST_F(JobEndsTest, EveryEndReportsOneOutcomeWithItsMessage) {
         JobOutcome outcome;
         const char* message;  // nullptr: none shown
     };
-    const auto replyIn = [this](JobState state, Bytes reply) {
+    const auto replyIn = [this](JobState state, const Bytes& reply) {
         return [this, state, reply] {
             NetworkJobIn(state);
             net.Arrive(reply);

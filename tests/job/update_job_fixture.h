@@ -23,13 +23,6 @@ inline constexpr const char* kAccessDenied = "Zugang verweigert - ungültiges Pa
 inline constexpr const char* kTransferFailed = "Fehler bei der Übertragung der Datei!";
 inline constexpr std::uint32_t kFileSize = 100;
 
-inline Bytes Request(std::uint16_t command, std::uint32_t value, std::uint32_t bodyLength) {
-    MessageHeader header;
-    header.FillHeader(HEADER_LEAD, command, value, bodyLength);
-    const MessageHeader::Wire wire = header.ToBytes();
-    return Bytes(wire.begin(), wire.end());
-}
-
 inline Bytes Text(const std::string& text) {
     return Bytes(text.begin(), text.end());
 }

@@ -12,6 +12,32 @@ namespace {
 
 using namespace trelvo::testing;
 
+// The requests for the fixture's "a.sh" (100 bytes) with update code "CODE",
+// written out byte for byte rather than built with the code under test.
+// Header: lead 4, command, magic E2 FC, status 0, value, body length, and the
+// sum of the sixteen bytes before the checksum.
+const Bytes kNetworkVersionQuery = {0x04, 0x00, 0x02, 0x00, 0xE2, 0xFC, 0x00, 0x00, 0x04,
+                                    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xE8, 0x01};
+const Bytes kSerialVersionQuery = {0x04, 0x00, 0x02, 0x00, 0xE2, 0xFC, 0x00, 0x00, 0x07,
+                                   0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEB, 0x01};
+// For a body of 7 bytes: "secret" and its NUL.
+const Bytes kPasswordHeader = {0x04, 0x00, 0x01, 0x00, 0xE2, 0xFC, 0x00, 0x00, 0x00,
+                               0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0xEA, 0x01};
+const Bytes kEmptyPasswordHeader = {0x04, 0x00, 0x01, 0x00, 0xE2, 0xFC, 0x00, 0x00, 0x00,
+                                    0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0xE4, 0x01};
+const Bytes kDescriptorHeader = {0x04, 0x00, 0x05, 0x00, 0xE2, 0xFC, 0x00, 0x00, 0x00,
+                                 0x00, 0x00, 0x00, 0x1A, 0x00, 0x00, 0x00, 0x01, 0x02};
+// Path record (length 10, tag 1), size record (length 4, tag 2), end record.
+const Bytes kDescriptorBody = {0x0A, 0x00, 0x01, 0x00, '/',  't',  'm',  'p',  '/',
+                               'a',  '.',  's',  'h',  0x00, 0x04, 0x00, 0x02, 0x00,
+                               0x64, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF};
+const Bytes kExecuteHeader = {0x04, 0x00, 0x10, 0x00, 0xE2, 0xFC, 0x00, 0x00, 0x00,
+                              0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00, 0x11, 0x02};
+// Two argument records (tag 2173: id 1 the path, id 2 the code), end record.
+const Bytes kExecuteBody = {0x0C, 0x00, 0x7D, 0x08, 0x01, 0x00, '/',  't',  'm',  'p',  '/',
+                            'a',  '.',  's',  'h',  0x00, 0x07, 0x00, 0x7D, 0x08, 0x02, 0x00,
+                            'C',  'O',  'D',  'E',  0x00, 0x00, 0x00, 0xFF, 0xFF};
+
 TEST_F(UpdateJobTest, NetworkUpdateRunsFromStartToSuccess) {
     clock.now = 4321;
     ASSERT_TRUE(StartNetwork());
@@ -23,29 +49,27 @@ TEST_F(UpdateJobTest, NetworkUpdateRunsFromStartToSuccess) {
     net.events_->OnConnect(0);
     EXPECT_EQ(job.state(), JobState::AwaitVersion);
     ASSERT_EQ(net.sends.size(), 1u);
-    EXPECT_EQ(net.sends[0], Request(CMD_GET_VERSION, VERSION_QUERY_NETWORK, 0));
+    EXPECT_EQ(net.sends[0], kNetworkVersionQuery);
 
     net.Arrive(VersionReply("2.0.60"));
     EXPECT_EQ(job.state(), JobState::AwaitAccess);
     ASSERT_EQ(net.sends.size(), 3u);
-    EXPECT_EQ(net.sends[1], Request(CMD_PASSWORD, 0, 7));
+    EXPECT_EQ(net.sends[1], kPasswordHeader);
     EXPECT_EQ(net.sends[2], Text(std::string("secret") + '\0'));
 
     net.Arrive(Reply(STATUS_OK, ACCESS_ADMIN));
     EXPECT_EQ(job.state(), JobState::Transfer);
     EXPECT_EQ(job.startTick(), 4321u);
-    const Bytes descriptor = BuildFileDescriptorBody("/tmp/a.sh", kFileSize);
     ASSERT_EQ(net.sends.size(), 5u);
-    EXPECT_EQ(net.sends[3], Request(CMD_FILE_DESCRIPTOR, 0, 26));
-    EXPECT_EQ(net.sends[4], descriptor);
+    EXPECT_EQ(net.sends[3], kDescriptorHeader);
+    EXPECT_EQ(net.sends[4], kDescriptorBody);
 
     // The first accepted reply ends the transfer, whatever has been streamed.
     net.Arrive(Reply(STATUS_OK));
     EXPECT_EQ(job.state(), JobState::AwaitResult);
-    const Bytes execute = BuildExecuteBody("/tmp/a.sh", "CODE");
     ASSERT_EQ(net.sends.size(), 7u);
-    EXPECT_EQ(net.sends[5], Request(CMD_EXECUTE_UPDATE, 0, 9 + 4 + 18));
-    EXPECT_EQ(net.sends[6], execute);
+    EXPECT_EQ(net.sends[5], kExecuteHeader);
+    EXPECT_EQ(net.sends[6], kExecuteBody);
 
     net.Arrive(Reply(STATUS_OK));
     EXPECT_EQ(Events(), (EventLog{std::string("show ") + kSuccess, "net.Close", "inputs on"}));
@@ -60,7 +84,7 @@ TEST_F(UpdateJobTest, SerialUpdateRunsFromStartToSuccess) {
     EXPECT_EQ(job.state(), JobState::AwaitVersion);
     EXPECT_EQ(job.linkKind(), LinkKind::Serial);
     ASSERT_EQ(serial.writes.size(), 1u);
-    EXPECT_EQ(serial.writes[0], Request(CMD_GET_VERSION, VERSION_QUERY_SERIAL, 0));
+    EXPECT_EQ(serial.writes[0], kSerialVersionQuery);
 
     const Bytes replies[] = {Reply(STATUS_OK, 20070, Text("ignored")),
                              Reply(STATUS_OK, ACCESS_ADMIN), Reply(STATUS_OK), Reply(STATUS_OK)};
@@ -76,7 +100,11 @@ TEST_F(UpdateJobTest, SerialUpdateRunsFromStartToSuccess) {
     }
     // Reads ask for exactly what is there: a header, then its body.
     EXPECT_EQ(serial.reads, (std::vector<std::uint32_t>{18, 7, 18, 18, 18}));
-    EXPECT_EQ(serial.writes.size(), 7u);
+    ASSERT_EQ(serial.writes.size(), 7u);
+    // From the descriptor on, the same bytes as over the network.
+    EXPECT_EQ(
+        std::vector<Bytes>(serial.writes.begin() + 3, serial.writes.end()),
+        (std::vector<Bytes>{kDescriptorHeader, kDescriptorBody, kExecuteHeader, kExecuteBody}));
     EXPECT_EQ(Events(), (EventLog{std::string("show ") + kSuccess, "serial.Close", "inputs on"}));
 }
 
@@ -311,7 +339,7 @@ TEST_F(UpdateJobTest, EmptyPasswordIsSentAsItsNulAlone) {
     net.events_->OnConnect(0);
     net.Arrive(VersionReply("2.0.60"));
     ASSERT_EQ(net.sends.size(), 3u);
-    EXPECT_EQ(net.sends[1], Request(CMD_PASSWORD, 0, 1));
+    EXPECT_EQ(net.sends[1], kEmptyPasswordHeader);
     EXPECT_EQ(net.sends[2], Bytes{0});
 }
 

@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "job/job_outcome.h"
+#include "job/job_status_text.h"
+#include "ui/dialog_template.h"
 
 namespace trelvo {
 namespace {
@@ -143,6 +149,54 @@ TEST(EnglishText, TableRows) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(EnglishText(c.german), c.english) << c.german;
+    }
+}
+
+// EnglishText hands back the very text it was asked when no row matches, so
+// a row was found exactly when the answer lies outside the asked text.
+bool HasRow(std::string_view german) {
+    const std::string asked(german);
+    return EnglishText(asked).data() != asked.data();
+}
+
+TEST(EnglishText, HasRowTellsRowsFromOtherTexts) {
+    EXPECT_TRUE(HasRow("Status:"));  // a row that maps a text to itself
+    EXPECT_FALSE(HasRow("Es sind nur *.sh Dateien gültig"));
+}
+
+// OutcomeName and StateName name every value and return nothing beyond the
+// last, so new outcomes and states are taken in without a list here.
+TEST(EnglishText, EveryTextTheJobShowsHasARow) {
+    for (std::int32_t kind = 0; !OutcomeName(static_cast<Outcome>(kind)).empty(); ++kind) {
+        const Outcome outcome = static_cast<Outcome>(kind);
+        if (outcome == Outcome::Aborted) {
+            continue;  // ends without a message
+        }
+        const std::string_view message = OutcomeMessage({outcome});
+        EXPECT_TRUE(HasRow(message)) << OutcomeName(outcome) << ": " << message;
+    }
+    for (std::int32_t state = 0; !StateName(static_cast<JobState>(state)).empty(); ++state) {
+        const char* text = StatusText(static_cast<JobState>(state));
+        EXPECT_TRUE(HasRow(text)) << StateName(static_cast<JobState>(state)) << ": " << text;
+    }
+    for (std::uint32_t status = 0; status <= 0xFFFF; ++status) {
+        const std::string_view message =
+            OutcomeMessage({Outcome::RefusedByRecorder, static_cast<std::uint16_t>(status)});
+        // One report for the first status without a row, not thousands.
+        ASSERT_TRUE(HasRow(message)) << "status " << status << ": " << message;
+    }
+}
+
+TEST(EnglishText, EveryLabelAndCaptionOfTheWindowHasARow) {
+    for (const ControlTemplate& row : kDialogTemplate) {
+        if (std::string_view(row.name).starts_with("IDC_LABEL_")) {
+            EXPECT_TRUE(HasRow(row.text)) << row.name << ": " << row.text;
+        }
+    }
+    // Buttons, link kinds and the file dialog's title and filter.
+    for (const char* caption : {"Start", "Beenden", "Abbrechen", "Netzwerk", "COM1", "COM2",
+                                "Updatedatei auswählen", "Update Dateien(*.sh)|*.sh||"}) {
+        EXPECT_TRUE(HasRow(caption)) << caption;
     }
 }
 

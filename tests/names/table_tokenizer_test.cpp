@@ -201,6 +201,25 @@ TEST(ParseFile, MissingFileChangesNothing) {
     EXPECT_TRUE(tokenizer.delivered.empty());
 }
 
+TEST(ParseBuffer, FeedsRawBytesThenTheEndOfFileOnce) {
+    RecordingTokenizer tokenizer({{0, SYM_ANY, 0}});
+    const std::string bytes("a\r\n\0\x80\xFF", 6);
+    EXPECT_TRUE(tokenizer.ParseBuffer(bytes));
+    EXPECT_EQ(tokenizer.token(), bytes + "\xFF");
+
+    RecordingTokenizer empty({{0, SYM_ANY, 0}});
+    EXPECT_TRUE(empty.ParseBuffer(""));
+    EXPECT_EQ(empty.token(), "\xFF");
+}
+
+TEST(ParseBuffer, RefusedTokenStopsTheParse) {
+    RecordingTokenizer tokenizer({{0, 'a', 1}, {1, 'a', 0}});
+    tokenizer.refuseTokens = true;
+    EXPECT_FALSE(tokenizer.ParseBuffer("aaaa"));
+    EXPECT_EQ(tokenizer.delivered.size(), 1u);
+    EXPECT_EQ(tokenizer.state(), 1);
+}
+
 TEST(AddTransition, FullTableRefusesTheRowAndStaysAsItIs) {
     RecordingTokenizer tokenizer({});
     for (std::int32_t state = 0; state < MAX_TRANSITIONS; ++state) {

@@ -23,7 +23,7 @@ std::size_t FileCount(const std::filesystem::path& dir) {
                                                   std::filesystem::directory_iterator{}));
 }
 
-const Bytes kContent = {'e', 'c', 'h', 'o', '\n'};
+const recorder_wire::Bytes kContent = {'e', 'c', 'h', 'o', '\n'};
 
 TEST(SaveSinks, SaveDirNamesTheFileByConnectionAndRemoteName) {
     const ScratchDir dir;

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "job/wire_format.h"
+
 namespace trelvo {
 namespace {
 

@@ -67,9 +67,7 @@ struct Options {
         return {host,     hostsFile, port, serial,      baud,   code,       passwordFile,
                 parallel, timeout,   json, skipVersion, report, retryFailed};
     }
-    QList<QCommandLineOption> UpdateOnly() const {
-        return {code, report, retryFailed};
-    }
+    QList<QCommandLineOption> UpdateOnly() const { return {code, report, retryFailed}; }
 };
 
 // A whole decimal number within [low, high], or nothing.

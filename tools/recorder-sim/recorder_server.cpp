@@ -83,7 +83,7 @@ struct Link {
     int id;
     bool socket;  // false: the master side of a pseudo-terminal
     RecorderSession session;
-    Bytes out;
+    recorder_wire::Bytes out;
     std::size_t outSent = 0;
     struct Delayed {
         Clock::time_point due;
@@ -317,7 +317,7 @@ void Server::Release(Link& link, Clock::time_point now) {
         ++link.repliesSent;
         if (reply.kind == ReplyKind::Result) {
             link.resultSent = true;
-            link.updateSucceeded = reply.status == STATUS_OK;
+            link.updateSucceeded = reply.status == recorder_wire::STATUS_OK;
         }
         added = true;
     }

@@ -6,6 +6,8 @@
 
 namespace trelvo {
 
+namespace wire = recorder_wire;
+
 RecorderSession::RecorderSession(const RecorderBehaviour& behaviour, SinkFactory makeSink)
     : behaviour_(behaviour), makeSink_(std::move(makeSink)) {}
 
@@ -52,16 +54,14 @@ std::string RecorderSession::UnfinishedWork() const {
 }
 
 std::size_t RecorderSession::TakeHeader(std::span<const std::uint8_t> bytes) {
-    const std::size_t take = std::min(bytes.size(), HEADER_SIZE - pending_.size());
+    const std::size_t take = std::min(bytes.size(), wire::HEADER_SIZE - pending_.size());
     const auto piece = bytes.first(take);
     pending_.insert(pending_.end(), piece.begin(), piece.end());
-    if (pending_.size() < HEADER_SIZE) {
+    if (pending_.size() < wire::HEADER_SIZE) {
         return take;
     }
-    MessageHeader::Wire wire{};
-    std::copy(pending_.begin(), pending_.end(), wire.begin());
+    header_ = wire::ReadRequestHeader(pending_);
     pending_.clear();
-    header_ = MessageHeader::FromBytes(wire);
     if (const auto problem = CheckRequestHeader(header_)) {
         Break(*problem);
     } else if (header_.bodyLength == 0) {
@@ -79,7 +79,7 @@ std::size_t RecorderSession::TakeBody(std::span<const std::uint8_t> bytes) {
     pending_.insert(pending_.end(), piece.begin(), piece.end());
     if (pending_.size() == header_.bodyLength) {
         phase_ = Phase::Header;
-        const Bytes body = std::exchange(pending_, {});
+        const wire::Bytes body = std::exchange(pending_, {});
         Dispatch(body);
     }
     return take;
@@ -102,16 +102,16 @@ std::size_t RecorderSession::TakeFileData(std::span<const std::uint8_t> bytes) {
 
 void RecorderSession::Dispatch(std::span<const std::uint8_t> body) {
     switch (header_.command) {
-        case CMD_GET_VERSION:
+        case wire::CMD_GET_VERSION:
             AnswerVersion();
             break;
-        case CMD_PASSWORD:
+        case wire::CMD_PASSWORD:
             AnswerPassword(body);
             break;
-        case CMD_FILE_DESCRIPTOR:
+        case wire::CMD_FILE_DESCRIPTOR:
             StartTransfer(body);
             break;
-        case CMD_EXECUTE_UPDATE:
+        case wire::CMD_EXECUTE_UPDATE:
             AnswerExecute(body);
             break;
         default:
@@ -122,19 +122,19 @@ void RecorderSession::Dispatch(std::span<const std::uint8_t> body) {
 void RecorderSession::AnswerVersion() {
     // A serial recorder reports a number in `value`; over the network the
     // text follows four leading body bytes, which here repeat that number.
-    if (header_.value == VERSION_QUERY_SERIAL) {
+    if (header_.value == wire::VERSION_QUERY_SERIAL) {
         AddNote(NoteKind::Request,
                 "version query (serial), answering " + std::to_string(behaviour_.versionNumber));
-        AddReply(ReplyKind::Version, STATUS_OK, behaviour_.versionNumber, {});
+        AddReply(ReplyKind::Version, wire::STATUS_OK, behaviour_.versionNumber, {});
         return;
     }
     AddNote(NoteKind::Request,
             "version query (network), answering " + Printable(behaviour_.versionText));
-    Bytes body;
-    PutU32(body, behaviour_.versionNumber);
+    wire::Bytes body;
+    wire::AppendU32(body, behaviour_.versionNumber);
     body.insert(body.end(), behaviour_.versionText.begin(), behaviour_.versionText.end());
     body.push_back(0);
-    AddReply(ReplyKind::Version, STATUS_OK, behaviour_.versionNumber, body);
+    AddReply(ReplyKind::Version, wire::STATUS_OK, behaviour_.versionNumber, body);
 }
 
 void RecorderSession::AnswerPassword(std::span<const std::uint8_t> body) {
@@ -145,10 +145,10 @@ void RecorderSession::AnswerPassword(std::span<const std::uint8_t> body) {
     }
     const bool matches = *parsed.request == behaviour_.password;
     const std::uint32_t access = matches ? behaviour_.access : ACCESS_NONE;
-    admin_ = access == ACCESS_ADMIN;
+    admin_ = access == wire::ACCESS_ADMIN;
     AddNote(NoteKind::Request, std::string("password (") + (matches ? "accepted" : "refused") +
                                    "), access " + std::to_string(access));
-    AddReply(ReplyKind::Access, STATUS_OK, access, {});
+    AddReply(ReplyKind::Access, wire::STATUS_OK, access, {});
 }
 
 void RecorderSession::StartTransfer(std::span<const std::uint8_t> body) {
@@ -187,8 +187,8 @@ void RecorderSession::FinishTransfer() {
         }
     }
     const std::uint16_t status =
-        transfer_.allowed ? behaviour_.transferStatus : STATUS_UPDATE_FAILED;
-    receivedPath_ = status == STATUS_OK ? std::optional(transfer_.remotePath) : std::nullopt;
+        transfer_.allowed ? behaviour_.transferStatus : wire::STATUS_UPDATE_FAILED;
+    receivedPath_ = status == wire::STATUS_OK ? std::optional(transfer_.remotePath) : std::nullopt;
     transfer_ = Transfer{};
     AddReply(ReplyKind::Transfer, status, 0, {});
 }
@@ -202,9 +202,10 @@ void RecorderSession::AnswerExecute(std::span<const std::uint8_t> body) {
     const ExecuteRequest& request = *parsed.request;
     std::uint16_t status = behaviour_.resultStatus;
     if (receivedPath_ != request.remotePath) {
-        status = STATUS_BAD_UPDATE_FILE;  // nothing (or another file) was received under that path
+        status =
+            wire::STATUS_BAD_UPDATE_FILE;  // nothing (or another file) was received under that path
     } else if (behaviour_.updateCode && *behaviour_.updateCode != request.updateCode) {
-        status = STATUS_BAD_UPDATE_CODE;
+        status = wire::STATUS_BAD_UPDATE_CODE;
     }
     AddNote(NoteKind::Request, "execute " + Printable(request.remotePath) +
                                    " code=" + Printable(request.updateCode) + ", status " +
@@ -213,15 +214,8 @@ void RecorderSession::AnswerExecute(std::span<const std::uint8_t> body) {
 }
 
 void RecorderSession::AddReply(ReplyKind kind, std::uint16_t status, std::uint32_t value,
-                               const Bytes& body) {
-    MessageHeader header;
-    header.FillHeader(HEADER_LEAD, header_.command, value, static_cast<std::uint32_t>(body.size()));
-    header.status = status;
-    header.checksum = HeaderChecksum(header);
-    const MessageHeader::Wire wire = header.ToBytes();
-    Reply reply{kind, status, Bytes(wire.begin(), wire.end())};
-    reply.bytes.insert(reply.bytes.end(), body.begin(), body.end());
-    replies_.push_back(std::move(reply));
+                               std::span<const std::uint8_t> body) {
+    replies_.push_back({kind, status, wire::ReplyBytes(header_.command, status, value, body)});
 }
 
 void RecorderSession::AddNote(NoteKind kind, std::string text) {

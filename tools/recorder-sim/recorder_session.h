@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "job/wire_format.h"
 #include "tools/digest/sha256.h"
+#include "tools/recorder-sim/recorder_wire.h"
 
 namespace trelvo {
 
@@ -23,10 +23,10 @@ struct RecorderBehaviour {
     std::string versionText = "2.0.60";   // network version reply
     std::uint32_t versionNumber = 20070;  // serial version reply
     std::string password = "admin";
-    std::optional<std::string> updateCode;  // empty: every code is accepted
-    std::uint32_t access = ACCESS_ADMIN;    // sent when the password matches
-    std::uint16_t transferStatus = STATUS_OK;
-    std::uint16_t resultStatus = STATUS_OK;
+    std::optional<std::string> updateCode;               // empty: every code is accepted
+    std::uint32_t access = recorder_wire::ACCESS_ADMIN;  // sent when the password matches
+    std::uint16_t transferStatus = recorder_wire::STATUS_OK;
+    std::uint16_t resultStatus = recorder_wire::STATUS_OK;
 };
 
 // Where a received file goes besides the hash, fed as the bytes arrive.
@@ -49,8 +49,8 @@ enum class ReplyKind { Version, Access, Transfer, Result };
 
 struct Reply {
     ReplyKind kind = ReplyKind::Version;
-    std::uint16_t status = STATUS_OK;
-    Bytes bytes;  // header and body as they go on the wire
+    std::uint16_t status = recorder_wire::STATUS_OK;
+    recorder_wire::Bytes bytes;  // header and body as they go on the wire
 };
 
 enum class NoteKind {
@@ -99,15 +99,16 @@ private:
     void StartTransfer(std::span<const std::uint8_t> body);
     void FinishTransfer();
     void AnswerExecute(std::span<const std::uint8_t> body);
-    void AddReply(ReplyKind kind, std::uint16_t status, std::uint32_t value, const Bytes& body);
+    void AddReply(ReplyKind kind, std::uint16_t status, std::uint32_t value,
+                  std::span<const std::uint8_t> body);
     void AddNote(NoteKind kind, std::string text);
     void Break(const std::string& problem);
 
     const RecorderBehaviour& behaviour_;
     SinkFactory makeSink_;
     Phase phase_ = Phase::Header;
-    Bytes pending_;  // the header or body taken so far
-    MessageHeader header_;
+    recorder_wire::Bytes pending_;  // the header or body taken so far
+    recorder_wire::RequestHeader header_;
     bool admin_ = false;
 
     struct Transfer {

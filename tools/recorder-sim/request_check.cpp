@@ -6,6 +6,8 @@
 namespace trelvo {
 namespace {
 
+namespace wire = recorder_wire;
+
 struct RecordView {
     std::uint16_t tag = 0;
     std::span<const std::uint8_t> data;
@@ -16,10 +18,10 @@ std::optional<std::vector<RecordView>> SplitRecords(std::span<const std::uint8_t
     std::vector<RecordView> records;
     std::size_t at = 0;
     while (body.size() - at >= 4) {
-        const std::uint16_t length = GetU16(&body[at]);
-        const std::uint16_t tag = GetU16(&body[at + 2]);
+        const std::uint16_t length = wire::ReadU16(body, at);
+        const std::uint16_t tag = wire::ReadU16(body, at + 2);
         at += 4;
-        if (tag == TAG_END && length == 0) {
+        if (tag == wire::TAG_END && length == 0) {
             if (at != body.size()) {
                 return std::nullopt;
             }
@@ -59,37 +61,37 @@ Parsed<Request> Problem(std::string text) {
 
 }  // namespace
 
-std::optional<std::string> CheckRequestHeader(const MessageHeader& header) {
-    if (header.lead != HEADER_LEAD) {
-        return "lead " + std::to_string(header.lead) + " is not " + std::to_string(HEADER_LEAD);
+std::optional<std::string> CheckRequestHeader(const recorder_wire::RequestHeader& header) {
+    if (header.lead != wire::LEAD) {
+        return "lead " + std::to_string(header.lead) + " is not " + std::to_string(wire::LEAD);
     }
-    if (header.magic != HEADER_MAGIC) {
-        return "magic " + Hex16(header.magic) + " is not " + Hex16(HEADER_MAGIC);
+    if (header.magic != wire::MAGIC) {
+        return "magic " + Hex16(header.magic) + " is not " + Hex16(wire::MAGIC);
     }
     if (header.status != 0) {
         return "status " + std::to_string(header.status) + " in a request";
     }
-    if (header.checksum != HeaderChecksum(header)) {
-        return "checksum " + Hex16(header.checksum) + " is not " + Hex16(HeaderChecksum(header));
+    if (header.checksum != header.expectedChecksum) {
+        return "checksum " + Hex16(header.checksum) + " is not " + Hex16(header.expectedChecksum);
     }
     switch (header.command) {
-        case CMD_GET_VERSION:
-        case CMD_PASSWORD:
-        case CMD_FILE_DESCRIPTOR:
-        case CMD_EXECUTE_UPDATE:
+        case wire::CMD_GET_VERSION:
+        case wire::CMD_PASSWORD:
+        case wire::CMD_FILE_DESCRIPTOR:
+        case wire::CMD_EXECUTE_UPDATE:
             break;
         default:
             return "unknown command " + std::to_string(header.command);
     }
-    const bool valueFits =
-        header.command == CMD_GET_VERSION
-            ? header.value == VERSION_QUERY_NETWORK || header.value == VERSION_QUERY_SERIAL
-            : header.value == 0;
+    const bool valueFits = header.command == wire::CMD_GET_VERSION
+                               ? header.value == wire::VERSION_QUERY_NETWORK ||
+                                     header.value == wire::VERSION_QUERY_SERIAL
+                               : header.value == 0;
     if (!valueFits) {
         return "value " + std::to_string(header.value) + " does not fit command " +
                std::to_string(header.command);
     }
-    const bool wantsBody = header.command != CMD_GET_VERSION;
+    const bool wantsBody = header.command != wire::CMD_GET_VERSION;
     if (wantsBody == (header.bodyLength == 0) || header.bodyLength > MAX_REQUEST_BODY) {
         return "body length " + std::to_string(header.bodyLength) + " does not fit command " +
                std::to_string(header.command);
@@ -113,13 +115,13 @@ Parsed<FileDescriptorRequest> ParseFileDescriptorBody(std::span<const std::uint8
     std::optional<std::string> path;
     std::optional<std::uint32_t> size;
     for (const RecordView& record : *records) {
-        if (record.tag == TAG_REMOTE_PATH && !path) {
+        if (record.tag == wire::TAG_REMOTE_PATH && !path) {
             path = NulText(record.data);
             if (!path || path->empty()) {
                 return Problem<FileDescriptorRequest>("file descriptor path is not a text");
             }
-        } else if (record.tag == TAG_FILE_SIZE && !size && record.data.size() == 4) {
-            size = GetU32(record.data.data());
+        } else if (record.tag == wire::TAG_FILE_SIZE && !size && record.data.size() == 4) {
+            size = wire::ReadU32(record.data, 0);
         } else {
             return Problem<FileDescriptorRequest>("unexpected file descriptor record, tag " +
                                                   std::to_string(record.tag));
@@ -139,14 +141,14 @@ Parsed<ExecuteRequest> ParseExecuteBody(std::span<const std::uint8_t> body) {
     std::optional<std::string> path;
     std::optional<std::string> code;
     for (const RecordView& record : *records) {
-        if (record.tag != TAG_EXECUTE_ARG || record.data.size() < 2) {
+        if (record.tag != wire::TAG_EXECUTE_ARG || record.data.size() < 2) {
             return Problem<ExecuteRequest>("unexpected execute record, tag " +
                                            std::to_string(record.tag));
         }
-        const std::uint16_t argument = GetU16(record.data.data());
-        std::optional<std::string>* slot = argument == ARG_REMOTE_PATH   ? &path
-                                           : argument == ARG_UPDATE_CODE ? &code
-                                                                         : nullptr;
+        const std::uint16_t argument = wire::ReadU16(record.data, 0);
+        std::optional<std::string>* slot = argument == wire::ARG_REMOTE_PATH   ? &path
+                                           : argument == wire::ARG_UPDATE_CODE ? &code
+                                                                               : nullptr;
         if (slot == nullptr || *slot) {
             return Problem<ExecuteRequest>("unexpected or repeated execute argument " +
                                            std::to_string(argument));

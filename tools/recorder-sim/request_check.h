@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "job/wire_format.h"
+#include "tools/recorder-sim/recorder_wire.h"
 
 // How a recorder checks what a client sends it: the request header and the
 // bodies of the four requests. Each check names what is wrong in words fit
@@ -14,11 +14,11 @@
 namespace trelvo {
 
 // No request body is larger than two full records and the terminator.
-inline constexpr std::uint32_t MAX_REQUEST_BODY = 2 * (4 + MAX_RECORD_DATA) + 4;
+inline constexpr std::uint32_t MAX_REQUEST_BODY = 2 * (4 + recorder_wire::MAX_RECORD_DATA) + 4;
 
 // Lead, magic, status 0, checksum, a known command with its value, and a
 // body length the command allows.
-std::optional<std::string> CheckRequestHeader(const MessageHeader& header);
+std::optional<std::string> CheckRequestHeader(const recorder_wire::RequestHeader& header);
 
 struct FileDescriptorRequest {
     std::string remotePath;
