@@ -111,7 +111,8 @@ TEST(SimOptions, HelpStartsWithUsageAndNamesEveryOption) {
     for (const char* option :
          {"--listen", "--pty", "--version-text", "--version-number", "--password", "--update-code",
           "--access", "--transfer-status", "--result-status", "--delay-ms", "--silent-after",
-          "--close-after-bytes", "--reset", "--save", "--save-dir", "--once", "--quiet",
+          "--close-after-bytes", "--stop-reading-after", "--reset", "--save", "--save-dir",
+          "--once", "--quiet", "--trace",
           "--help"}) {
         EXPECT_NE(help.find(std::string(option) + " "), std::string::npos) << option;
     }

@@ -1,6 +1,8 @@
 #include "recorder_sim_process.h"
 
 #include <QDeadlineTimer>
+#include <cinttypes>
+#include <cstdio>
 
 namespace trelvo::testing {
 
@@ -54,16 +56,36 @@ void RecorderSimProcess::ReadLines() {
     }
 }
 
-std::vector<std::string> RecorderSimProcess::ReceivedFiles() {
+std::vector<std::string> RecorderSimProcess::LinesWith(const std::string& text) {
     process_.waitForReadyRead(0);
     ReadLines();
-    std::vector<std::string> received;
+    std::vector<std::string> found;
     for (const std::string& line : lines_) {
-        if (line.find(": file received ") != std::string::npos) {
-            received.push_back(line);
+        if (line.find(text) != std::string::npos) {
+            found.push_back(line);
         }
     }
-    return received;
+    return found;
+}
+
+std::vector<std::string> RecorderSimProcess::ReceivedFiles() {
+    return LinesWith(": file received ");
+}
+
+std::vector<RecorderSimProcess::Arrival> RecorderSimProcess::FileArrivals() {
+    std::vector<Arrival> arrivals;
+    for (const std::string& line : LinesWith(": file bytes ")) {
+        Arrival arrival{};
+        if (std::sscanf(line.c_str(), "conn %*d: file bytes %" SCNu64 " at %" SCNd64 " ms",
+                        &arrival.bytes, &arrival.ms) == 2) {
+            arrivals.push_back(arrival);
+        }
+    }
+    return arrivals;
+}
+
+bool RecorderSimProcess::CutOff() {
+    return !LinesWith(": cut off at ").empty();
 }
 
 }  // namespace trelvo::testing

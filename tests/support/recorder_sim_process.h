@@ -31,8 +31,18 @@ public:
     // The "file received" lines printed so far (reads what has arrived).
     std::vector<std::string> ReceivedFiles();
 
+    // With "--trace": when file bytes arrived, as (bytes so far, ms since
+    // the simulator started), and whether a connection has been cut off.
+    struct Arrival {
+        std::uint64_t bytes;
+        std::int64_t ms;
+    };
+    std::vector<Arrival> FileArrivals();
+    bool CutOff();
+
 private:
     void ReadLines();
+    std::vector<std::string> LinesWith(const std::string& text);
 
     QProcess process_;
     bool ok_ = false;

@@ -115,6 +115,7 @@ private:
     void Accept();
     void Read(Link& link);
     std::uint64_t ReadRoom(const Link& link) const;
+    void Trace(const std::string& line) const;
     void QueueReplies(Link& link);
     void Release(Link& link, Clock::time_point now);
     void Flush(Link& link);
@@ -136,6 +137,7 @@ private:
     std::vector<std::uint8_t> readBuffer_ = std::vector<std::uint8_t>(kReadChunk);
     std::optional<Clock::time_point> ptyDrainSince_;
     std::optional<int> exitStatus_;  // set when --once ends the run
+    const Clock::time_point started_ = Clock::now();
 };
 
 int Server::Run() {
@@ -355,6 +357,8 @@ void Server::Report(Link& link) {
         const std::string line = "conn " + std::to_string(link.id) + ": " + note.text;
         if (note.kind == NoteKind::FileReceived) {
             PrintResult(line);
+        } else if (note.kind == NoteKind::FileBytes) {
+            Trace(line);
         } else {
             Log(link, note.text, note.kind == NoteKind::Malformed);
         }
@@ -373,7 +377,18 @@ void Server::End(Link& link, const std::string& why, bool reset) {
     Close(link);
 }
 
+// With --trace: a line on stdout with the milliseconds since the start, for
+// tests that check when bytes arrived and that a cut-off has happened.
+void Server::Trace(const std::string& line) const {
+    if (options_.trace) {
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started_);
+        PrintResult(line + " at " + std::to_string(ms.count()) + " ms");
+    }
+}
+
 void Server::CutOff(Link& link) {
+    Trace("conn " + std::to_string(link.id) + ": cut off");
     const std::string why = "closing after " + std::to_string(link.received) + " received bytes";
     if (options_.reset) {
         End(link, why + " (reset)", true);

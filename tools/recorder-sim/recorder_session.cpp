@@ -94,6 +94,10 @@ std::size_t RecorderSession::TakeFileData(std::span<const std::uint8_t> bytes) {
         transfer_.sink.reset();
     }
     transfer_.left -= static_cast<std::uint32_t>(take);
+    if (take != 0) {
+        AddNote(NoteKind::FileBytes,
+                "file bytes " + std::to_string(transfer_.size - transfer_.left));
+    }
     if (transfer_.left == 0) {
         FinishTransfer();
     }

@@ -56,6 +56,7 @@ struct Reply {
 enum class NoteKind {
     Request,       // one line per request and what came of it
     FileReceived,  // "file received N bytes sha256=HEX"
+    FileBytes,     // "file bytes N": file bytes received so far, after each piece
     Malformed,     // why the input broke the protocol
 };
 

@@ -120,6 +120,9 @@ bool* Flag(std::string_view name, SimOptions& options) {
     if (name == "--quiet") {
         return &options.quiet;
     }
+    if (name == "--trace") {
+        return &options.trace;
+    }
     if (name == "--help" || name == "-h") {
         return &options.help;
     }
@@ -226,6 +229,10 @@ Running:
                           the first execute reply); exit status 0 when that
                           update succeeded, else 1
   --quiet                 no per-request lines on stderr
+  --trace                 on stdout, with the milliseconds since the start:
+                          "conn ID: file bytes N at MS ms" whenever file
+                          bytes arrive (N so far), "conn ID: cut off at MS ms"
+                          when a connection is closed by --close-after-bytes
   --help                  this text
 
 A malformed request (lead, magic, status, checksum, record layout or body

@@ -28,6 +28,7 @@ struct SimOptions {
     std::string saveDir;
     bool once = false;
     bool quiet = false;
+    bool trace = false;  // file byte arrivals and cut-offs on stdout, timed
     bool help = false;
 };
 
