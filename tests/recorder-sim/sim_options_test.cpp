@@ -108,12 +108,26 @@ TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
 TEST(SimOptions, HelpStartsWithUsageAndNamesEveryOption) {
     const std::string help = SimHelpText("sim");
     EXPECT_EQ(help.rfind("usage: sim ", 0), 0u);
-    for (const char* option :
-         {"--listen", "--pty", "--version-text", "--version-number", "--password", "--update-code",
-          "--access", "--transfer-status", "--result-status", "--delay-ms", "--silent-after",
-          "--close-after-bytes", "--stop-reading-after", "--reset", "--save", "--save-dir",
-          "--once", "--quiet", "--trace",
-          "--help"}) {
+    for (const char* option : {"--listen",
+                               "--pty",
+                               "--version-text",
+                               "--version-number",
+                               "--password",
+                               "--update-code",
+                               "--access",
+                               "--transfer-status",
+                               "--result-status",
+                               "--delay-ms",
+                               "--silent-after",
+                               "--close-after-bytes",
+                               "--stop-reading-after",
+                               "--reset",
+                               "--save",
+                               "--save-dir",
+                               "--once",
+                               "--quiet",
+                               "--trace",
+                               "--help"}) {
         EXPECT_NE(help.find(std::string(option) + " "), std::string::npos) << option;
     }
 }
