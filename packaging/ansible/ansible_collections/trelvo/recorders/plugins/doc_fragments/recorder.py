@@ -1,0 +1,41 @@
+# -*- coding: utf-8 -*-
+# How both modules reach one recorder through trelvo-cli.
+
+from __future__ import annotations
+
+
+class ModuleDocFragment:
+    DOCUMENTATION = r'''
+options:
+  host:
+    description:
+      - Host name or IPv4 address of the recorder.
+      - Exactly one of I(host) and I(serial) is required.
+    type: str
+  port:
+    description:
+      - TCP port of the recorder.
+    type: int
+    default: 30000
+  serial:
+    description:
+      - Reach the recorder over a serial line instead of the network, C(COM1),
+        C(COM2) or a device path such as C(/dev/ttyUSB0).
+      - Exactly one of I(host) and I(serial) is required.
+    type: str
+  baud:
+    description:
+      - Serial rate; only with I(serial). trelvo-cli's default is 115200.
+    type: int
+  timeout:
+    description:
+      - Give up on a recorder that shows no sign of life for this many
+        seconds while trelvo-cli waits for it. Fractions are allowed.
+      - Left out, trelvo-cli waits for ever, as the window does.
+    type: float
+  cli:
+    description:
+      - Path of trelvo-cli. Left out, C(trelvo-cli) is looked up on the
+        C(PATH) of the machine that runs the task.
+    type: path
+'''
