@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
+#include <sys/epoll.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -96,13 +96,22 @@ struct Link {
     bool updateSucceeded = false;
     bool draining = false;  // our side is shut down; input is read and dropped
     bool ended = false;
+    std::uint32_t watched = 0;  // the events the epoll set holds this link for; 0: not in it
 
     std::size_t Unsent() const { return out.size() - outSent; }
 };
 
 class Server {
 public:
-    Server(const SimOptions& options, int listenFd) : options_(options), listenFd_(listenFd) {}
+    Server(const SimOptions& options, int listenFd)
+        : options_(options), listenFd_(listenFd), epollFd_(epoll_create1(EPOLL_CLOEXEC)) {}
+    ~Server() {
+        if (epollFd_ >= 0) {
+            close(epollFd_);
+        }
+    }
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
 
     void AddLink(std::unique_ptr<Link> link) { links_.push_back(std::move(link)); }
     // On a pseudo-terminal the line stays open, so --once ends after the
@@ -124,75 +133,82 @@ private:
     void CutOff(Link& link);
     void Drain(Link& link);
     void Close(Link& link);
+    void WatchListener();
+    void Watch(Link& link);
+    bool Control(int operation, int fd, std::uint32_t events, void* owner);
     int PollTimeoutMs(Clock::time_point now) const;
     void CheckPtyDrained(Clock::time_point now);
     void Log(const Link& link, const std::string& text, bool always = false) const;
 
     const SimOptions& options_;
     int listenFd_;
+    int epollFd_;
     int ptySlave_ = -1;
     bool accepting_ = true;
+    bool listenerWatched_ = false;
     int nextId_ = 1;
     std::vector<std::unique_ptr<Link>> links_;
+    int endedLinks_ = 0;
     std::vector<std::uint8_t> readBuffer_ = std::vector<std::uint8_t>(kReadChunk);
     std::optional<Clock::time_point> ptyDrainSince_;
     std::optional<int> exitStatus_;  // set when --once ends the run
     const Clock::time_point started_ = Clock::now();
 };
 
+// One epoll set holds every descriptor, so a wake costs what is ready, not
+// what is open: a fleet of thousands of connections stays cheap to serve.
 int Server::Run() {
-    std::vector<pollfd> fds;
-    std::vector<Link*> owners;
+    if (epollFd_ < 0) {
+        std::fprintf(stderr, "cannot create an epoll set: %s\n", ErrnoText().c_str());
+        return 2;
+    }
+    for (const auto& link : links_) {
+        Watch(*link);
+    }
+    std::vector<epoll_event> ready(256);
     while (!exitStatus_ && g_stopSignal == 0) {
-        fds.clear();
-        owners.clear();
-        if (listenFd_ >= 0 && accepting_) {
-            fds.push_back({listenFd_, POLLIN, 0});
-            owners.push_back(nullptr);
-        }
-        for (const auto& link : links_) {
-            const short wantIn =
-                link->Unsent() < kMaxUnsentReplies && ReadRoom(*link) > 0 ? POLLIN : 0;
-            const short wantOut = link->Unsent() > 0 ? POLLOUT : 0;
-            // A link that wants nothing is left out: a hang-up would
-            // otherwise wake the loop again and again.
-            const int fd = (wantIn | wantOut) != 0 ? link->fd : -1;
-            fds.push_back({fd, static_cast<short>(wantIn | wantOut), 0});
-            owners.push_back(link.get());
-        }
-        if (poll(fds.data(), fds.size(), PollTimeoutMs(Clock::now())) < 0) {
+        WatchListener();
+        const int count = epoll_wait(epollFd_, ready.data(), static_cast<int>(ready.size()),
+                                     PollTimeoutMs(Clock::now()));
+        if (count < 0) {
             // A stop signal ends the wait; the loop's condition sees it.
             if (errno == EINTR) {
                 continue;
             }
-            std::fprintf(stderr, "poll failed: %s\n", ErrnoText().c_str());
+            std::fprintf(stderr, "epoll_wait failed: %s\n", ErrnoText().c_str());
             return 2;
         }
-        for (std::size_t i = 0; i < fds.size(); ++i) {
-            Link* link = owners[i];
-            const short events = fds[i].revents;
-            if (events == 0) {
-                continue;
-            }
+        for (int i = 0; i < count; ++i) {
+            auto* link = static_cast<Link*>(ready[i].data.ptr);
+            const std::uint32_t events = ready[i].events;
             if (link == nullptr) {
                 Accept();
                 continue;
             }
-            if ((events & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            if ((events & (EPOLLIN | EPOLLHUP | EPOLLERR)) != 0) {
                 Read(*link);
             }
-            if (!link->ended && (events & POLLOUT) != 0) {
+            if (!link->ended && (events & EPOLLOUT) != 0) {
                 Flush(*link);
             }
+            Watch(*link);
         }
         const Clock::time_point now = Clock::now();
-        for (const auto& link : links_) {
-            if (!link->ended) {
-                Release(*link, now);
+        // Replies wait only when told to delay them; otherwise they have
+        // all gone out as they were made.
+        if (options_.delayMs > 0) {
+            for (const auto& link : links_) {
+                if (!link->ended && !link->delayed.empty()) {
+                    Release(*link, now);
+                    Watch(*link);
+                }
             }
         }
         CheckPtyDrained(now);
-        std::erase_if(links_, [](const auto& link) { return link->ended; });
+        if (endedLinks_ > 0) {
+            std::erase_if(links_, [](const auto& link) { return link->ended; });
+            endedLinks_ = 0;
+        }
         if (listenFd_ < 0 && links_.empty() && !exitStatus_) {
             return 2;  // the pseudo-terminal failed; nothing is left to serve
         }
@@ -201,6 +217,54 @@ int Server::Run() {
         return *exitStatus_;
     }
     return options_.once ? 1 : 0;
+}
+
+void Server::WatchListener() {
+    const bool wanted = listenFd_ >= 0 && accepting_;
+    if (wanted != listenerWatched_ &&
+        Control(wanted ? EPOLL_CTL_ADD : EPOLL_CTL_DEL, listenFd_, EPOLLIN, nullptr)) {
+        listenerWatched_ = wanted;
+    }
+}
+
+// Keeps the epoll set's interest in a link in step with what it can do. A
+// link that wants nothing leaves the set: epoll reports a hang-up whatever
+// the mask, and would wake the loop again and again.
+void Server::Watch(Link& link) {
+    std::uint32_t wanted = 0;
+    if (!link.ended) {
+        if (link.Unsent() < kMaxUnsentReplies && ReadRoom(link) > 0) {
+            wanted |= EPOLLIN;
+        }
+        if (link.Unsent() > 0) {
+            wanted |= EPOLLOUT;
+        }
+    }
+    if (wanted == link.watched) {
+        return;
+    }
+    // An ended link's descriptor is closed, which has taken it out already.
+    if (wanted == 0) {
+        if (!link.ended) {
+            Control(EPOLL_CTL_DEL, link.fd, 0, &link);
+        }
+        link.watched = 0;
+        return;
+    }
+    if (Control(link.watched == 0 ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, link.fd, wanted, &link)) {
+        link.watched = wanted;
+    }
+}
+
+bool Server::Control(int operation, int fd, std::uint32_t events, void* owner) {
+    epoll_event event{};
+    event.events = events;
+    event.data.ptr = owner;
+    if (epoll_ctl(epollFd_, operation, fd, &event) == 0) {
+        return true;
+    }
+    std::fprintf(stderr, "cannot watch descriptor %d: %s\n", fd, ErrnoText().c_str());
+    return false;
 }
 
 void Server::Accept() {
@@ -236,6 +300,7 @@ void Server::Accept() {
         if (options_.closeAfterBytes == 0u) {
             CutOff(link);
         }
+        Watch(link);
     }
 }
 
@@ -425,6 +490,7 @@ void Server::Drain(Link& link) {
 void Server::Close(Link& link) {
     close(link.fd);
     link.ended = true;
+    ++endedLinks_;
     accepting_ = true;
     if (options_.once && !exitStatus_) {
         exitStatus_ = link.updateSucceeded ? 0 : 1;
@@ -433,9 +499,11 @@ void Server::Close(Link& link) {
 
 int Server::PollTimeoutMs(Clock::time_point now) const {
     std::optional<Clock::time_point> next;
-    for (const auto& link : links_) {
-        if (!link->delayed.empty() && (!next || link->delayed.front().due < *next)) {
-            next = link->delayed.front().due;
+    if (options_.delayMs > 0) {
+        for (const auto& link : links_) {
+            if (!link->delayed.empty() && (!next || link->delayed.front().due < *next)) {
+                next = link->delayed.front().due;
+            }
         }
     }
     if (ptyDrainSince_) {
