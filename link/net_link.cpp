@@ -45,12 +45,8 @@ NetLink::NetLink(SocketLayer& layer, NameResolver& resolver)
     : layer_(layer),
       resolver_(resolver),
       sendBuffer_(new std::uint8_t[kInitialSendCapacity]()),
-      sendCapacity_(kInitialSendCapacity) {
-    QObject::connect(&readNotifier_, &QSocketNotifier::activated, &readNotifier_,
-                     [this] { WhenReadable(); });
-    QObject::connect(&writeNotifier_, &QSocketNotifier::activated, &writeNotifier_,
-                     [this] { WhenWritable(); });
-}
+      sendCapacity_(kInitialSendCapacity),
+      watch_([this] { WhenReadable(); }, [this] { WhenWritable(); }) {}
 
 NetLink::~NetLink() {
     Close();
@@ -66,9 +62,8 @@ bool NetLink::Create() {
     }
     socket_ = socket;
     ++generation_;
-    // Both notifiers stay disabled until there is something to wait for.
-    readNotifier_.setSocket(socket);
-    writeNotifier_.setSocket(socket);
+    // Neither direction is watched until there is something to wait for.
+    watch_.SetDescriptor(socket);
     if (!layer_.BindAnyPort(socket)) {
         Close();
         return false;
@@ -153,11 +148,9 @@ void NetLink::Close() {
     if (socket_ == -1) {
         return;
     }
-    // Disabled notifiers deliver nothing more, not even readiness the event
-    // loop has already seen; they are kept for the next socket, as this may
-    // run inside one of their own handlers.
-    readNotifier_.setEnabled(false);
-    writeNotifier_.setEnabled(false);
+    // The watch delivers nothing more, not even readiness already collected;
+    // it is kept for the next socket, as this may run inside its own handlers.
+    watch_.SetDescriptor(-1);
     layer_.Close(socket_);
     socket_ = -1;
     ++generation_;
@@ -188,8 +181,7 @@ void NetLink::OfferPending() {
 // A connected socket is nearly always writable, so it is watched only
 // while a connect or pending bytes wait for it.
 void NetLink::WatchWrites() {
-    writeNotifier_.setEnabled(socket_ != -1 &&
-                              (connecting_ || (pendingLength_ != 0 && !sendRefused_)));
+    watch_.WatchWrites(socket_ != -1 && (connecting_ || (pendingLength_ != 0 && !sendRefused_)));
 }
 
 void NetLink::WhenWritable() {
@@ -211,7 +203,7 @@ void NetLink::FinishConnect() {
     const int error = layer_.TakeError(socket_);
     WatchWrites();
     if (error == 0) {
-        readNotifier_.setEnabled(true);
+        watch_.WatchReads(true);
     }
     const std::uint32_t generation = generation_;
     if (events_ != nullptr) {
@@ -235,7 +227,7 @@ void NetLink::WhenReadable() {
     // Nothing more can arrive, and the socket stays readable for good. The
     // recorder closing its end is not reported: the job goes on waiting
     // until the operator ends it. A failure is passed on.
-    readNotifier_.setEnabled(false);
+    watch_.WatchReads(false);
     const int error = layer_.TakeError(socket_);
     if (error != 0 && events_ != nullptr) {
         events_->OnReceive(error);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSocketNotifier>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -8,6 +7,7 @@
 
 #include "job/links.h"
 #include "link/name_resolver.h"
+#include "link/readiness_hub.h"
 #include "link/socket_layer.h"
 
 namespace trelvo {
@@ -81,8 +81,7 @@ private:
     // whether the job took anything.
     std::uint64_t bytesTaken_ = 0;
 
-    QSocketNotifier readNotifier_{QSocketNotifier::Read};
-    QSocketNotifier writeNotifier_{QSocketNotifier::Write};
+    ReadinessWatch watch_;
 };
 
 }  // namespace trelvo

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <fcntl.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,11 +17,12 @@ namespace trelvo::testing {
 using Bytes = std::vector<std::uint8_t>;
 
 // A socket layer that takes as many bytes per send as the script says and
-// records what was offered. Its sockets are real descriptors on /dev/null,
-// so the link's notifiers have something valid to watch.
+// records what was offered. Its sockets are real descriptors (event
+// counters, always writable, never readable), so the link has something
+// valid to watch.
 class ScriptedSocketLayer : public SocketLayer {
 public:
-    int Open() override { return openFails ? -1 : ::open("/dev/null", O_RDWR | O_CLOEXEC); }
+    int Open() override { return openFails ? -1 : ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC); }
     bool BindAnyPort(int) override { return bindSucceeds; }
     ConnectStart Connect(int, std::uint32_t address, std::uint16_t port) override {
         connects.emplace_back(address, port);
