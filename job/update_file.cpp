@@ -1,33 +1,44 @@
 #include "job/update_file.h"
 
-#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <limits>
-#include <system_error>
 
 namespace trelvo {
 
+// The type and size are those of the file that was opened, not of whatever
+// the name leads to a moment later. Opening without waiting: a FIFO by the
+// name would otherwise hold the open until a writer came.
 bool UpdateFile::Open(const std::string& name) {
     Close();
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(name, error)) {
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd == -1) {
         return false;
     }
-    stream_.open(name, std::ios::binary);
-    if (!stream_.is_open()) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
         return false;
     }
-    const std::uintmax_t size = std::filesystem::file_size(name, error);
-    if (error) {
-        Close();
-        return false;
-    }
-    size_ = size;
+    fd_ = fd;
+    size_ = static_cast<std::uint64_t>(status.st_size);
     return true;
 }
 
 std::size_t UpdateFile::Read(std::uint8_t* buffer, std::size_t count) {
-    stream_.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(count));
-    return static_cast<std::size_t>(stream_.gcount());
+    std::size_t done = 0;
+    while (fd_ != -1 && done < count) {
+        const ssize_t got = ::read(fd_, buffer + done, count - done);
+        if (got > 0) {
+            done += static_cast<std::size_t>(got);
+        } else if (got == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    return done;
 }
 
 Outcome OpenUpdateFile(UpdateFile& file, const std::string& path) {
@@ -47,10 +58,10 @@ Outcome OpenUpdateFile(UpdateFile& file, const std::string& path) {
 }
 
 void UpdateFile::Close() {
-    if (stream_.is_open()) {
-        stream_.close();
+    if (fd_ != -1) {
+        ::close(fd_);
+        fd_ = -1;
     }
-    stream_.clear();
     size_ = 0;
 }
 

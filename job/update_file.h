@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <string>
 
 #include "job/job_outcome.h"
@@ -10,13 +9,19 @@
 namespace trelvo {
 
 // The update file the job streams. Only regular files count:
-// a folder or a device is not an update file.
+// a folder or a device is not an update file. A plain descriptor: a fleet
+// holds thousands of these open at once.
 class UpdateFile {
 public:
+    UpdateFile() = default;
+    ~UpdateFile() { Close(); }
+    UpdateFile(const UpdateFile&) = delete;
+    UpdateFile& operator=(const UpdateFile&) = delete;
+
     // False when the name does not lead to a readable regular file.
     bool Open(const std::string& name);
     void Close();
-    bool IsOpen() const { return stream_.is_open(); }
+    bool IsOpen() const { return fd_ != -1; }
 
     // Reads the next `count` bytes; returns how many arrived, which is fewer
     // at the end of the file or on a read error.
@@ -26,7 +31,7 @@ public:
     std::uint64_t Size() const { return size_; }
 
 private:
-    std::ifstream stream_;
+    int fd_ = -1;
     std::uint64_t size_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "job/update_job.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <string>
@@ -348,6 +349,8 @@ TEST_F(UpdateJobTest, BadUpdateFilesAreRefusedBeforeAnyLinkIsOpened) {
     fs::create_directory("folder.sh");
     { std::ofstream("huge.sh"); }
     fs::resize_file("huge.sh", 0x100000000ULL);  // sparse: takes no disk space
+    // Opening a FIFO for reading would wait for a writer that never comes.
+    ASSERT_EQ(mkfifo("fifo.sh", 0600), 0);
     struct Case {
         const char* file;
         const char* message;
@@ -355,6 +358,7 @@ TEST_F(UpdateJobTest, BadUpdateFilesAreRefusedBeforeAnyLinkIsOpened) {
     const Case cases[] = {
         {"missing.sh", "Gewählte Datei konnte nicht gefunden werden"},
         {"folder.sh", "Gewählte Datei konnte nicht gefunden werden"},
+        {"fifo.sh", "Gewählte Datei konnte nicht gefunden werden"},
         {"empty.sh", "Gewählte Datei hat keinen Inhalt"},
         {"huge.sh", "Gewählte Datei ist zu groß"},
     };
