@@ -42,7 +42,6 @@ void RecorderRun::Tick() {
         return;
     }
     const int pumped = job_.PumpTransfer();
-    remaining_ = job_.RemainingTimeText();
     const JobState state = job_.state();
     if (state == JobState::Transfer) {
         percent_ = std::max(percent_, std::clamp(pumped, 0, 100));

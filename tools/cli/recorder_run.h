@@ -62,7 +62,7 @@ public:
     RecorderRun& operator=(const RecorderRun&) = delete;
 
     void Start(const UpdateRequest& request);
-    // One tick: the pump, then the time text.
+    // One tick: the pump.
     void Tick();
     // Ends a running job through its Close, as the window's abort does.
     void Abort();
@@ -72,7 +72,8 @@ public:
     JobState state() const { return job_.state(); }
     // Percent for display: 0 to 100, never going back within one update.
     int percent() const { return percent_; }
-    const std::string& remaining() const { return remaining_; }
+    // Worked out when shown, not on every tick of every recorder.
+    std::string remaining() const { return job_.RemainingTimeText(); }
     RecorderResult Result() const;
 
 private:
@@ -94,7 +95,6 @@ private:
     JobOutcome outcome_;
     JobState reached_ = JobState::Idle;
     int percent_ = 0;
-    std::string remaining_ = "--:--:--";
 };
 
 }  // namespace trelvo
