@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 
@@ -28,21 +29,39 @@ bool UpdateFile::Open(const std::string& name) {
     return true;
 }
 
-std::size_t UpdateFile::Read(std::uint8_t* buffer, std::size_t count) {
+void UpdateFile::Use(FileBytes bytes) {
+    Close();
+    bytes_ = std::move(bytes);
+    size_ = bytes_ != nullptr ? bytes_->size() : 0;
+}
+
+std::span<const std::uint8_t> UpdateFile::Next(std::size_t count,
+                                               std::vector<std::uint8_t>& buffer) {
+    if (bytes_ != nullptr) {
+        const std::size_t taken = std::min(count, bytes_->size() - offset_);
+        const std::span<const std::uint8_t> next(bytes_->data() + offset_, taken);
+        offset_ += taken;
+        return next;
+    }
+    if (buffer.size() < count) {
+        buffer.resize(count);
+    }
     std::size_t done = 0;
     while (fd_ != -1 && done < count) {
-        const ssize_t got = ::read(fd_, buffer + done, count - done);
+        const ssize_t got = ::read(fd_, buffer.data() + done, count - done);
         if (got > 0) {
             done += static_cast<std::size_t>(got);
         } else if (got == 0 || errno != EINTR) {
             break;
         }
     }
-    return done;
+    return {buffer.data(), done};
 }
 
-Outcome OpenUpdateFile(UpdateFile& file, const std::string& path) {
-    if (!file.Open(path)) {
+Outcome OpenUpdateFile(UpdateFile& file, const UpdateSource& source) {
+    if (source.bytes != nullptr) {
+        file.Use(source.bytes);
+    } else if (!file.Open(source.path)) {
         return Outcome::FileNotFound;
     }
     Outcome problem = Outcome::Succeeded;
@@ -62,6 +81,8 @@ void UpdateFile::Close() {
         ::close(fd_);
         fd_ = -1;
     }
+    bytes_.reset();
+    offset_ = 0;
     size_ = 0;
 }
 

@@ -2,11 +2,27 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "job/job_outcome.h"
 
 namespace trelvo {
+
+// An update file's whole contents, read once and shared by the jobs of a
+// fleet, which then stream the same bytes without a read of their own.
+using FileBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+
+// What a job sends: the file at `path`, or its `bytes` when they were read
+// already, and the name the recorder is told it is called. The window passes
+// one bare name for both.
+struct UpdateSource {
+    std::string path;
+    std::string remoteName;
+    FileBytes bytes;
+};
 
 // The update file the job streams. Only regular files count:
 // a folder or a device is not an update file. A plain descriptor: a fleet
@@ -20,24 +36,28 @@ public:
 
     // False when the name does not lead to a readable regular file.
     bool Open(const std::string& name);
+    // Streams bytes read before, which need no descriptor.
+    void Use(FileBytes bytes);
     void Close();
-    bool IsOpen() const { return fd_ != -1; }
+    bool IsOpen() const { return fd_ != -1 || bytes_ != nullptr; }
 
-    // Reads the next `count` bytes; returns how many arrived, which is fewer
-    // at the end of the file or on a read error.
-    std::size_t Read(std::uint8_t* buffer, std::size_t count);
+    // The next `count` bytes: a view of the shared bytes, or read from the
+    // file into `buffer`. Fewer at the end of the file or on a read error.
+    std::span<const std::uint8_t> Next(std::size_t count, std::vector<std::uint8_t>& buffer);
 
     // Size in bytes, taken when the file was opened.
     std::uint64_t Size() const { return size_; }
 
 private:
     int fd_ = -1;
+    FileBytes bytes_;
+    std::size_t offset_ = 0;  // into bytes_
     std::uint64_t size_ = 0;
 };
 
-// Opens `path` as the update file of a job: Succeeded, or why the file will
-// not do (not found, empty, or too large for the 32-bit size the recorder is
-// told), in which case `file` is left closed.
-Outcome OpenUpdateFile(UpdateFile& file, const std::string& path);
+// Opens the update file of a job: Succeeded, or why the file will not do
+// (not found, empty, or too large for the 32-bit size the recorder is told),
+// in which case `file` is left closed.
+Outcome OpenUpdateFile(UpdateFile& file, const UpdateSource& source);
 
 }  // namespace trelvo

@@ -83,7 +83,7 @@ bool UpdateJob::Prepare(const UpdateSource& file, const std::string& password,
     if (goal_ != JobGoal::Update) {
         return true;
     }
-    if (const Outcome opened = OpenUpdateFile(file_, source_.path); opened != Outcome::Succeeded) {
+    if (const Outcome opened = OpenUpdateFile(file_, source_); opened != Outcome::Succeeded) {
         EndAndShow({opened});
         return false;
     }
@@ -161,16 +161,14 @@ std::uint64_t UpdateJob::fileBytesSent() const {
 }
 
 bool UpdateJob::SendFileBlock(std::uint32_t count) {
-    if (readBuffer_.size() < count) {
-        readBuffer_.resize(count);
-    }
     // The file may shrink or fail under the tool; bytes it did not deliver
     // must never go out as stale buffer contents.
-    if (file_.Read(readBuffer_.data(), count) != count) {
+    const std::span<const std::uint8_t> block = file_.Next(count, readBuffer_);
+    if (block.size() != count) {
         EndAndShow({Outcome::TransferFailed});
         return false;
     }
-    SendRaw(readBuffer_.data(), count);
+    SendRaw(block.data(), count);
     return true;
 }
 

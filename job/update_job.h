@@ -41,13 +41,6 @@ inline constexpr std::uint32_t MAX_BLOCK_SIZE = 1048576;
 // Serial recorders report their version as a number; this is the first accepted.
 inline constexpr std::uint32_t MIN_SERIAL_VERSION = 20070;
 
-// The update file as the job opens it and as the recorder is told it is
-// called: the window passes one bare name for both.
-struct UpdateSource {
-    std::string path;
-    std::string remoteName;
-};
-
 // How far a job goes. A probe asks the version, and with ProbeAccess also
 // sends the password, then ends; it needs no update file and never
 // announces or sends one.
@@ -86,7 +79,7 @@ public:
                       const std::string& updateCode, const std::string& host, std::uint16_t port);
     bool StartNetwork(const std::string& fileName, const std::string& password,
                       const std::string& updateCode, const std::string& host, std::uint16_t port) {
-        return StartNetwork(UpdateSource{fileName, fileName}, password, updateCode, host, port);
+        return StartNetwork(UpdateSource{fileName, fileName, {}}, password, updateCode, host, port);
     }
     // True when the port is open and the version query has been sent. The
     // port is "COM1", "COM2" or a device path.
@@ -94,7 +87,8 @@ public:
                      const std::string& updateCode, const std::string& device, int baud);
     bool StartSerial(const std::string& fileName, const std::string& password,
                      const std::string& updateCode, const std::string& device, int baud) {
-        return StartSerial(UpdateSource{fileName, fileName}, password, updateCode, device, baud);
+        return StartSerial(UpdateSource{fileName, fileName, {}}, password, updateCode, device,
+                           baud);
     }
     // `port` 1 is COM1, 2 is COM2.
     bool StartSerial(const std::string& fileName, const std::string& password,

@@ -56,7 +56,7 @@ public:
 TEST(Fleet, RunsAtMostNAndStartsTheNextWhenOneEnds) {
     ScratchDir scratch;
     UpdateRequest request;
-    request.file = {scratch.Write("update.sh", "12345"), "update.sh"};
+    request.file = {scratch.Write("update.sh", "12345"), "update.sh", {}};
     SecretText password;
     std::string typed = "admin";
     password.Take(typed);

@@ -205,7 +205,7 @@ TEST_F(JobEndsTest, BytesWaitingOnTheLineBeforeTheStartAreNotTakenForAReply) {
 TEST_F(JobEndsTest, LocalPathAndRemoteNameAreApart) {
     fs::create_directory("sub");
     WriteFile("sub/local.sh", std::string(10, 'L'));
-    ASSERT_TRUE(job.StartNetwork(UpdateSource{"sub/local.sh", "remote.sh"}, "pw", "CODE", "r",
+    ASSERT_TRUE(job.StartNetwork(UpdateSource{"sub/local.sh", "remote.sh", {}}, "pw", "CODE", "r",
                                  UPDATE_PORT));
     net.events_->OnConnect(0);
     net.Arrive(VersionReply("2.0.60"));
@@ -219,6 +219,24 @@ TEST_F(JobEndsTest, LocalPathAndRemoteNameAreApart) {
     job.PumpTransfer();
     const Bytes all = net.AllSent();
     EXPECT_EQ(std::string(all.end() - 10, all.end()), std::string(10, 'L'));
+}
+
+// Bytes read once for a fleet are what goes out, whatever lies at the path
+// by now, and they are counted with their own size.
+TEST_F(JobEndsTest, SharedBytesAreSentInsteadOfThePath) {
+    WriteFile("a.sh", std::string(10, 'D'));
+    const auto shared = std::make_shared<const Bytes>(Bytes(7, 'S'));
+    ASSERT_TRUE(
+        job.StartNetwork(UpdateSource{"a.sh", "a.sh", shared}, "pw", "CODE", "r", UPDATE_PORT));
+    net.events_->OnConnect(0);
+    net.Arrive(VersionReply("2.0.60"));
+    net.Arrive(Reply(STATUS_OK, ACCESS_ADMIN));
+    const std::size_t announced = net.AllSent().size();
+    job.PumpTransfer();
+    job.PumpTransfer();
+    const Bytes all = net.AllSent();
+    EXPECT_EQ(Bytes(all.begin() + static_cast<std::ptrdiff_t>(announced), all.end()), *shared);
+    EXPECT_EQ(job.fileBytesSent(), 7u);
 }
 
 }  // namespace

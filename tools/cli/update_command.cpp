@@ -83,20 +83,36 @@ RecorderLinks RealLinks(const RecorderTarget&) {
 const char* const kNotWindows1252 =
     "holds a character the recorders cannot read (they take Windows-1252 only)";
 
-// The update file, refused once here if every job would refuse it, and its digest.
-bool CheckUpdateFile(const std::string& path, std::string& sha256, std::string& problem) {
+// Files up to this size are read once and their bytes shared by every job:
+// the digest reported is that of the very bytes sent, and a fleet makes one
+// read of the file instead of one per recorder and block.
+constexpr std::uint64_t kSharedFileLimit = std::uint64_t{256} * 1024 * 1024;
+
+// The update file, refused once here if every job would refuse it, and its
+// digest; `source.bytes` holds it when it is small enough to share.
+bool CheckUpdateFile(UpdateSource& source, std::string& sha256, std::string& problem) {
     UpdateFile file;
-    if (const Outcome opened = OpenUpdateFile(file, path); opened != Outcome::Succeeded) {
-        problem = path + ": " + ShownMessage({opened});
+    if (const Outcome opened = OpenUpdateFile(file, {source.path, {}, {}});
+        opened != Outcome::Succeeded) {
+        problem = source.path + ": " + ShownMessage({opened});
         return false;
     }
-    file.Close();
-    const std::optional<std::string> digest = FileSha256(path);
-    if (!digest) {
-        problem = "cannot read " + path;
+    if (file.Size() > kSharedFileLimit) {
+        file.Close();
+        const std::optional<std::string> digest = FileSha256(source.path);
+        sha256 = digest.value_or("");
+        problem = "cannot read " + source.path;
+        return digest.has_value();
+    }
+    std::vector<std::uint8_t> bytes(file.Size());
+    if (file.Next(bytes.size(), bytes).size() != bytes.size()) {
+        problem = "cannot read " + source.path;
         return false;
     }
-    sha256 = *digest;
+    Sha256 hash;
+    hash.Update(bytes);
+    sha256 = Sha256::Hex(hash.Finish());
+    source.bytes = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
     return true;
 }
 
@@ -140,11 +156,11 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     UpdateRequest request;
     const std::string path = options.file.toStdString();
     if (!probe) {
-        if (!CheckUpdateFile(path, facts.sha256, problem)) {
+        // The recorder gets the file's own name behind its folder, as from the window.
+        request.file = {path, QFileInfo(options.file).fileName().toStdString(), {}};
+        if (!CheckUpdateFile(request.file, facts.sha256, problem)) {
             return LocalProblem(problem);
         }
-        // The recorder gets the file's own name behind its folder, as from the window.
-        request.file = {path, QFileInfo(options.file).fileName().toStdString()};
     }
     std::vector<RecorderTarget> targets;
     if (!options.retryFailed.isEmpty()) {
