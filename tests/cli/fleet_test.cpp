@@ -96,5 +96,48 @@ TEST(Fleet, RunsAtMostNAndStartsTheNextWhenOneEnds) {
     EXPECT_EQ(status, 1);
 }
 
+// A large fleet starts in turns of the event loop, so Ctrl-C, which arrives
+// through the loop, is seen before every recorder has been started.
+TEST(Fleet, ALargeFleetStartsInTurnsThatCtrlCCanCut) {
+    ScratchDir scratch;
+    UpdateRequest request;
+    request.file = {scratch.Write("update.sh", "12345"), "update.sh", {}};
+    SecretText password;
+    std::string typed = "admin";
+    password.Take(typed);
+    constexpr int kRecorders = 2000;
+    std::vector<RecorderTarget> targets;
+    for (int i = 0; i < kRecorders; ++i) {
+        targets.push_back({i, "r" + std::to_string(i), false});
+    }
+    std::vector<PendingNetLink*> connects;
+    testing::FakeClock clock;
+    ListReporter reporter;
+    int status = -1;
+    Fleet fleet(
+        targets, request, password, kRecorders, clock,
+        [&connects](const RecorderTarget&) {
+            return RecorderLinks{std::make_unique<PendingNetLink>(connects),
+                                 std::make_unique<NoSerialLink>()};
+        },
+        reporter, [&status](int exitStatus) { status = exitStatus; });
+
+    fleet.Run();
+    const std::size_t firstTurn = connects.size();
+    EXPECT_GT(firstTurn, 0u);
+    EXPECT_LT(firstTurn, static_cast<std::size_t>(kRecorders));
+    // What Ctrl-C's notifier does, posted behind the next turn of starts.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&fleet] { fleet.Abort(); }, Qt::QueuedConnection);
+    for (int turn = 0; turn < 100 && status == -1; ++turn) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_LT(connects.size(), static_cast<std::size_t>(kRecorders));
+    EXPECT_GT(connects.size(), firstTurn);  // the loop went on starting meanwhile
+    ASSERT_EQ(reporter.finished.size(), static_cast<std::size_t>(kRecorders));
+    EXPECT_EQ(reporter.finished.back(), "r1999 aborted");
+    EXPECT_EQ(status, 1);
+}
+
 }  // namespace
 }  // namespace trelvo

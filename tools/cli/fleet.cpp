@@ -4,6 +4,15 @@
 
 namespace trelvo {
 
+namespace {
+
+// Recorders started per turn of the event loop. Starting thousands in one
+// go held the loop, and with it Ctrl-C, for several ticks; in turns, the
+// first recorders talk to their recorders while the rest are being started.
+constexpr std::size_t kStartsPerTurn = 500;
+
+}  // namespace
+
 Fleet::Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, SecretText& password,
              int parallel, TickClock& clock, LinkFactory makeLinks, Reporter& reporter,
              std::function<void(int)> done)
@@ -30,7 +39,21 @@ void Fleet::Run() {
 }
 
 void Fleet::StartMore() {
+    std::size_t started = 0;
     while (!aborting_ && running_.size() < parallel_ && next_ < targets_.size()) {
+        if (started++ == kStartsPerTurn) {
+            if (!startPosted_) {
+                startPosted_ = true;
+                QMetaObject::invokeMethod(
+                    &context_,
+                    [this] {
+                        startPosted_ = false;
+                        StartMore();
+                    },
+                    Qt::QueuedConnection);
+            }
+            return;
+        }
         const RecorderTarget& target = targets_[next_++];
         // The job ends inside its own Close, and its failure message comes
         // after that: the result is collected once the job has returned.

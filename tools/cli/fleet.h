@@ -55,6 +55,7 @@ private:
     bool allUpdated_ = true;
     bool aborting_ = false;
     bool finished_ = false;
+    bool startPosted_ = false;  // more recorders start on the loop's next turn
 };
 
 }  // namespace trelvo
