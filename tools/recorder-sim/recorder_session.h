@@ -87,6 +87,10 @@ public:
     // Where the client stopped when it went away mid-message, or empty when
     // it stopped between messages.
     std::string UnfinishedWork() const;
+    // File bytes still to come in the transfer under way; 0 outside one.
+    std::uint32_t FileBytesAwaited() const {
+        return phase_ == Phase::FileData ? transfer_.left : 0;
+    }
 
 private:
     enum class Phase { Header, Body, FileData, Broken };
