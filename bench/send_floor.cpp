@@ -23,18 +23,11 @@
 #include <thread>
 #include <vector>
 
+#include "cpu_seconds.h"
+
 namespace {
 
 constexpr auto kTick = std::chrono::milliseconds(50);
-
-double ThreadCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
-    const auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 // Accepts and reads everything until `stop`; nothing it does is counted.
 void Sink(int listener, const std::atomic<bool>& stop) {
@@ -99,7 +92,7 @@ int main(int argc, char** argv) {
         sockets.push_back(fd);
     }
     const std::vector<char> block(blockBytes, 'x');
-    const double before = ThreadCpuSeconds();
+    const double before = CpuSeconds(RUSAGE_THREAD);
     auto due = std::chrono::steady_clock::now();
     double sentBytes = 0;
     for (int step = 0; step < blocks; ++step) {
@@ -110,7 +103,7 @@ int main(int argc, char** argv) {
         due += kTick;
         std::this_thread::sleep_until(due);
     }
-    const double cpu = ThreadCpuSeconds() - before;
+    const double cpu = CpuSeconds(RUSAGE_THREAD) - before;
     for (const int fd : sockets) {
         close(fd);
     }

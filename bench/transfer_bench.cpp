@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "cpu_seconds.h"
 #include "job_rig.h"
 #include "recorder_sim_process.h"
 #include "scratch_dir.h"
@@ -91,15 +92,6 @@ double StatusMib(const std::string& field) {
     return 0;
 }
 
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 void WriteUpdateFile(const std::string& path, std::uint64_t size) {
     std::ofstream out(path, std::ios::binary);
     std::vector<char> chunk(std::size_t{64} * 1024);
@@ -146,7 +138,7 @@ int main(int argc, char** argv) try {
     }
     const double baselineMib = StatusMib("VmRSS");
     JobRig rig;
-    const double cpuBefore = CpuSeconds();
+    const double cpuBefore = CpuSeconds(RUSAGE_SELF);
     const auto start = std::chrono::steady_clock::now();
     // The job sends the name as given as the recorder's path: a bare name.
     std::filesystem::current_path(dir.path());
@@ -159,7 +151,7 @@ int main(int argc, char** argv) try {
     rig.RunUntilIdle(24 * 60 * 60 * 1000);
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double cpu = CpuSeconds() - cpuBefore;
+    const double cpu = CpuSeconds(RUSAGE_SELF) - cpuBefore;
     const double peakMib = StatusMib("VmHWM") - baselineMib;
     if (rig.outcomes() != std::vector<trelvo::JobOutcome>{{trelvo::Outcome::Succeeded}}) {
         std::fprintf(stderr, "the update failed: %s\n",

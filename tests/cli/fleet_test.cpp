@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,90 +54,85 @@ public:
     std::vector<std::string> finished;
 };
 
-TEST(Fleet, RunsAtMostNAndStartsTheNextWhenOneEnds) {
+// A fleet of recorders named in `names`, whose connects stay under way until
+// the test ends them.
+struct PendingFleet {
+    PendingFleet(std::vector<std::string> names, int parallel) {
+        request.file = {scratch.Write("update.sh", "12345"), "update.sh", {}};
+        std::string typed = "admin";
+        password.Take(typed);
+        std::vector<RecorderTarget> targets;
+        for (std::string& name : names) {
+            targets.push_back({static_cast<int>(targets.size()), std::move(name), false});
+        }
+        fleet = std::make_unique<Fleet>(
+            targets, request, password, parallel, clock,
+            [this](const RecorderTarget&) {
+                return RecorderLinks{std::make_unique<PendingNetLink>(connects),
+                                     std::make_unique<NoSerialLink>()};
+            },
+            reporter, [this](int exitStatus) { status = exitStatus; });
+    }
+
     ScratchDir scratch;
     UpdateRequest request;
-    request.file = {scratch.Write("update.sh", "12345"), "update.sh", {}};
     SecretText password;
-    std::string typed = "admin";
-    password.Take(typed);
-
-    std::vector<RecorderTarget> targets;
-    for (const char* name : {"a", "b", "c", "d", "e"}) {
-        targets.push_back({static_cast<int>(targets.size()), name, false});
-    }
     std::vector<PendingNetLink*> connects;
     testing::FakeClock clock;
     ListReporter reporter;
     int status = -1;
-    Fleet fleet(
-        targets, request, password, 2, clock,
-        [&connects](const RecorderTarget&) {
-            return RecorderLinks{std::make_unique<PendingNetLink>(connects),
-                                 std::make_unique<NoSerialLink>()};
-        },
-        reporter, [&status](int exitStatus) { status = exitStatus; });
+    std::unique_ptr<Fleet> fleet;
+};
 
-    fleet.Run();
+TEST(Fleet, RunsAtMostNAndStartsTheNextWhenOneEnds) {
+    PendingFleet rig({"a", "b", "c", "d", "e"}, 2);
+    const auto& connects = rig.connects;
+    const auto& reporter = rig.reporter;
+
+    rig.fleet->Run();
     QCoreApplication::processEvents();
     ASSERT_EQ(connects.size(), 2u);
-    EXPECT_FALSE(password.empty());  // three recorders still to start
+    EXPECT_FALSE(rig.password.empty());  // three recorders still to start
 
     connects[1]->events->OnConnect(111);
     QCoreApplication::processEvents();
     EXPECT_EQ(reporter.finished, std::vector<std::string>{"b connect-failed"});
     ASSERT_EQ(connects.size(), 3u);
 
-    fleet.Abort();
+    rig.fleet->Abort();
     QCoreApplication::processEvents();
     EXPECT_EQ(reporter.finished, (std::vector<std::string>{"b connect-failed", "a aborted",
                                                            "c aborted", "d aborted", "e aborted"}));
     EXPECT_EQ(connects.size(), 3u);
-    EXPECT_TRUE(password.empty());
-    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(rig.password.empty());
+    EXPECT_EQ(rig.status, 1);
 }
 
 // A large fleet starts in turns of the event loop, so Ctrl-C, which arrives
 // through the loop, is seen before every recorder has been started.
 TEST(Fleet, ALargeFleetStartsInTurnsThatCtrlCCanCut) {
-    ScratchDir scratch;
-    UpdateRequest request;
-    request.file = {scratch.Write("update.sh", "12345"), "update.sh", {}};
-    SecretText password;
-    std::string typed = "admin";
-    password.Take(typed);
-    constexpr int kRecorders = 2000;
-    std::vector<RecorderTarget> targets;
-    for (int i = 0; i < kRecorders; ++i) {
-        targets.push_back({i, "r" + std::to_string(i), false});
+    constexpr std::size_t kRecorders = 2000;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kRecorders; ++i) {
+        names.push_back("r" + std::to_string(i));
     }
-    std::vector<PendingNetLink*> connects;
-    testing::FakeClock clock;
-    ListReporter reporter;
-    int status = -1;
-    Fleet fleet(
-        targets, request, password, kRecorders, clock,
-        [&connects](const RecorderTarget&) {
-            return RecorderLinks{std::make_unique<PendingNetLink>(connects),
-                                 std::make_unique<NoSerialLink>()};
-        },
-        reporter, [&status](int exitStatus) { status = exitStatus; });
+    PendingFleet rig(names, kRecorders);
 
-    fleet.Run();
-    const std::size_t firstTurn = connects.size();
+    rig.fleet->Run();
+    const std::size_t firstTurn = rig.connects.size();
     EXPECT_GT(firstTurn, 0u);
-    EXPECT_LT(firstTurn, static_cast<std::size_t>(kRecorders));
+    EXPECT_LT(firstTurn, kRecorders);
     // What Ctrl-C's notifier does, posted behind the next turn of starts.
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [&fleet] { fleet.Abort(); }, Qt::QueuedConnection);
-    for (int turn = 0; turn < 100 && status == -1; ++turn) {
+        QCoreApplication::instance(), [&rig] { rig.fleet->Abort(); }, Qt::QueuedConnection);
+    for (int turn = 0; turn < 100 && rig.status == -1; ++turn) {
         QCoreApplication::processEvents();
     }
-    EXPECT_LT(connects.size(), static_cast<std::size_t>(kRecorders));
-    EXPECT_GT(connects.size(), firstTurn);  // the loop went on starting meanwhile
-    ASSERT_EQ(reporter.finished.size(), static_cast<std::size_t>(kRecorders));
-    EXPECT_EQ(reporter.finished.back(), "r1999 aborted");
-    EXPECT_EQ(status, 1);
+    EXPECT_LT(rig.connects.size(), kRecorders);
+    EXPECT_GT(rig.connects.size(), firstTurn);  // the loop went on starting meanwhile
+    ASSERT_EQ(rig.reporter.finished.size(), kRecorders);
+    EXPECT_EQ(rig.reporter.finished.back(), "r1999 aborted");
+    EXPECT_EQ(rig.status, 1);
 }
 
 }  // namespace
