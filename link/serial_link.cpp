@@ -49,10 +49,8 @@ std::uint32_t DriverOutputCount(int fd) {
     return QueuedBytes(fd, TIOCOUTQ);
 }
 
-SerialLink::SerialLink(OutputCount outputCount) : outputCount_(std::move(outputCount)) {
-    QObject::connect(&writeNotifier_, &QSocketNotifier::activated, &writeNotifier_,
-                     [this] { WhenWritable(); });
-}
+SerialLink::SerialLink(OutputCount outputCount)
+    : outputCount_(std::move(outputCount)), watch_([] {}, [this] { WhenWritable(); }) {}
 
 SerialLink::~SerialLink() {
     Close();
@@ -65,7 +63,7 @@ bool SerialLink::Open(const std::string& device, int baud, bool /*waitingReads*/
         return false;
     }
     failed_ = false;
-    writeNotifier_.setSocket(fd_);
+    watch_.SetDescriptor(fd_);
     // Every step's outcome is noted here and nowhere else. None of them stops
     // the open: a device that takes no serial settings still counts as open.
     refusedSteps_ = 0;
@@ -152,7 +150,7 @@ void SerialLink::DropQueue() {
 }
 
 void SerialLink::WatchWrites() {
-    writeNotifier_.setEnabled(fd_ >= 0 && queueFront_ < queue_.size());
+    watch_.WatchWrites(fd_ >= 0 && queueFront_ < queue_.size());
 }
 
 std::uint32_t SerialLink::Read(std::uint8_t* buffer, std::uint32_t count) {
@@ -184,8 +182,8 @@ void SerialLink::Close() {
     if (fd_ < 0) {
         return;
     }
-    // A disabled notifier delivers nothing more, even readiness already seen.
-    writeNotifier_.setEnabled(false);
+    // The watch delivers nothing more, even readiness already collected.
+    watch_.SetDescriptor(-1);
     // Each step only lets go, so a refusal changes nothing. What the driver
     // still holds goes first: a port closes only once its output has drained,
     // which a recorder holding CTS off would put off for as long as it likes.

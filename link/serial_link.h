@@ -2,7 +2,6 @@
 
 #include <termios.h>
 
-#include <QSocketNotifier>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "job/links.h"
+#include "link/readiness_hub.h"
 
 namespace trelvo {
 
@@ -78,8 +78,9 @@ private:
     // Bytes the driver has not taken yet start at queueFront_.
     std::vector<std::uint8_t> queue_;
     std::size_t queueFront_ = 0;
-    // Enabled only while bytes wait: a port with room is writable all the time.
-    QSocketNotifier writeNotifier_{QSocketNotifier::Write};
+    // Writes are watched only while bytes wait: a port with room is writable
+    // all the time.
+    ReadinessWatch watch_;
 };
 
 }  // namespace trelvo
