@@ -62,6 +62,7 @@ struct PendingFleet {
         std::string typed = "admin";
         password.Take(typed);
         std::vector<RecorderTarget> targets;
+        targets.reserve(names.size());
         for (std::string& name : names) {
             targets.push_back({static_cast<int>(targets.size()), std::move(name), false});
         }
@@ -113,6 +114,7 @@ TEST(Fleet, RunsAtMostNAndStartsTheNextWhenOneEnds) {
 TEST(Fleet, ALargeFleetStartsInTurnsThatCtrlCCanCut) {
     constexpr std::size_t kRecorders = 2000;
     std::vector<std::string> names;
+    names.reserve(kRecorders);
     for (std::size_t i = 0; i < kRecorders; ++i) {
         names.push_back("r" + std::to_string(i));
     }
