@@ -191,10 +191,7 @@ TEST_F(CliProcess, AStuckSerialLineNeverHoldsTheToolHostage) {
         }
         auto cli = StartCli(arguments, CliEnvironment("admin"));
         QString out;
-        while (!out.contains("\"state\":\"Transfer\"") && cli->waitForReadyRead(30000)) {
-            out += QString::fromUtf8(cli->readAllStandardOutput());
-        }
-        ASSERT_TRUE(out.contains("\"state\":\"Transfer\""));
+        ASSERT_TRUE(ReadUntil(*cli, "\"state\":\"Transfer\"", out));
         if (interrupt) {
             kill(static_cast<pid_t>(cli->processId()), SIGINT);
         }
@@ -216,10 +213,7 @@ TEST_F(CliProcess, InterruptAbortsEveryRecorderAndSaysSo) {
                          "127.0.0.1", "-p", QString::number(recorder.port()), File(kPacedFile)},
                         CliEnvironment("admin"));
     QString out;
-    while (!out.contains("\"percent\":2,") && cli->waitForReadyRead(30000)) {
-        out += QString::fromUtf8(cli->readAllStandardOutput());
-    }
-    ASSERT_TRUE(out.contains("\"percent\":2,"));
+    ASSERT_TRUE(ReadUntil(*cli, "\"percent\":2,", out));
     kill(static_cast<pid_t>(cli->processId()), SIGINT);
     ASSERT_TRUE(cli->waitForFinished(30000));
     EXPECT_EQ(cli->exitCode(), 1);

@@ -54,4 +54,11 @@ std::unique_ptr<QProcess> StartCli(const QStringList& arguments,
     return process;
 }
 
+bool ReadUntil(QProcess& cli, const QString& needle, QString& out) {
+    while (!out.contains(needle) && cli.waitForReadyRead(30000)) {
+        out += QString::fromUtf8(cli.readAllStandardOutput());
+    }
+    return out.contains(needle);
+}
+
 }  // namespace trelvo::testing

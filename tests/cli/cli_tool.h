@@ -26,4 +26,8 @@ CliRun RunCli(const QStringList& arguments, const QProcessEnvironment& environme
 std::unique_ptr<QProcess> StartCli(const QStringList& arguments,
                                    const QProcessEnvironment& environment);
 
+// Adds the running tool's output to `out` until it holds `needle`; false
+// when the tool ends or goes quiet first.
+bool ReadUntil(QProcess& cli, const QString& needle, QString& out);
+
 }  // namespace trelvo::testing

@@ -140,9 +140,7 @@ TEST_F(FleetOps, CtrlCStillWritesTheWholeReport) {
                          QString::number(recorder.port()), "--report", Path("report.json"), paced},
                         CliEnvironment("admin"));
     QString out;
-    while (!out.contains("\"percent\":2,") && cli->waitForReadyRead(30000)) {
-        out += QString::fromUtf8(cli->readAllStandardOutput());
-    }
+    ASSERT_TRUE(ReadUntil(*cli, "\"percent\":2,", out));
     kill(static_cast<pid_t>(cli->processId()), SIGINT);
     ASSERT_TRUE(cli->waitForFinished(30000));
     const std::vector<QJsonObject> report = Results(ReadReport());

@@ -97,22 +97,22 @@ bool CheckUpdateFile(UpdateSource& source, std::string& sha256, std::string& pro
         problem = source.path + ": " + ShownMessage({opened});
         return false;
     }
+    std::optional<std::string> digest;
     if (file.Size() > kSharedFileLimit) {
         file.Close();
-        const std::optional<std::string> digest = FileSha256(source.path);
-        sha256 = digest.value_or("");
-        problem = "cannot read " + source.path;
-        return digest.has_value();
+        digest = FileSha256(source.path);
+    } else if (std::vector<std::uint8_t> bytes(file.Size());
+               file.Next(bytes.size(), bytes).size() == bytes.size()) {
+        Sha256 hash;
+        hash.Update(bytes);
+        digest = Sha256::Hex(hash.Finish());
+        source.bytes = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
     }
-    std::vector<std::uint8_t> bytes(file.Size());
-    if (file.Next(bytes.size(), bytes).size() != bytes.size()) {
+    if (!digest) {
         problem = "cannot read " + source.path;
         return false;
     }
-    Sha256 hash;
-    hash.Update(bytes);
-    sha256 = Sha256::Hex(hash.Finish());
-    source.bytes = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
+    sha256 = *digest;
     return true;
 }
 
