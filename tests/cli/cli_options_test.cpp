@@ -80,11 +80,60 @@ TEST(CliOptions, BadNumbersAreUsageErrors) {
     }
 }
 
+TEST(CliOptions, DiscoverTakesRangesAndItsOwnDefaults) {
+    const ParsedCommandLine parsed = Parse({"discover", "10.0.0.0/24", "10.0.1.5-10.0.1.9"});
+    ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
+    EXPECT_EQ(parsed.command.kind, CliCommand::Kind::Discover);
+    const DiscoverOptions& discover = parsed.command.discover;
+    EXPECT_EQ(discover.ranges, (QStringList{"10.0.0.0/24", "10.0.1.5-10.0.1.9"}));
+    EXPECT_EQ(discover.parallel, 256);
+    EXPECT_EQ(discover.timeoutSeconds, 1);
+    EXPECT_EQ(discover.port, 30000);
+    EXPECT_FALSE(discover.json);
+    EXPECT_TRUE(discover.hostsOut.isEmpty());
+
+    const ParsedCommandLine given =
+        Parse({"discover", "-j", "64", "--timeout", "0.5", "-p", "4000", "--json", "--hosts-out",
+               "found.lmhosts", "10.0.0.0/24"});
+    ASSERT_TRUE(given.ok) << given.error.toStdString();
+    EXPECT_EQ(given.command.discover.parallel, 64);
+    EXPECT_EQ(given.command.discover.timeoutSeconds, 0.5);
+    EXPECT_EQ(given.command.discover.port, 4000);
+    EXPECT_TRUE(given.command.discover.json);
+    EXPECT_EQ(given.command.discover.hostsOut, "found.lmhosts");
+}
+
+TEST(CliOptions, DiscoverRefusesWhatBelongsElsewhere) {
+    struct Case {
+        QStringList arguments;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"discover"}, "at least one RANGE"},
+        {{"discover", "-H", "rec1", "10.0.0.0/24"}, "--host belongs to update and probe"},
+        {{"discover", "--password-file", "pw", "10.0.0.0/24"}, "--password-file belongs"},
+        {{"discover", "--serial", "COM1", "10.0.0.0/24"}, "--serial belongs"},
+        {{"discover", "-c", "4711", "10.0.0.0/24"}, "--code belongs"},
+        {{"discover", "--hosts-out", "", "10.0.0.0/24"}, "--hosts-out needs a file name"},
+        {{"discover", "-j", "0", "10.0.0.0/24"}, "--parallel needs"},
+        {{"discover", "--timeout", "-1", "10.0.0.0/24"}, "--timeout needs"},
+        {{"probe", "-H", "rec1", "--hosts-out", "f"}, "--hosts-out belongs to discover"},
+        {{"update", "-H", "rec1", "--hosts-out", "f", "u.sh"}, "--hosts-out belongs to discover"},
+        {{"hosts", "--hosts-out", "f"}, "--hosts-out belongs to discover"},
+    };
+    for (const Case& c : cases) {
+        const ParsedCommandLine parsed = Parse(c.arguments);
+        EXPECT_FALSE(parsed.ok) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(parsed.error.contains(c.says))
+            << c.arguments.join(' ').toStdString() << ": " << parsed.error.toStdString();
+    }
+}
+
 TEST(CliOptions, HelpNamesEveryOption) {
     const QString help = Parse({"--help"}).help;
-    for (const char* name :
-         {"--host", "--hosts-file", "--port", "--serial", "--baud", "--code", "--password-file",
-          "--parallel", "--timeout", "--json", "hosts", "TRELVO_PASSWORD"}) {
+    for (const char* name : {"--host", "--hosts-file", "--port", "--serial", "--baud", "--code",
+                             "--password-file", "--parallel", "--timeout", "--json", "hosts",
+                             "TRELVO_PASSWORD", "discover", "--hosts-out"}) {
         EXPECT_TRUE(help.contains(name)) << name;
     }
 }

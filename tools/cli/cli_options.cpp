@@ -16,13 +16,18 @@ const char* const kDescription =
     "                          access; no file is sent\n"
     "  hosts [PATH]            the recorder names the window would offer, one per line\n"
     "                          (default PATH: /etc/samba/lmhosts)\n"
+    "  discover [options] RANGE...\n"
+    "                          ask every address of the ranges (192.168.1.0/24 or\n"
+    "                          192.168.1.10-192.168.1.40; 65536 at most) its version and\n"
+    "                          list the recorders that answered; no password is sent\n"
     "\n"
     "The password comes from --password-file, else from the environment variable\n"
     "TRELVO_PASSWORD, else from a prompt without echo on the terminal; never from the\n"
     "command line. probe checks access only with a password, and without a terminal asks\n"
     "for none. The password and the update code go to the recorders in Windows-1252.\n"
     "Exit status: 0 every recorder updated (probe: passed its checks), 1 at least one\n"
-    "failed or was aborted, 2 usage errors and problems found before any connection.";
+    "failed or was aborted, 2 usage errors and problems found before any connection;\n"
+    "discover: 0 a recorder answered, 1 none did.";
 
 struct Options {
     QCommandLineOption help{{"h", "help"}, "Show this help."};
@@ -61,6 +66,10 @@ struct Options {
         "update: the recorders that were not ok in the report FILE, instead of -H, --hosts-file "
         "or --serial.",
         "FILE"};
+    // discover only.
+    QCommandLineOption hostsOut{
+        "hosts-out",
+        "discover: write the recorders found to FILE as lmhosts lines, for --hosts-file.", "FILE"};
 
     // Every option of update and probe; hosts takes none of them.
     QList<QCommandLineOption> RunOptions() const {
@@ -68,6 +77,8 @@ struct Options {
                 parallel, timeout,   json, skipVersion, report, retryFailed};
     }
     QList<QCommandLineOption> UpdateOnly() const { return {code, report, retryFailed}; }
+    // Of the run options, the ones discover takes too.
+    QList<QCommandLineOption> DiscoverToo() const { return {port, parallel, timeout, json}; }
 };
 
 // A whole decimal number within [low, high], or nothing.
@@ -79,6 +90,31 @@ bool ReadInt(const QString& text, int low, int high, int& value) {
     }
     value = number;
     return true;
+}
+
+// Port, parallel recorders and time-out, where given; what update, probe
+// and discover share.
+QString ReadPace(const QCommandLineParser& parser, const Options& o, std::uint16_t& port,
+                 int& parallel, double& timeoutSeconds) {
+    int number = 0;
+    if (parser.isSet(o.port)) {
+        if (!ReadInt(parser.value(o.port), 1, 65535, number)) {
+            return "--port needs a number from 1 to 65535";
+        }
+        port = static_cast<std::uint16_t>(number);
+    }
+    if (parser.isSet(o.parallel) && !ReadInt(parser.value(o.parallel), 1, 100000, parallel)) {
+        return "--parallel needs a number of at least 1";
+    }
+    if (parser.isSet(o.timeout)) {
+        bool ok = false;
+        timeoutSeconds = parser.value(o.timeout).toDouble(&ok);
+        // Beyond a day the watch would only hide a typing error.
+        if (!ok || !std::isfinite(timeoutSeconds) || timeoutSeconds < 0 || timeoutSeconds > 86400) {
+            return "--timeout needs seconds from 0 to 86400";
+        }
+    }
+    return {};
 }
 
 // What update and probe share: the recorders, how to reach them, the
@@ -99,28 +135,12 @@ QString ReadRun(const QCommandLineParser& parser, const Options& o, UpdateOption
     if (!update.serialDevices.isEmpty() && (!update.hosts.isEmpty() || parser.isSet(o.hostsFile))) {
         return "--serial replaces -H and --hosts-file";
     }
-    int number = 0;
-    if (parser.isSet(o.port)) {
-        if (!ReadInt(parser.value(o.port), 1, 65535, number)) {
-            return "--port needs a number from 1 to 65535";
-        }
-        update.port = static_cast<std::uint16_t>(number);
+    if (QString problem = ReadPace(parser, o, update.port, update.parallel, update.timeoutSeconds);
+        !problem.isEmpty()) {
+        return problem;
     }
     if (parser.isSet(o.baud) && !ReadInt(parser.value(o.baud), 1, 4000000, update.baud)) {
         return "--baud needs a positive rate";
-    }
-    if (parser.isSet(o.parallel) &&
-        !ReadInt(parser.value(o.parallel), 1, 100000, update.parallel)) {
-        return "--parallel needs a number of at least 1";
-    }
-    if (parser.isSet(o.timeout)) {
-        bool ok = false;
-        update.timeoutSeconds = parser.value(o.timeout).toDouble(&ok);
-        // Beyond a day the watch would only hide a typing error.
-        if (!ok || !std::isfinite(update.timeoutSeconds) || update.timeoutSeconds < 0 ||
-            update.timeoutSeconds > 86400) {
-            return "--timeout needs seconds from 0 to 86400";
-        }
     }
     update.passwordFile = parser.value(o.passwordFile);
     if (parser.isSet(o.passwordFile) && update.passwordFile.isEmpty()) {
@@ -159,6 +179,30 @@ QString ReadProbe(const QCommandLineParser& parser, const Options& o, UpdateOpti
     return ReadRun(parser, o, probe);
 }
 
+QString ReadDiscover(const QCommandLineParser& parser, const Options& o,
+                     DiscoverOptions& discover) {
+    QStringList allowed;
+    for (const QCommandLineOption& option : o.DiscoverToo()) {
+        allowed += option.names();
+    }
+    for (const QCommandLineOption& option : o.RunOptions()) {
+        if (parser.isSet(option) && !allowed.contains(option.names().constLast())) {
+            return "--" + option.names().constLast() +
+                   " belongs to update and probe, not to discover";
+        }
+    }
+    discover.ranges = parser.positionalArguments().mid(1);
+    if (discover.ranges.isEmpty()) {
+        return "discover needs at least one RANGE";
+    }
+    discover.hostsOut = parser.value(o.hostsOut);
+    if (parser.isSet(o.hostsOut) && discover.hostsOut.isEmpty()) {
+        return "--hosts-out needs a file name";
+    }
+    discover.json = parser.isSet(o.json);
+    return ReadPace(parser, o, discover.port, discover.parallel, discover.timeoutSeconds);
+}
+
 QString ReadHosts(const QCommandLineParser& parser, const Options& o, CliCommand& command) {
     for (const QCommandLineOption& option : o.RunOptions()) {
         if (parser.isSet(option)) {
@@ -181,9 +225,12 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     parser.setApplicationDescription(kDescription);
     parser.addOptions({o.help, o.version});
     parser.addOptions(o.RunOptions());
-    parser.addPositionalArgument("command", "update, probe or hosts.", "update|probe|hosts");
-    parser.addPositionalArgument("argument", "update: the update FILE; hosts: the PATH.",
-                                 "FILE|PATH");
+    parser.addOption(o.hostsOut);
+    parser.addPositionalArgument("command", "update, probe, discover or hosts.",
+                                 "update|probe|discover|hosts");
+    parser.addPositionalArgument("argument",
+                                 "update: the update FILE; discover: each RANGE; hosts: the PATH.",
+                                 "FILE|RANGE...|PATH");
 
     ParsedCommandLine result;
     // The parser names the program by the path it was started with.
@@ -199,18 +246,26 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         return result;
     }
     const QString verb = parser.positionalArguments().value(0);
+    if (verb != "discover" && parser.isSet(o.hostsOut)) {
+        result.error = "--hosts-out belongs to discover";
+        return result;
+    }
     if (verb == "update") {
         result.command.kind = CliCommand::Kind::Update;
         result.error = ReadUpdate(parser, o, result.command.update);
     } else if (verb == "probe") {
         result.command.kind = CliCommand::Kind::Probe;
         result.error = ReadProbe(parser, o, result.command.update);
+    } else if (verb == "discover") {
+        result.command.kind = CliCommand::Kind::Discover;
+        result.error = ReadDiscover(parser, o, result.command.discover);
     } else if (verb == "hosts") {
         result.command.kind = CliCommand::Kind::Hosts;
         result.error = ReadHosts(parser, o, result.command);
     } else {
-        result.error = verb.isEmpty() ? "name a command: update, probe or hosts"
-                                      : "unknown command " + verb + ": use update, probe or hosts";
+        result.error = verb.isEmpty()
+                           ? "name a command: update, probe, discover or hosts"
+                           : "unknown command " + verb + ": use update, probe, discover or hosts";
     }
     result.ok = result.error.isEmpty();
     return result;

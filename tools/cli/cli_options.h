@@ -27,10 +27,23 @@ struct UpdateOptions {
     QString retryFailed;       // --retry-failed: the recorders come from this report
 };
 
+// What `trelvo-cli discover` was asked to do.
+struct DiscoverOptions {
+    QStringList ranges;  // as given: CIDR blocks or first-last ranges
+    std::uint16_t port = UPDATE_PORT;
+    int parallel = 256;
+    // Addresses without a recorder mostly stay silent on a real network; a
+    // recorder answers a connect and a version query well within this.
+    double timeoutSeconds = 1;
+    bool json = false;
+    QString hostsOut;  // --hosts-out, empty when not given
+};
+
 struct CliCommand {
-    enum class Kind { Update, Probe, Hosts, Help, Version };
+    enum class Kind { Update, Probe, Discover, Hosts, Help, Version };
     Kind kind = Kind::Help;
     UpdateOptions update;
+    DiscoverOptions discover;
     QString hostsPath;  // empty: the system's lmhosts file
 };
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "link/net_link.h"
+#include "link/serial_link.h"
+
 namespace trelvo {
 
 namespace {
@@ -133,6 +136,10 @@ void Fleet::FinishIfDone() {
     // started yet, and only once every recorder has been reported.
     QMetaObject::invokeMethod(
         &context_, [this] { done_(allUpdated_ ? 0 : 1); }, Qt::QueuedConnection);
+}
+
+RecorderLinks RealRecorderLinks(const RecorderTarget&) {
+    return {std::make_unique<NetLink>(), std::make_unique<SerialLink>()};
 }
 
 }  // namespace trelvo

@@ -58,4 +58,7 @@ private:
     bool startPosted_ = false;  // more recorders start on the loop's next turn
 };
 
+// The real network and serial links, for a fleet outside the tests.
+RecorderLinks RealRecorderLinks(const RecorderTarget& target);
+
 }  // namespace trelvo

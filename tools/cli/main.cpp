@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "tools/cli/cli_options.h"
+#include "tools/cli/discover_command.h"
 #include "tools/cli/hosts_command.h"
 #include "tools/cli/update_command.h"
 
@@ -49,6 +50,9 @@ int main(int argc, char** argv) {
         case trelvo::CliCommand::Kind::Probe:
             RaiseOpenFileLimit();
             return trelvo::RunProbe(command.update);
+        case trelvo::CliCommand::Kind::Discover:
+            RaiseOpenFileLimit();
+            return trelvo::RunDiscover(command.discover);
     }
     return 2;
 }

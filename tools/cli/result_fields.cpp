@@ -12,12 +12,6 @@ QString Latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Recorders send Windows-1252; its first 256 code points are Latin-1's but
-// for 0x80-0x9F, which nothing a recorder sends as a version should hold.
-QJsonValue Version(const RecorderResult& result) {
-    return result.version ? QJsonValue(Latin1(*result.version)) : QJsonValue();
-}
-
 // The probe's two gates: passed, refused, or never reached (null).
 QJsonValue Accepted(const RecorderResult& result) {
     if (!result.version) {
@@ -42,6 +36,12 @@ QJsonValue Access(const RecorderResult& result, const RunFacts& facts) {
 
 }  // namespace
 
+// Recorders send Windows-1252; its first 256 code points are Latin-1's but
+// for 0x80-0x9F, which nothing a recorder sends as a version should hold.
+QJsonValue VersionField(const RecorderResult& result) {
+    return result.version ? QJsonValue(Latin1(*result.version)) : QJsonValue();
+}
+
 QJsonObject ResultFields(const RecorderTarget& target, const RecorderResult& result,
                          const RunFacts& facts) {
     QJsonObject fields{
@@ -52,7 +52,7 @@ QJsonObject ResultFields(const RecorderTarget& target, const RecorderResult& res
         {"outcome", Latin1(OutcomeName(result.outcome.kind))},
         {"message", QString::fromStdString(ShownMessage(result.outcome))},
         {"seconds", std::round(result.seconds * 1000) / 1000},
-        {"version", Version(result)},
+        {"version", VersionField(result)},
     };
     if (facts.goal == JobGoal::Update) {
         fields["skipped"] = result.outcome.kind == Outcome::Skipped;

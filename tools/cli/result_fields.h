@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QJsonValue>
 
 #include "tools/cli/reporter.h"
 
@@ -13,6 +14,9 @@ namespace trelvo {
 //   probe:  host, recorder, serial, ok, outcome, message, seconds, version,
 //           accepted, access
 // version, accepted and access are null where the recorder never told.
+// The version a recorder reported, or null where it never told.
+QJsonValue VersionField(const RecorderResult& result);
+
 QJsonObject ResultFields(const RecorderTarget& target, const RecorderResult& result,
                          const RunFacts& facts);
 

@@ -11,8 +11,6 @@
 #include <memory>
 
 #include "job/windows1252_text.h"
-#include "link/net_link.h"
-#include "link/serial_link.h"
 #include "link/steady_tick_clock.h"
 #include "tools/cli/fleet.h"
 #include "tools/cli/hosts_command.h"
@@ -74,10 +72,6 @@ TextReporter::TerminalSize Terminal() {
         return {80, 24};
     }
     return {size.ws_col, size.ws_row};
-}
-
-RecorderLinks RealLinks(const RecorderTarget&) {
-    return {std::make_unique<NetLink>(), std::make_unique<SerialLink>()};
 }
 
 const char* const kNotWindows1252 =
@@ -200,7 +194,7 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     }
     SteadyTickClock clock;
     Fleet fleet(std::move(targets), std::move(request), password, options.parallel, clock,
-                RealLinks, reporters, [](int status) { QCoreApplication::exit(status); });
+                RealRecorderLinks, reporters, [](int status) { QCoreApplication::exit(status); });
     const InterruptWatch interrupts([&fleet] { fleet.Abort(); });
     fleet.Run();
     const int status = QCoreApplication::exec();

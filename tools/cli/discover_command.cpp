@@ -1,0 +1,109 @@
+#include "tools/cli/discover_command.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <cmath>
+#include <iostream>
+
+#include "link/steady_tick_clock.h"
+#include "tools/cli/address_range.h"
+#include "tools/cli/discovery.h"
+#include "tools/cli/fleet.h"
+#include "tools/cli/interrupt_watch.h"
+
+namespace trelvo {
+namespace {
+
+int UsageProblem(const std::string& text) {
+    std::cerr << "trelvo-cli: " << text << '\n';
+    return 2;
+}
+
+// Every address of the blocks, in ascending order.
+std::vector<RecorderTarget> Targets(const AddressRanges& ranges) {
+    std::vector<RecorderTarget> targets;
+    targets.reserve(ranges.count);
+    for (const AddressBlock& block : ranges.blocks) {
+        for (std::uint64_t address = block.first; address <= block.last; ++address) {
+            targets.push_back({static_cast<int>(targets.size()),
+                               DottedAddress(static_cast<std::uint32_t>(address)), false});
+        }
+    }
+    return targets;
+}
+
+void Print(const std::vector<FoundRecorder>& found, bool json) {
+    for (const FoundRecorder& recorder : found) {
+        if (json) {
+            std::cout << QJsonDocument(DiscoveryJson(recorder))
+                             .toJson(QJsonDocument::Compact)
+                             .toStdString();
+        } else {
+            std::cout << DiscoveryLine(recorder);
+        }
+        std::cout << '\n';
+    }
+    std::cout << std::flush;
+}
+
+}  // namespace
+
+int RunDiscover(const DiscoverOptions& options) {
+    std::vector<std::string> texts;
+    for (const QString& range : options.ranges) {
+        texts.push_back(range.toStdString());
+    }
+    const AddressRanges ranges = ParseAddressRanges(texts);
+    if (!ranges.ok()) {
+        return UsageProblem(ranges.error);
+    }
+    // Opened now, so a file that cannot be written is refused before the
+    // run; it replaces FILE only once it is complete.
+    QSaveFile hostsOut(options.hostsOut);
+    if (!options.hostsOut.isEmpty() && !hostsOut.open(QIODevice::WriteOnly)) {
+        return UsageProblem("cannot write " + options.hostsOut.toStdString() + ": " +
+                            hostsOut.errorString().toStdString());
+    }
+
+    UpdateRequest request;
+    request.goal = JobGoal::ProbeVersion;
+    request.port = options.port;
+    request.timeoutMs = static_cast<std::uint32_t>(std::lround(options.timeoutSeconds * 1000));
+    // A version probe never sends it; the fleet hands every job one.
+    SecretText noPassword;
+    DiscoveryCollector collector(isatty(STDERR_FILENO) != 0 ? &std::cerr : nullptr, ranges.count);
+    SteadyTickClock clock;
+    Fleet fleet(Targets(ranges), std::move(request), noPassword, options.parallel, clock,
+                RealRecorderLinks, collector, [](int) { QCoreApplication::exit(0); });
+    bool interrupted = false;
+    const InterruptWatch interrupts([&] {
+        interrupted = true;
+        fleet.Abort();
+    });
+    fleet.Run();
+    QCoreApplication::exec();
+
+    const std::vector<FoundRecorder> found = collector.Found();
+    Print(found, options.json);
+    if (interrupted) {
+        // A partial list must not replace a whole one.
+        std::cerr << "trelvo-cli: discovery interrupted; the list is incomplete\n";
+        return 1;
+    }
+    if (!options.hostsOut.isEmpty()) {
+        for (const FoundRecorder& recorder : found) {
+            hostsOut.write((HostsFileLine(recorder) + '\n').c_str());
+        }
+        if (!hostsOut.commit()) {
+            std::cerr << "trelvo-cli: cannot write " << options.hostsOut.toStdString() << ": "
+                      << hostsOut.errorString().toStdString() << '\n';
+            return 1;
+        }
+    }
+    return found.empty() ? 1 : 0;
+}
+
+}  // namespace trelvo
