@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "job/links.h"
 
@@ -17,9 +18,11 @@ public:
     virtual void HandOver(const std::uint8_t* bytes, std::size_t count) = 0;
     // True when every byte handed over has left the link.
     virtual bool Drained() = 0;
-    // Received bytes waiting, at most `count`; the network copies them into
-    // `peekBuffer` to count them, the serial line only counts.
-    virtual std::uint32_t Available(std::uint8_t* peekBuffer, std::uint32_t count) = 0;
+    // Brings in what has arrived since, before the framing counts and takes
+    // it. Once per notification or poll.
+    virtual void Gather() = 0;
+    // Received bytes waiting, at most `count`.
+    virtual std::uint32_t Available(std::uint32_t count) = 0;
     // Takes up to `count` received bytes; returns how many.
     virtual std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count) = 0;
     // True once the link can carry nothing more and never will.
@@ -29,22 +32,32 @@ public:
     virtual void Close() = 0;
 };
 
+// Reads what the socket holds in one call and frames from that, rather
+// than looking at a header or body before taking it: a reply costs one read
+// instead of four. The bytes and their order are the socket's.
 class NetJobLink final : public JobLink {
 public:
     explicit NetJobLink(NetLinkInterface& net) : net_(net) {}
 
     void HandOver(const std::uint8_t* bytes, std::size_t count) override;
     bool Drained() override { return net_.PendingBytes() == 0; }
-    std::uint32_t Available(std::uint8_t* peekBuffer, std::uint32_t count) override;
+    // One read of what the socket holds.
+    void Gather() override;
+    std::uint32_t Available(std::uint32_t count) override;
     std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count) override;
     // A broken connection stalls like a silent recorder: the operator or the
     // reply time-out ends it.
     bool Lost() const override { return false; }
     bool PolledForReplies() const override { return false; }
-    void Close() override { net_.Close(); }
+    void Close() override;
 
 private:
+    std::size_t Held() const { return received_.size() - taken_; }
+
     NetLinkInterface& net_;
+    // Read from the socket; the job has taken the first `taken_`.
+    std::vector<std::uint8_t> received_;
+    std::size_t taken_ = 0;
 };
 
 class SerialJobLink final : public JobLink {
@@ -53,7 +66,9 @@ public:
 
     void HandOver(const std::uint8_t* bytes, std::size_t count) override;
     bool Drained() override { return serial_.IsOutputEmpty(); }
-    std::uint32_t Available(std::uint8_t* peekBuffer, std::uint32_t count) override;
+    // The line's driver holds the bytes and counts them when asked.
+    void Gather() override {}
+    std::uint32_t Available(std::uint32_t count) override;
     std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count) override;
     bool Lost() const override { return serial_.HasFailed(); }
     bool PolledForReplies() const override { return true; }

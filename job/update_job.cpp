@@ -348,51 +348,59 @@ void UpdateJob::ProcessIncoming() {
     if (link_ == nullptr) {
         return;
     }
+    link_->Gather();
+    // No notification comes again for bytes the link has read already:
+    // everything whole is framed now, unless the link fails under a request
+    // sent meanwhile. Each turn takes bytes, so the loop ends.
+    while (link_ != nullptr && !link_->Lost() && FrameNext()) {
+    }
+}
+
+bool UpdateJob::FrameNext() {
     if (awaitingHeader_) {
         MessageHeader::Wire raw{};
-        if (Available(raw.data(), HEADER_SIZE) < HEADER_SIZE) {
-            return;
+        if (Available(HEADER_SIZE) < HEADER_SIZE) {
+            return false;
         }
         if (Take(raw.data(), HEADER_SIZE) != HEADER_SIZE) {
             // The link lost bytes it had announced: the stream is out of step,
             // and a stale header must never pass for a fresh reply.
             reply_ = MessageHeader{};
             Refuse();
-            return;
+            return false;
         }
         reply_ = MessageHeader::FromBytes(raw);
         if (reply_.ValidateReply() && reply_.bodyLength != 0) {
             if (reply_.bodyLength > MAX_REPLY_BODY) {
                 Refuse();
-                return;
+                return false;
             }
             awaitingHeader_ = false;
             if (reply_.bodyLength > replyBody_.size()) {
                 replyBody_.assign(reply_.bodyLength, 0);
             }
-            return;
+            return true;
         }
     } else {
-        const std::uint32_t available =
-            Available(replyBody_.data(), static_cast<std::uint32_t>(replyBody_.size()));
-        if (available < reply_.bodyLength) {
-            return;
+        if (Available(reply_.bodyLength) < reply_.bodyLength) {
+            return false;
         }
         if (Take(replyBody_.data(), reply_.bodyLength) != reply_.bodyLength) {
             reply_ = MessageHeader{};
             Refuse();
-            return;
+            return false;
         }
         awaitingHeader_ = true;
     }
     if (reply_.magic == HEADER_MAGIC) {
         Advance();
     }
+    return true;
 }
 
 // Counts what has arrived; more than last time shows the recorder is there.
-std::uint32_t UpdateJob::Available(std::uint8_t* peekBuffer, std::uint32_t count) {
-    const std::uint32_t available = link_->Available(peekBuffer, count);
+std::uint32_t UpdateJob::Available(std::uint32_t count) {
+    const std::uint32_t available = link_->Available(count);
     if (available > seenAvailable_) {
         NoteActivity();
     }
@@ -438,14 +446,17 @@ bool UpdateJob::IsAccessGranted() {
     return reply_.ValidateReply() && reply_.value == ACCESS_ADMIN;
 }
 
+// Header and body go to the link as one hand-over: the same bytes as two,
+// in one send instead of two.
 void UpdateJob::SendRequest(std::uint16_t command, std::uint32_t value, const Bytes& body) {
     MessageHeader header;
     header.FillHeader(HEADER_LEAD, command, value, static_cast<std::uint32_t>(body.size()));
     const MessageHeader::Wire wire = header.ToBytes();
-    SendRaw(wire.data(), wire.size());
-    if (!body.empty()) {
-        SendRaw(body.data(), body.size());
-    }
+    Bytes request(wire.begin(), wire.end());
+    request.insert(request.end(), body.begin(), body.end());
+    SendRaw(request.data(), request.size());
+    // The password's request: no copy of it outlives the hand-over.
+    explicit_bzero(request.data(), request.size());
 }
 
 void UpdateJob::SendRaw(const std::uint8_t* bytes, std::size_t count) {

@@ -101,8 +101,8 @@ public:
     void Close();
     // Moves the state machine on after a reply (or after the connect).
     void Advance();
-    // Receive framing: takes at most one header or one body per call, and
-    // only when all of it has arrived.
+    // Receive framing: takes every whole header and body that has arrived,
+    // each only once all of it is there, and hands each reply on in turn.
     void ProcessIncoming();
 
     // Called on every tick of the owner's 50 ms timer, in this order. The
@@ -161,7 +161,9 @@ private:
     void EndAndShow(const JobOutcome& outcome);
     void Show(const JobOutcome& outcome);
 
-    std::uint32_t Available(std::uint8_t* peekBuffer, std::uint32_t count);
+    // One header or one body, if all of it is there; false when nothing was taken.
+    bool FrameNext();
+    std::uint32_t Available(std::uint32_t count);
     std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count);
 
     void NoteActivity();

@@ -318,8 +318,10 @@ private slots:
         QCOMPARE(h.log.back(), std::string("net.Connect recorder:30000"));
         h.net->events_->OnConnect(0);
         h.Answer(0);
-        const Bytes password = h.net->sends.back();
-        QVERIFY(password == (Bytes{0x70, 0xE4, 0x80, 0x00}));
+        // The body behind the request's header.
+        const Bytes request = h.net->sends.back();
+        QVERIFY(Bytes(request.begin() + HEADER_SIZE, request.end()) ==
+                (Bytes{0x70, 0xE4, 0x80, 0x00}));
     }
 
     void startWithEveryFieldEmpty() {
