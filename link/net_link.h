@@ -14,7 +14,7 @@ namespace trelvo {
 
 // The TCP/IPv4 client connection to a recorder. The job hands over whole
 // messages and file blocks; what the socket will not take at once waits in
-// the send buffer and goes out when the socket reports room. Readiness and
+// the send buffer and goes out, in order, when the socket reports room. Readiness and
 // name lookups' answers come from the thread's Qt event loop, which must run
 // for anything to arrive.
 class NetLink : public NetLinkInterface {
@@ -51,6 +51,8 @@ private:
     void WhenResolved(std::optional<std::uint32_t> address, std::uint16_t port);
     void FinishConnect();
     void DeliverReadable(int available);
+    // Appends to the pending bytes, growing the block if they would not fit.
+    void Keep(const std::uint8_t* bytes, int count);
     void OfferPending();
     void WatchWrites();
 
@@ -62,6 +64,7 @@ private:
 
     // Unsent bytes at the front of a block that grows to exactly the largest
     // amount ever pending and never shrinks; the rest of it is always zero.
+    // Bytes the socket takes at once from a hand-over never enter it.
     std::unique_ptr<std::uint8_t[]> sendBuffer_;
     int pendingLength_ = 0;
     int sendCapacity_ = 0;

@@ -57,8 +57,10 @@ TEST_P(NetLinkBufferGrowthTest, KeepsWhatTheSocketDidNotTake) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, NetLinkBufferGrowthTest,
     ::testing::Values(BufferCase{"FitsAndGoes", {18}, {}, 0, 10000},
-                      BufferCase{"LargeBlockGrowsExactly", {25000}, {}, 0, 25000},
-                      BufferCase{"NeverShrinks", {25000, 18}, {}, 0, 25000},
+                      // What the socket takes at once never enters the block.
+                      BufferCase{"TakenAtOnceKeepsTheBlock", {25000}, {}, 0, 10000},
+                      BufferCase{"LargeRestGrowsExactly", {25000}, {2000}, 23000, 23000},
+                      BufferCase{"StaysGrownAfterTheBytesLeft", {25000, 18}, {-1, 25018}, 0, 25018},
                       BufferCase{"PendingPlusNewGrows", {6000, 5000}, {-1, -1}, 11000, 11000},
                       BufferCase{"PendingPlusNewFitsExactly", {6000, 4000}, {-1, -1}, 10000, 10000},
                       BufferCase{"FailedSendKeepsAll", {100}, {-1}, 100, 10000},
