@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "job/text/secret.h"
+
 // Recorders read operator texts (password, update code) in the Windows-1252
 // code page, whatever the tool's own texts are written in.
 namespace trelvo {
@@ -21,5 +23,9 @@ std::optional<char32_t> NextUtf8Character(std::string_view text, std::size_t& at
 // The Windows-1252 bytes of a UTF-8 text, or nothing when the text is not
 // valid UTF-8 or holds a character the code page cannot carry.
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8);
+
+// Turns a UTF-8 secret into the Windows-1252 bytes the recorders read;
+// false, leaving the secret as it was, when the code page cannot carry it.
+bool ToWindows1252(Secret& text);
 
 }  // namespace trelvo
