@@ -10,7 +10,7 @@
 #include <iostream>
 #include <memory>
 
-#include "job/windows1252_text.h"
+#include "job/text/windows1252_text.h"
 #include "link/net_link.h"
 #include "link/serial_link.h"
 #include "link/steady_tick_clock.h"

@@ -1,4 +1,4 @@
-#include "job/windows1252_text.h"
+#include "job/text/windows1252_text.h"
 
 #include <array>
 
@@ -67,6 +67,11 @@ std::optional<std::uint8_t> Windows1252Byte(char32_t character) {
         }
     }
     return std::nullopt;
+}
+
+bool IsTypableWindows1252(char32_t character) {
+    const bool control = character < 0x20 || character == 0x7F;
+    return !control && Windows1252Byte(character).has_value();
 }
 
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
