@@ -1,9 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <stdexcept>
 
 // The window's layout in dialog units of its 8-point font, control by
-// control in creation order, which is also the tab order.
+// control in creation order, which is also the tab order. Plain C++: every
+// window built on it, whatever its toolkit, shares the ids and the texts.
 namespace trelvo {
 
 enum ControlId : int {
@@ -68,6 +71,14 @@ inline constexpr std::array<ControlTemplate, 18> kDialogTemplate{{
 }};
 
 // The template row of a control.
-const ControlTemplate& TemplateOf(ControlId id);
+constexpr const ControlTemplate& TemplateOf(ControlId id) {
+    const auto* row =
+        std::find_if(kDialogTemplate.begin(), kDialogTemplate.end(),
+                     [id](const ControlTemplate& control) { return control.id == id; });
+    if (row == kDialogTemplate.end()) {
+        throw std::invalid_argument("no control with this id in the dialog template");
+    }
+    return *row;
+}
 
 }  // namespace trelvo
