@@ -1,5 +1,6 @@
 #include "tools/cli/hosts_command.h"
 
+#include "job/windows1252_text.h"
 #include "tools/cli/terminal_text.h"
 
 namespace trelvo {
@@ -21,7 +22,8 @@ int ListHosts(const std::string& path, std::ostream& out, std::ostream& err) {
         return 2;
     }
     for (const std::string& name : names) {
-        out << TerminalSafe(name) << '\n';
+        // The file's names are Windows-1252; the terminal reads UTF-8.
+        out << TerminalSafe(Windows1252ToUtf8(name)) << '\n';
     }
     return 0;
 }
