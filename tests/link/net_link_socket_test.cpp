@@ -141,6 +141,17 @@ protected:
         peer.Accept();
     }
 
+    // Like the job: takes one 18-byte reply per notification, and only once
+    // all of it is there; counts the bytes taken into `taken`.
+    void TakeWholeReplies(int& taken) {
+        events.whenReadable = [this, &taken] {
+            std::uint8_t reply[18];
+            if (link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Peek) == 18) {
+                taken += link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Take);
+            }
+        };
+    }
+
     LoopbackPeer peer;
     RecordingEvents events;
     CountingSocketLayer layer;
@@ -180,14 +191,8 @@ TEST_F(NetLinkSocketTest, ANameConnectsOnceTheResolverAnswers) {
 
 TEST_F(NetLinkSocketTest, NotifiesWhileWholeRepliesWaitAndAgainOnlyWhenMoreArrive) {
     Connect();
-    // Like the job: takes one 18-byte reply per notification, and only once all of it is there.
     int taken = 0;
-    events.whenReadable = [&] {
-        std::uint8_t reply[18];
-        if (link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Peek) == 18) {
-            taken += link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Take);
-        }
-    };
+    TakeWholeReplies(taken);
     peer.Write(Bytes(36, 1));
     ASSERT_TRUE(WaitFor([&] { return taken == 36; }));
 
@@ -228,12 +233,7 @@ TEST_F(NetLinkSocketTest, RecorderResettingTheConnectionIsReportedOnceWithItsErr
 TEST_F(NetLinkSocketTest, EveryWholeReplyBeforeAHangUpIsDeliveredFirst) {
     Connect();
     int taken = 0;
-    events.whenReadable = [&] {
-        std::uint8_t reply[18];
-        if (link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Peek) == 18) {
-            taken += link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Take);
-        }
-    };
+    TakeWholeReplies(taken);
     peer.Write(Bytes(18 * 2 + 5, 1));
     peer.CloseConnection();
     ASSERT_TRUE(WaitFor([&] { return !events.closes.empty(); }));
