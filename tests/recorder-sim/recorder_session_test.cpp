@@ -118,7 +118,8 @@ TEST(RecorderSession, HangsUpAtItsStep) {
         }
         EXPECT_EQ(received, c.fileReceived) << static_cast<int>(c.step);
     }
-    RecorderSession unbothered{RecorderBehaviour{}};
+    const RecorderBehaviour plain;
+    RecorderSession unbothered(plain);
     unbothered.Feed(ClientStream("admin", "1234", kAbc));
     EXPECT_FALSE(unbothered.HangUpDue());
 }
