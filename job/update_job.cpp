@@ -117,13 +117,21 @@ int UpdateJob::PumpTransfer() {
     if (state_ == JobState::Idle || link_ == nullptr) {
         return 0;
     }
-    if (link_->Lost()) {
-        EndAndShow({Outcome::PortUnavailable});
-        return 0;
-    }
     if (link_->PolledForReplies()) {
+        const std::uint64_t takenBefore = bytesTaken_;
         // May move the job on, or end it.
         ProcessIncoming();
+        if (state_ == JobState::Idle) {
+            return 0;
+        }
+        // What the line delivered before it went is framed first, and
+        // nothing more is sent into it meanwhile.
+        if (link_->Lost()) {
+            if (bytesTaken_ == takenBefore) {
+                EndLost();
+            }
+            return 0;
+        }
     }
     if (TimedOut()) {
         EndAndShow({Outcome::TimedOut});
@@ -206,6 +214,7 @@ void UpdateJob::End(const JobOutcome& outcome) {
     link_ = nullptr;
     awaitingHeader_ = true;
     seenAvailable_ = 0;
+    resultIn_ = false;
     if (owner_ != nullptr) {
         owner_->EnableInputs(true);
         owner_->JobEnded(outcome);
@@ -271,6 +280,7 @@ void UpdateJob::Advance() {
             }
             // The only message shown before the close: while it is open the
             // job still waits in AwaitResult and frames further replies.
+            resultIn_ = true;
             Show({Outcome::Succeeded});
             End({Outcome::Succeeded});
             return;
@@ -315,8 +325,15 @@ void UpdateJob::NoteActivity() {
 }
 
 bool UpdateJob::TimedOut() {
-    return replyTimeoutMs_ != 0 && state_ != JobState::Idle &&
-           clock_.NowMs() - lastActivityMs_ >= replyTimeoutMs_;
+    const std::uint32_t limit =
+        state_ == JobState::AwaitResult ? resultTimeoutMs_ : replyTimeoutMs_;
+    return limit != 0 && state_ != JobState::Idle && clock_.NowMs() - lastActivityMs_ >= limit;
+}
+
+void UpdateJob::EndLost() {
+    if (state_ != JobState::Idle && !resultIn_) {
+        EndAndShow({Outcome::ConnectionLost});
+    }
 }
 
 void UpdateJob::OnConnect(int error) {
@@ -337,6 +354,10 @@ void UpdateJob::OnReceive(int error) {
     if (error == 0) {
         ProcessIncoming();
     }
+}
+
+void UpdateJob::OnClose(int /*error*/) {
+    EndLost();
 }
 
 void UpdateJob::ProcessIncoming() {
@@ -397,7 +418,9 @@ std::uint32_t UpdateJob::Available(std::uint8_t* peekBuffer, std::uint32_t count
 
 std::uint32_t UpdateJob::Take(std::uint8_t* buffer, std::uint32_t count) {
     seenAvailable_ = 0;
-    return link_->Take(buffer, count);
+    const std::uint32_t taken = link_->Take(buffer, count);
+    bytesTaken_ += taken;
+    return taken;
 }
 
 // Judges a reply already validated.

@@ -219,13 +219,12 @@ void NetLink::WhenReadable() {
     if (!layer_.InputEnded(socket_)) {
         return;
     }
-    // Nothing more can arrive, and the socket stays readable for good. The
-    // recorder closing its end is not reported: the job goes on waiting
-    // until the operator ends it. A failure is passed on.
+    // Nothing more can arrive, and the socket stays readable for good: the
+    // job hears once that the recorder has gone, after every byte it sent.
     watch_.WatchReads(false);
     const int error = layer_.TakeError(socket_);
-    if (error != 0 && events_ != nullptr) {
-        events_->OnReceive(error);
+    if (events_ != nullptr) {
+        events_->OnClose(error);
     }
 }
 

@@ -16,6 +16,25 @@ constexpr std::array<char32_t, 32> kHighControlRange{
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 0x98
 };
 
+bool IsUnassigned(char32_t character) {
+    return character >= 0x80 && character <= 0x9F && kHighControlRange[character - 0x80] == 0;
+}
+
+void AppendUtf8(char32_t character, std::string& text) {
+    const auto unit = [&](char32_t bits) { text.push_back(static_cast<char>(bits)); };
+    if (character < 0x80) {
+        unit(character);
+    } else if (character < 0x800) {
+        unit(0xC0 | (character >> 6));
+        unit(0x80 | (character & 0x3F));
+    } else {
+        // Nothing the code page carries lies beyond the first plane.
+        unit(0xE0 | (character >> 12));
+        unit(0x80 | ((character >> 6) & 0x3F));
+        unit(0x80 | (character & 0x3F));
+    }
+}
+
 }  // namespace
 
 std::optional<char32_t> NextUtf8Character(std::string_view text, std::size_t& at) {
@@ -74,14 +93,17 @@ bool IsTypableWindows1252(char32_t character) {
     return !control && Windows1252Byte(character).has_value();
 }
 
-std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
+std::optional<std::string> Utf8ToWindows1252(std::string_view utf8, Unassigned unassigned) {
     std::string bytes;
     // Never more bytes than the UTF-8 text: no reallocation leaves a copy.
     bytes.reserve(utf8.size());
     for (std::size_t at = 0; at < utf8.size();) {
         const std::optional<char32_t> character = NextUtf8Character(utf8, at);
-        const std::optional<std::uint8_t> byte =
-            character ? Windows1252Byte(*character) : std::nullopt;
+        std::optional<std::uint8_t> byte = character ? Windows1252Byte(*character) : std::nullopt;
+        if (!byte && character && unassigned == Unassigned::FromC1Controls &&
+            IsUnassigned(*character)) {
+            byte = static_cast<std::uint8_t>(*character);
+        }
         if (!byte) {
             // The text may be a password: no part of it stays behind.
             WipeString(bytes);
@@ -99,6 +121,17 @@ bool ToWindows1252(Secret& text) {
     }
     text.Take(*bytes);
     return true;
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool high = byte >= 0x80 && byte < 0xA0 && !IsUnassigned(byte);
+        AppendUtf8(high ? kHighControlRange[byte - 0x80] : static_cast<char32_t>(byte), text);
+    }
+    return text;
 }
 
 }  // namespace trelvo

@@ -148,17 +148,22 @@ TEST(SerialLink, ReadReturnsWhatIsThereWithoutWaiting) {
     }
 }
 
+// The hang-up shows at once, before anything is written into the dead line.
 TEST(SerialLink, HungUpLineFailsReadAndWriteWithoutWaiting) {
     PseudoTerminal line;
     SerialLink link;
     ASSERT_TRUE(link.Open(line.SlavePath(), kBaud, true));
+    EXPECT_FALSE(link.HasFailed());
     line.HangUp();
+    EXPECT_TRUE(link.HasFailed());
     std::uint8_t buffer[4] = {};
     EXPECT_EQ(link.Read(buffer, 4), 0u);
-    EXPECT_FALSE(link.HasFailed());
     EXPECT_FALSE(link.Write(buffer, 4));
     EXPECT_TRUE(link.HasFailed());
-    EXPECT_FALSE(link.Write(buffer, 4));
+    // A fresh open of a good line starts without the mark.
+    PseudoTerminal other;
+    ASSERT_TRUE(link.Open(other.SlavePath(), kBaud, true));
+    EXPECT_FALSE(link.HasFailed());
 }
 
 TEST(SerialLink, ClosedLinkRefusesEverythingAndClosesTwiceHarmlessly) {

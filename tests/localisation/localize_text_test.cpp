@@ -184,6 +184,7 @@ TEST(EnglishText, TableRows) {
         {"Gewählte Datei ist zu groß", "File is too large"},
         {"Update Code ist zu lang", "Update code is too long"},
         {"Zeitüberschreitung - Rekorder antwortet nicht", "Timeout - recorder does not answer"},
+        {"Verbindung zum Rekorder unterbrochen", "Connection to the recorder lost"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(EnglishText(c.german), c.english) << c.german;

@@ -61,5 +61,20 @@ TEST(IsTypableWindows1252, PrintableCharactersOfTheCodePageOnly) {
     }
 }
 
+// Names from a hosts file are bytes: every byte has its character, and the
+// way back gives exactly the bytes, the unassigned ones included.
+TEST(Windows1252ToUtf8, EveryByteComesBackWhole) {
+    EXPECT_EQ(Windows1252ToUtf8("B\xfcro-Rek"), "B\xc3\xbcro-Rek");
+    EXPECT_EQ(Windows1252ToUtf8("\x80 \x9f"), "\xe2\x82\xac \xc5\xb8");  // € and Ÿ
+    EXPECT_EQ(Windows1252ToUtf8("\x81"), "\xc2\x81");
+    std::string all;
+    for (int byte = 0; byte < 256; ++byte) {
+        all.push_back(static_cast<char>(byte));
+    }
+    EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all), Unassigned::FromC1Controls), all);
+    // Operator texts still refuse what the code page leaves unassigned.
+    EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), std::nullopt);
+}
+
 }  // namespace
 }  // namespace trelvo

@@ -1,6 +1,7 @@
 #include "tools/cli/hosts_command.h"
 
 #include "job/text/terminal_text.h"
+#include "job/text/windows1252_text.h"
 #include "names/system_hosts_file.h"
 
 namespace trelvo {
@@ -22,7 +23,8 @@ int ListHosts(const std::string& path, std::ostream& out, std::ostream& err) {
         return 2;
     }
     for (const std::string& name : names) {
-        out << TerminalSafe(name) << '\n';
+        // The file's names are Windows-1252; the terminal reads UTF-8.
+        out << TerminalSafe(Windows1252ToUtf8(name)) << '\n';
     }
     return 0;
 }

@@ -27,6 +27,7 @@ RecorderRun::~RecorderRun() {
 
 void RecorderRun::Start(const UpdateRequest& request) {
     job_.SetReplyTimeout(request.timeoutMs);
+    job_.SetResultTimeout(request.resultTimeoutMs);
     job_.SetGoal(request.goal);
     job_.SetSkipVersions(request.skipVersions);
     startMs_ = clock_.NowMs();
@@ -59,6 +60,7 @@ RecorderResult RecorderRun::Result() const {
     result.version = job_.recorderVersion();
     result.bytes = job_.fileBytesSent();
     result.seconds = static_cast<double>((ended_ ? endMs_ : clock_.NowMs()) - startMs_) / 1000.0;
+    result.attempts = target_.attempt;
     return result;
 }
 

@@ -11,7 +11,7 @@ struct Translation {
 };
 
 // Row order is search order. Texts are UTF-8; "\n" is a line break.
-constexpr std::array<Translation, 47> kTranslationTable{{
+constexpr std::array<Translation, 48> kTranslationTable{{
     {"Gewählte Datei konnte nicht gefunden werden", "File not found"},
     {"Gewählte Datei hat keinen Inhalt", "File has no content"},
     {"Kein Update Code angegeben", "Update code missing"},
@@ -69,6 +69,7 @@ constexpr std::array<Translation, 47> kTranslationTable{{
     {"Zeitüberschreitung - Rekorder antwortet nicht", "Timeout - recorder does not answer"},
     {"Prüfung bestanden", "Check passed"},
     {"Version bereits installiert", "Version already installed"},
+    {"Verbindung zum Rekorder unterbrochen", "Connection to the recorder lost"},
 }};
 
 constexpr unsigned char FoldAsciiCase(unsigned char c) {
