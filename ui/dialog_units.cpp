@@ -1,7 +1,4 @@
-#include "ui/dialog_template.h"
-
-#include <algorithm>
-#include <stdexcept>
+#include "ui/dialog_units.h"
 
 namespace trelvo {
 namespace {
@@ -21,16 +18,6 @@ int VerticalPixels(int units) {
 }
 
 }  // namespace
-
-const ControlTemplate& TemplateOf(ControlId id) {
-    const auto* row =
-        std::find_if(kDialogTemplate.begin(), kDialogTemplate.end(),
-                     [id](const ControlTemplate& control) { return control.id == id; });
-    if (row == kDialogTemplate.end()) {
-        throw std::invalid_argument("no control with this id in the dialog template");
-    }
-    return *row;
-}
 
 QRect ToPixels(const DialogRect& rect) {
     const int left = HorizontalPixels(rect.x);
