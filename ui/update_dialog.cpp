@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "job/text/secret.h"
 #include "ui/dialog_units.h"
 #include "ui/name_filter.h"
 #include "ui/windows1252.h"
