@@ -29,15 +29,21 @@ bool StartSocketLayer() {
     return WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
 
+void ShowStartMessage(const std::wstring& text) {
+    ShowWarning(nullptr, text);
+}
+
 Win32UpdateApp::Win32UpdateApp(HINSTANCE module, std::function<bool()> startSocketLayer,
+                               std::function<void(const std::wstring&)> showMessage,
                                std::function<Win32DialogParts()> dialogParts)
     : module_(module),
       startSocketLayer_(std::move(startSocketLayer)),
+      showMessage_(std::move(showMessage)),
       dialogParts_(std::move(dialogParts)) {}
 
 void Win32UpdateApp::InitInstance() {
     if (!startSocketLayer_()) {
-        ShowWarning(nullptr, ResourceText(module_, IDS_SOCKET_INIT_FAILED));
+        showMessage_(ResourceText(module_, IDS_SOCKET_INIT_FAILED));
         return;
     }
     // The standard controls' classes the window uses beyond the basic ones.

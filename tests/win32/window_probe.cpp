@@ -4,6 +4,8 @@
 //   trelvo-window-probe gone TITLE SECONDS   waits until none is
 //   trelvo-window-probe texts TITLE          prints one line per control:
 //                                            id, enabled (1/0), text
+//   trelvo-window-probe rect TITLE           prints the window's outer
+//                                            rectangle as WxH+X+Y
 // Texts are printed as UTF-8. Exits 1 when the window does not show up, or
 // does not go, in time.
 #include <windows.h>
@@ -39,7 +41,12 @@ void PrintUtf8(const std::wstring& text) {
     std::fputs(bytes.c_str(), stdout);
 }
 
-BOOL CALLBACK PrintControl(HWND control, LPARAM /*unused*/) {
+// Only the window's own controls: a combo box's edit field has an id of its
+// own that may equal a control's.
+BOOL CALLBACK PrintControl(HWND control, LPARAM window) {
+    if (GetParent(control) != reinterpret_cast<HWND>(window)) {
+        return TRUE;
+    }
     wchar_t text[1024] = {};
     SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                         2000, nullptr);
@@ -63,9 +70,19 @@ int wmain(int argc, wchar_t** argv) {
         if (window == nullptr) {
             return 1;
         }
-        EnumChildWindows(window, PrintControl, 0);
+        EnumChildWindows(window, PrintControl, reinterpret_cast<LPARAM>(window));
         return 0;
     }
-    std::fputs("usage: trelvo-window-probe wait|gone TITLE SECONDS | texts TITLE\n", stderr);
+    if (argc >= 3 && std::wcscmp(argv[1], L"rect") == 0) {
+        const HWND window = FindShown(argv[2]);
+        RECT area{};
+        if (window == nullptr || !GetWindowRect(window, &area)) {
+            return 1;
+        }
+        std::printf("%ldx%ld+%ld+%ld\n", area.right - area.left, area.bottom - area.top, area.left,
+                    area.top);
+        return 0;
+    }
+    std::fputs("usage: trelvo-window-probe wait|gone TITLE SECONDS | texts|rect TITLE\n", stderr);
     return 2;
 }
