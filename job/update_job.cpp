@@ -2,19 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 
 #include "job/version_check.h"
 
 namespace trelvo {
 namespace {
-
-// The password must not linger in memory once the job no longer needs it.
-void Wipe(std::string& secret) {
-    explicit_bzero(secret.data(), secret.size());
-    secret.clear();
-}
 
 // The version text starts after four bytes the tool does not interpret and
 // ends at its first NUL or at the end of the body.
@@ -77,7 +70,9 @@ bool UpdateJob::Prepare(const UpdateSource& file, const std::string& password,
                         const std::string& updateCode) {
     recorderVersion_.reset();
     source_ = file;
-    password_ = password;
+    // The job's own copy, wiped when the job ends.
+    std::string copy(password);
+    password_.Take(copy);
     updateCode_ = updateCode;
     // A probe sends no file and needs none.
     if (goal_ != JobGoal::Update) {
@@ -204,7 +199,7 @@ void UpdateJob::End(const JobOutcome& outcome) {
     // The block buffer is the size of the largest block, up to a megabyte:
     // an idle job does not keep it.
     Bytes().swap(readBuffer_);
-    Wipe(password_);
+    password_.Wipe();
     endedIn_ = state_;
     state_ = JobState::Idle;
     linkKind_ = LinkKind::None;
@@ -439,13 +434,17 @@ bool UpdateJob::IsAccessGranted() {
 }
 
 void UpdateJob::SendRequest(std::uint16_t command, std::uint32_t value, const Bytes& body) {
-    MessageHeader header;
-    header.FillHeader(HEADER_LEAD, command, value, static_cast<std::uint32_t>(body.size()));
-    const MessageHeader::Wire wire = header.ToBytes();
-    SendRaw(wire.data(), wire.size());
+    SendHeader(command, value, body.size());
     if (!body.empty()) {
         SendRaw(body.data(), body.size());
     }
+}
+
+void UpdateJob::SendHeader(std::uint16_t command, std::uint32_t value, std::size_t bodyLength) {
+    MessageHeader header;
+    header.FillHeader(HEADER_LEAD, command, value, static_cast<std::uint32_t>(bodyLength));
+    const MessageHeader::Wire wire = header.ToBytes();
+    SendRaw(wire.data(), wire.size());
 }
 
 void UpdateJob::SendRaw(const std::uint8_t* bytes, std::size_t count) {
@@ -460,11 +459,13 @@ void UpdateJob::SendVersionQuery() {
     SendRequest(CMD_GET_VERSION, query, {});
 }
 
+// Straight from the secret to the link, its terminating NUL included, so
+// no body copy of the password is left to wipe.
 void UpdateJob::SendPassword() {
-    Bytes body(password_.begin(), password_.end());
-    body.push_back(0);
-    SendRequest(CMD_PASSWORD, 0, body);
-    explicit_bzero(body.data(), body.size());
+    const std::string& password = password_.text();
+    const std::size_t length = password.size() + 1;
+    SendHeader(CMD_PASSWORD, 0, length);
+    SendRaw(reinterpret_cast<const std::uint8_t*>(password.c_str()), length);
 }
 
 void UpdateJob::SendFileDescriptor() {

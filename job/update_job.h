@@ -9,6 +9,7 @@
 #include "job/job_link.h"
 #include "job/job_outcome.h"
 #include "job/links.h"
+#include "job/text/secret.h"
 #include "job/update_file.h"
 #include "job/wire_format.h"
 
@@ -148,6 +149,7 @@ private:
     std::string VersionText() const;
 
     void SendRequest(std::uint16_t command, std::uint32_t value, const Bytes& body);
+    void SendHeader(std::uint16_t command, std::uint32_t value, std::size_t bodyLength);
     void SendRaw(const std::uint8_t* bytes, std::size_t count);
     void SendVersionQuery();
     void SendPassword();
@@ -181,7 +183,7 @@ private:
     LinkKind linkKind_ = LinkKind::None;
     Bytes descriptor_;
     UpdateFile file_;
-    std::string password_;
+    Secret password_;
     UpdateSource source_;
     std::string updateCode_;
     MessageHeader reply_;

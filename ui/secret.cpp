@@ -1,8 +1,6 @@
 #include "ui/secret.h"
 
-#include <string.h>
-
-#include <algorithm>
+#include "job/text/secure_wipe.h"
 
 namespace trelvo {
 
@@ -12,15 +10,8 @@ void Wipe(QString& secret) {
         return;
     }
     // Not shared, so data() writes in place instead of copying first.
-    QChar* const characters = secret.data();
-    std::fill(characters, characters + secret.size(), QChar());
+    SecureWipe(secret.data(), static_cast<std::size_t>(secret.size()) * sizeof(QChar));
     secret.resize(0);
-}
-
-void Wipe(std::string& secret) {
-    // Unlike a plain fill, this is not dropped as a dead store.
-    explicit_bzero(secret.data(), secret.size());
-    secret.clear();
 }
 
 }  // namespace trelvo

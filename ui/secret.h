@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <string>
 
 // The password passes through the window on its way to the job; no copy of
 // it is to outlive that.
@@ -11,8 +10,5 @@ namespace trelvo {
 // storage. A text still shared with another holder (the edit it was read
 // from) is only let go: its characters are that holder's too.
 void Wipe(QString& secret);
-
-// Overwrites the bytes with zeros and empties the string, keeping its storage.
-void Wipe(std::string& secret);
 
 }  // namespace trelvo

@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "job/job_status_text.h"
+#include "job/text/secret.h"
 #include "job/version_check.h"
 #include "ui/localisation/localize_text.h"
 #include "ui/name_filter.h"
@@ -352,7 +353,7 @@ void UpdateDialog::OnStart() {
     EnableInputs(false);
     DoDataExchange(true);
     const std::string fileName = QFile::encodeName(m_sourceFile).toStdString();
-    std::string password = ToWindows1252(m_password);
+    const Secret password(ToWindows1252(m_password));
     // The edit keeps the password for the next start; the window's other
     // copies go once the job has taken its own, which it wipes on closing.
     Wipe(m_password);
@@ -360,12 +361,12 @@ void UpdateDialog::OnStart() {
     // From here on the job reports its own failures and gives the inputs
     // back when it closes.
     if (m_linkIndex == 0) {
-        m_job.StartNetwork(fileName, password, updateCode, m_address.toStdString(), m_parts.port);
+        m_job.StartNetwork(fileName, password.text(), updateCode, m_address.toStdString(),
+                           m_parts.port);
     } else if (m_linkIndex == 1 || m_linkIndex == 2) {
-        m_job.StartSerial(fileName, password, updateCode, m_linkIndex,
+        m_job.StartSerial(fileName, password.text(), updateCode, m_linkIndex,
                           ReadAtoi(m_address.toStdString()));
     }
-    Wipe(password);
 }
 
 void UpdateDialog::OnLinkKindChange() {

@@ -77,7 +77,7 @@ struct PendingFleet {
 
     ScratchDir scratch;
     UpdateRequest request;
-    SecretText password;
+    Secret password;
     std::vector<PendingNetLink*> connects;
     testing::FakeClock clock;
     ListReporter reporter;

@@ -4,7 +4,6 @@
 
 #include "scratch_session.h"
 #include "tools/cli/json_reporter.h"
-#include "tools/cli/terminal_text.h"
 #include "tools/cli/text_reporter.h"
 
 namespace trelvo {
@@ -97,18 +96,6 @@ TEST(JsonReporter, ResultObjectOnOneLine) {
         reporter.Finished({2, "rec \"2\"", false}, c.result);
         EXPECT_EQ(out.str(), c.line);
     }
-}
-
-TEST(TerminalSafe, EscapesControlsAndBytesThatAreNotUtf8) {
-    EXPECT_EQ(TerminalSafe("Prüfer € ok"), "Prüfer € ok");
-    EXPECT_EQ(TerminalSafe("a\tb\x7f"), "a\\x09b\\x7f");
-    // C1 controls, as UTF-8 and as raw bytes (0x9b opens a sequence on some terminals).
-    EXPECT_EQ(TerminalSafe("\xc2\x9b"
-                           "2J"),
-              "\\xc2\\x9b2J");
-    EXPECT_EQ(TerminalSafe("\x9b"
-                           "2J\xe4"),
-              "\\x9b2J\\xe4");
 }
 
 }  // namespace

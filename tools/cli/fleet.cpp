@@ -13,7 +13,7 @@ constexpr std::size_t kStartsPerTurn = 500;
 
 }  // namespace
 
-Fleet::Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, SecretText& password,
+Fleet::Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, Secret& password,
              int parallel, TickClock& clock, LinkFactory makeLinks, Reporter& reporter,
              std::function<void(int)> done)
     : targets_(std::move(targets)),

@@ -20,7 +20,7 @@ class Fleet {
 public:
     using LinkFactory = std::function<RecorderLinks(const RecorderTarget&)>;
 
-    Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, SecretText& password,
+    Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, Secret& password,
           int parallel, TickClock& clock, LinkFactory makeLinks, Reporter& reporter,
           std::function<void(int)> done);
     ~Fleet();
@@ -39,7 +39,7 @@ private:
 
     std::vector<RecorderTarget> targets_;
     UpdateRequest request_;
-    SecretText& password_;
+    Secret& password_;
     std::size_t parallel_;
     TickClock& clock_;
     LinkFactory makeLinks_;

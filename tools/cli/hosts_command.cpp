@@ -1,6 +1,6 @@
 #include "tools/cli/hosts_command.h"
 
-#include "tools/cli/terminal_text.h"
+#include "job/text/terminal_text.h"
 
 namespace trelvo {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "job/text/secret.h"
 #include "job/update_job.h"
-#include "tools/cli/secret_text.h"
 
 namespace trelvo {
 
@@ -24,8 +24,8 @@ struct UpdateRequest {
     JobGoal goal = JobGoal::Update;
     UpdateSource file;  // empty for a probe
     std::vector<std::string> skipVersions;
-    const SecretText* password = nullptr;  // Windows-1252, as the recorders read it
-    std::string updateCode;                // the same
+    const Secret* password = nullptr;  // Windows-1252, as the recorders read it
+    std::string updateCode;            // the same
     std::uint16_t port = UPDATE_PORT;
     int baud = DEFAULT_SERIAL_BAUD;
     std::uint32_t timeoutMs = 0;  // 0: wait like the window

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "job/job_status_text.h"
-#include "tools/cli/terminal_text.h"
+#include "job/text/terminal_text.h"
 #include "ui/localisation/localize_text.h"
 
 namespace trelvo {

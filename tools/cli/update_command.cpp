@@ -10,7 +10,7 @@
 #include <iostream>
 #include <memory>
 
-#include "job/windows1252_text.h"
+#include "job/text/windows1252_text.h"
 #include "link/net_link.h"
 #include "link/serial_link.h"
 #include "link/steady_tick_clock.h"
@@ -117,7 +117,7 @@ bool CheckUpdateFile(UpdateSource& source, std::string& sha256, std::string& pro
 }
 
 // Password, update code and versions to skip, as the recorders read them.
-bool PrepareTexts(const UpdateOptions& options, bool probe, SecretText& password,
+bool PrepareTexts(const UpdateOptions& options, bool probe, Secret& password,
                   UpdateRequest& request, std::string& problem) {
     if (const PasswordResult read = ReadPassword(options.passwordFile, password); !read.ok) {
         // A probe without a password checks versions only; one that was
@@ -127,7 +127,7 @@ bool PrepareTexts(const UpdateOptions& options, bool probe, SecretText& password
             return false;
         }
     }
-    if (!password.ToWindows1252()) {
+    if (!ToWindows1252(password)) {
         problem = std::string("the password ") + kNotWindows1252;
         return false;
     }
@@ -174,7 +174,7 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     } else if (!CollectTargets(options, targets, problem)) {
         return LocalProblem(problem);
     }
-    SecretText password;
+    Secret password;
     if (!PrepareTexts(options, probe, password, request, problem)) {
         return LocalProblem(problem);
     }

@@ -4,7 +4,7 @@
 #include <limits>
 #include <optional>
 
-#include "job/windows1252_text.h"
+#include "job/text/windows1252_text.h"
 
 namespace trelvo {
 namespace {

@@ -1,8 +1,8 @@
-#include "job/windows1252_text.h"
-
-#include <string.h>
+#include "job/text/windows1252_text.h"
 
 #include <array>
+
+#include "job/text/secret.h"
 
 namespace trelvo {
 namespace {
@@ -69,6 +69,11 @@ std::optional<std::uint8_t> Windows1252Byte(char32_t character) {
     return std::nullopt;
 }
 
+bool IsTypableWindows1252(char32_t character) {
+    const bool control = character < 0x20 || character == 0x7F;
+    return !control && Windows1252Byte(character).has_value();
+}
+
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
     std::string bytes;
     // Never more bytes than the UTF-8 text: no reallocation leaves a copy.
@@ -79,12 +84,21 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
             character ? Windows1252Byte(*character) : std::nullopt;
         if (!byte) {
             // The text may be a password: no part of it stays behind.
-            explicit_bzero(bytes.data(), bytes.size());
+            WipeString(bytes);
             return std::nullopt;
         }
         bytes.push_back(static_cast<char>(*byte));
     }
     return bytes;
+}
+
+bool ToWindows1252(Secret& text) {
+    std::optional<std::string> bytes = Utf8ToWindows1252(text.text());
+    if (!bytes) {
+        return false;
+    }
+    text.Take(*bytes);
+    return true;
 }
 
 }  // namespace trelvo

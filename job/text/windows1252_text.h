@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "job/text/secret.h"
+
 // Recorders read operator texts (password, update code) in the Windows-1252
 // code page, whatever the tool's own texts are written in.
 namespace trelvo {
@@ -14,6 +16,12 @@ namespace trelvo {
 // nothing, and a surrogate is no character).
 std::optional<std::uint8_t> Windows1252Byte(char32_t character);
 
+// True for a character an operator may type into a password or update code:
+// one the code page carries and no control character. A NUL would end the
+// text on the wire early, and nothing else of them belongs in a typed
+// password or code.
+bool IsTypableWindows1252(char32_t character);
+
 // Decodes the UTF-8 character at `at` and moves past it; nothing (and `at`
 // unmoved) when no well-formed, shortest-form sequence starts there.
 std::optional<char32_t> NextUtf8Character(std::string_view text, std::size_t& at);
@@ -21,5 +29,9 @@ std::optional<char32_t> NextUtf8Character(std::string_view text, std::size_t& at
 // The Windows-1252 bytes of a UTF-8 text, or nothing when the text is not
 // valid UTF-8 or holds a character the code page cannot carry.
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8);
+
+// Turns a UTF-8 secret into the Windows-1252 bytes the recorders read;
+// false, leaving the secret as it was, when the code page cannot carry it.
+bool ToWindows1252(Secret& text);
 
 }  // namespace trelvo

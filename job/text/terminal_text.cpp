@@ -1,8 +1,8 @@
-#include "tools/cli/terminal_text.h"
+#include "job/text/terminal_text.h"
 
 #include <optional>
 
-#include "job/windows1252_text.h"
+#include "job/text/windows1252_text.h"
 
 namespace trelvo {
 namespace {
