@@ -1,9 +1,6 @@
 #include "link/win32/win32_serial_link.h"
 
 #include <algorithm>
-#include <charconv>
-#include <string_view>
-#include <system_error>
 
 #include "job/text/secure_wipe.h"
 
@@ -40,17 +37,10 @@ void Wipe(std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 std::string Win32SerialDevicePath(const std::string& device) {
-    constexpr std::string_view prefix = "COM";
-    if (device.starts_with(prefix)) {
-        const char* first = device.data() + prefix.size();
-        const char* last = device.data() + device.size();
-        int number = 0;
-        const auto [end, error] = std::from_chars(first, last, number);
-        if (error == std::errc{} && end == last && number >= 1) {
-            return "\\\\.\\" + device;
-        }
+    if (device.empty() || device.find_first_of("\\/:") != std::string::npos) {
+        return device;
     }
-    return device;
+    return "\\\\.\\" + device;
 }
 
 Win32SerialLink::~Win32SerialLink() {

@@ -12,8 +12,9 @@
 
 namespace trelvo {
 
-// The name CreateFile needs for a port: "COMn" becomes "\\.\COMn", which
-// also reaches ports above COM9; any other text is used as it is.
+// The name CreateFile needs for a port: a bare device name ("COM1") goes
+// into the device namespace ("\\.\COM1"), which also reaches ports above
+// COM9; a path is used as it is.
 std::string Win32SerialDevicePath(const std::string& device);
 
 // A local serial port held by this link alone, at the given rate with 8
@@ -37,20 +38,15 @@ public:
     Win32SerialLink(const Win32SerialLink&) = delete;
     Win32SerialLink& operator=(const Win32SerialLink&) = delete;
 
-    // False only when the port cannot be opened or someone else holds it.
-    // Reads never wait, whatever `waitingReads` says: the job only asks for
-    // bytes InputCount has counted.
+    // Fails only when the port cannot be had; `waitingReads` changes nothing.
     bool Open(const std::string& device, int baud, bool waitingReads) override;
     bool Write(const std::uint8_t* bytes, std::uint32_t count) override;
     std::uint32_t Read(std::uint8_t* buffer, std::uint32_t count) override;
-    // 0 when closed or when the driver cannot say.
     std::uint32_t InputCount() override;
-    // Nothing queued in the link, no write under way and nothing in the
-    // driver; a driver that cannot say its count counts as empty.
+    // A driver that cannot tell its output count counts as empty.
     bool IsOutputEmpty() override;
     bool HasFailed() const override { return failed_; }
-    // Cancels what is under way, drops what either direction holds and puts
-    // the port's previous settings back, without waiting for the line.
+    // Also puts the port's previous settings back.
     void Close() override;
 
     // The Step bits the open port refused.
