@@ -25,7 +25,8 @@ protected:
 class LinkMessageWindow {
 public:
     // The window of the calling thread, made on first use; null handle when
-    // it cannot be made.
+    // it cannot be made. It goes when the thread ends, so the links that use
+    // it must go before.
     static LinkMessageWindow& ForThisThread();
 
     LinkMessageWindow();
