@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -145,6 +146,15 @@ protected:
         EXPECT_EQ(rig.outcomes.back().kind, Outcome::Aborted);
     }
 
+    void UpdateArrivesByteForByte(std::size_t size, const std::function<bool()>& start) {
+        const std::vector<char> sent = WriteUpdateFile(size);
+        ASSERT_TRUE(start());
+        ASSERT_TRUE(rig.RunUntilIdle(kUpdateLimitMs));
+        ASSERT_EQ(rig.outcomes.size(), 1U);
+        EXPECT_TRUE(rig.outcomes[0].succeeded());
+        EXPECT_EQ(ReadAll(kReceivedFile), sent);
+    }
+
     std::string address_;
     std::string port_;
     Win32JobRig rig;
@@ -152,22 +162,12 @@ protected:
 
 // with-recorder-sim --listen 127.0.0.1:0 --save received.sh
 TEST_F(RecorderSim, NetworkUpdateArrivesByteForByte) {
-    const std::vector<char> sent = WriteUpdateFile(300000);
-    ASSERT_TRUE(StartNetwork());
-    ASSERT_TRUE(rig.RunUntilIdle(kUpdateLimitMs));
-    ASSERT_EQ(rig.outcomes.size(), 1U);
-    EXPECT_TRUE(rig.outcomes[0].succeeded());
-    EXPECT_EQ(ReadAll(kReceivedFile), sent);
+    UpdateArrivesByteForByte(300000, [this] { return StartNetwork(); });
 }
 
-// with-recorder-sim --pty --once --save received.sh
+// with-recorder-sim --pty --save received.sh
 TEST_F(RecorderSim, SerialUpdateArrivesByteForByte) {
-    const std::vector<char> sent = WriteUpdateFile(20000);
-    ASSERT_TRUE(StartSerial());
-    ASSERT_TRUE(rig.RunUntilIdle(kUpdateLimitMs));
-    ASSERT_EQ(rig.outcomes.size(), 1U);
-    EXPECT_TRUE(rig.outcomes[0].succeeded());
-    EXPECT_EQ(ReadAll(kReceivedFile), sent);
+    UpdateArrivesByteForByte(20000, [this] { return StartSerial(); });
 }
 
 // with-recorder-sim --listen 127.0.0.1:0 --stop-reading-after 100000: the
