@@ -133,6 +133,21 @@ TEST_F(Win32NetLinkTest, AnIncompleteReplyIsOfferedOnceUntilMoreArrives) {
     EXPECT_EQ(events.receives, (std::vector<int>{0, 0}));
 }
 
+TEST(Win32NetLinkConnect, ARefusalEndsTheAttemptThroughOnConnect) {
+    std::uint16_t closedPort = 0;
+    {
+        const LoopbackPeer gone;
+        closedPort = gone.port;
+    }
+    RecordingEvents events;
+    Win32NetLink link;
+    link.SetEvents(&events);
+    ASSERT_TRUE(link.Create());
+    ASSERT_TRUE(link.Connect("127.0.0.1", closedPort));
+    ASSERT_TRUE(PumpUntil([&] { return !events.connects.empty(); }, 10000));
+    EXPECT_EQ(events.connects, std::vector<int>{WSAECONNREFUSED});
+}
+
 // Lookups that hang until released, at most one thread at a time.
 TEST(Win32NetLinkLookup, ALateAnswerIsDroppedAndLookupsAreBounded) {
     const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
