@@ -75,10 +75,6 @@ public:
     }
     ~Win32JobRig() override { net.SetEvents(nullptr); }
 
-    bool RunUntilIdle(DWORD limitMs) {
-        return PumpUntil([this] { return job.state() == JobState::Idle; }, limitMs,
-                         [this] { Tick(); });
-    }
     bool RunUntil(const std::function<bool()>& done, DWORD limitMs) {
         return PumpUntil(done, limitMs, [this] { Tick(); });
     }
@@ -95,7 +91,6 @@ public:
         ++ticks;
     }
 
-    std::vector<std::string> messages;
     std::vector<JobOutcome> outcomes;
     // The errors the link reported with readable notifications: hang-ups.
     std::vector<int> hangUps;
@@ -110,7 +105,7 @@ private:
         }
         job.OnReceive(error);
     }
-    void Show(const std::string& text) override { messages.push_back(text); }
+    void Show(const std::string&) override {}
     void EnableInputs(bool) override {}
     void JobEnded(const JobOutcome& outcome) override { outcomes.push_back(outcome); }
 };
@@ -149,7 +144,8 @@ protected:
     void UpdateArrivesByteForByte(std::size_t size, const std::function<bool()>& start) {
         const std::vector<char> sent = WriteUpdateFile(size);
         ASSERT_TRUE(start());
-        ASSERT_TRUE(rig.RunUntilIdle(kUpdateLimitMs));
+        ASSERT_TRUE(
+            rig.RunUntil([&] { return rig.job.state() == JobState::Idle; }, kUpdateLimitMs));
         ASSERT_EQ(rig.outcomes.size(), 1U);
         EXPECT_TRUE(rig.outcomes[0].succeeded());
         EXPECT_EQ(ReadAll(kReceivedFile), sent);
