@@ -35,7 +35,7 @@ wine_session_start() {
     wine_session_pids+=($!)
     local number="" tenth
     for ((tenth = 0; tenth < 200; tenth++)); do
-        number=$(head -n1 "$wine_session_dir/display")
+        number=$(head -n1 "$wine_session_dir/display" 2>/dev/null || true)
         [[ -n $number ]] && break
         sleep 0.1
     done
