@@ -2,8 +2,7 @@
 
 // The exit status tells nothing about an update: every outcome is shown to
 // the operator in the window.
-int WINAPI wWinMain(HINSTANCE module, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
-                    int /*show*/) {
+int WINAPI wWinMain(HINSTANCE module, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int /*show*/) {
     trelvo::Win32UpdateApp app(module);
     app.InitInstance();
     return 0;

@@ -1,7 +1,5 @@
 #include "app/win32/win32_update_app.h"
 
-#include <commctrl.h>
-
 #include <string>
 #include <utility>
 

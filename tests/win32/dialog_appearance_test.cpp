@@ -1,9 +1,10 @@
 // The window's colours: which brush each control's background gets, and
 // the picture under the client area.
+#include "ui/win32/dialog_appearance.h"
+
 #include <gtest/gtest.h>
 
 #include "tests/win32/test_dialog.h"
-#include "ui/win32/dialog_appearance.h"
 
 namespace trelvo {
 namespace {
@@ -65,8 +66,8 @@ TEST_F(DialogAppearanceTest, PictureStartsAtTheClientAreasCorner) {
     const HGDIOBJ previous = SelectObject(dc_, canvas);
     appearance_.EraseBackground(dialog_.hwnd(), dc_);
 
-    const HBITMAP picture = static_cast<HBITMAP>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0));
+    const HBITMAP picture = static_cast<HBITMAP>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0));
     const HDC source = CreateCompatibleDC(screen);
     const HGDIOBJ previousSource = SelectObject(source, picture);
     for (const POINT at : {POINT{0, 0}, POINT{200, 150}, POINT{440, 300}}) {

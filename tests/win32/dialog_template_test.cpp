@@ -1,14 +1,13 @@
 // Dialog template 102 as the platform builds it, row by row against the
 // layout table every window shares, and the other resources of the program.
-#include <gtest/gtest.h>
+#include "ui/dialog_template.h"
 
-#include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/win32/test_dialog.h"
-#include "ui/dialog_template.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/win32_text.h"
 
@@ -134,7 +133,8 @@ TEST(ProgramResources, AllInGermanGermany) {
 }
 
 TEST(ProgramResources, BackgroundIs441By311With256ColoursUncompressed) {
-    const auto* header = static_cast<const BITMAPINFOHEADER*>(GermanResource(RT_BITMAP, IDB_BACKGROUND));
+    const auto* header =
+        static_cast<const BITMAPINFOHEADER*>(GermanResource(RT_BITMAP, IDB_BACKGROUND));
     ASSERT_NE(header, nullptr);
     EXPECT_EQ(header->biWidth, 441);
     EXPECT_EQ(header->biHeight, 311);

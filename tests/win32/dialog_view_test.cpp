@@ -3,8 +3,6 @@
 // focus and the progress position reach the controls unchanged.
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
-
 #include "tests/win32/test_dialog.h"
 #include "ui/win32/win32_dialog_view.h"
 #include "ui/win32/windows1252_edit.h"

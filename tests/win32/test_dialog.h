@@ -1,7 +1,5 @@
 #pragma once
 
-#include <commctrl.h>
-
 #include <string>
 
 #include "ui/win32/resource_ids.h"

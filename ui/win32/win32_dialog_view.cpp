@@ -1,7 +1,5 @@
 #include "ui/win32/win32_dialog_view.h"
 
-#include <commctrl.h>
-
 #include "ui/win32/win32_standard_dialogs.h"
 #include "ui/win32/win32_text.h"
 

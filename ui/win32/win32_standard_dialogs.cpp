@@ -1,7 +1,5 @@
 #include "ui/win32/win32_standard_dialogs.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 #include <vector>
 

@@ -1,7 +1,5 @@
 #include "ui/win32/windows1252_edit.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <string>
 
@@ -31,8 +29,8 @@ std::wstring PastableText(HWND edit) {
     return text;
 }
 
-LRESULT CALLBACK FilterProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
-                            UINT_PTR /*id*/, DWORD_PTR /*data*/) {
+LRESULT CALLBACK FilterProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                            DWORD_PTR /*data*/) {
     switch (message) {
         case WM_CHAR: {
             const auto character = static_cast<wchar_t>(wParam);
