@@ -16,7 +16,7 @@
 #include <utility>
 
 #include "job/text/secret.h"
-#include "ui/dialog_units.h"
+#include "ui/dialog_pixels.h"
 #include "ui/name_filter.h"
 #include "ui/windows1252.h"
 

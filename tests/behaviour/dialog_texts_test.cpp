@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scratch_session.h"
+#include "ui/localisation/localize_text.h"
 #include "window_rig.h"
 
 namespace trelvo::testing {
@@ -19,67 +20,76 @@ constexpr ControlId kLabelIds[] = {IDC_LABEL_PASSWORD, IDC_LABEL_CODE,     IDC_L
                                    IDC_LABEL_ADDRESS,  IDC_LABEL_PROGRESS, IDC_LABEL_STATUS,
                                    IDC_LABEL_TIME};
 
-TEST(DialogTextsTest, EveryTextInTheSystemsLanguage) {
-    struct Case {
-        const char* locale;
-        Texts labels;
-        Texts captions;  // Start, Exit, Exit while a job runs
-        Texts linkKinds;
-        const char* status;
-        const char* fileDialog;
-        const char* jobMessage;
-    };
-    const Case cases[] = {
-        {"de_CH.UTF-8",
-         {"Administrator Passwort:", "Update Code:", "Quelldatei:", "Verbindung zu VDX:",
-          "Übertragung:", "Status:", "Übertragungsdauer:"},
-         {"Start", "Beenden", "Abbrechen"},
-         {"Netzwerk", "COM1", "COM2"},
-         "Keine Verbindung",
-         "Updatedatei auswählen|Update Dateien(*.sh)|*.sh||",
-         "Gewählte Datei konnte nicht gefunden werden"},
-        {"en_GB.UTF-8",
-         {"Administrator password:", "Update code:", "Source file:", "Device address:", "Transfer:",
-          "Status:", "Transfer time:"},
-         {"Start", "Exit", "Abort"},
-         {"Net", "COM1", "COM2"},
-         "No connection",
-         "Choose update file|Update files(*.sh)|*.sh||",
-         "File not found"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.locale);
-        const ScratchSession session(c.locale);
-        WindowRig w;
-        Texts labels;
-        for (const ControlId id : kLabelIds) {
-            labels.push_back(w.view[id].text);
-        }
-        EXPECT_EQ(labels, c.labels);
-        EXPECT_EQ(w.view[IDC_LINK_KIND].list, c.linkKinds);
-        Texts captions{w.view[IDC_START].text, w.view[IDC_EXIT].text};
-        session.dir().Write("a.sh", "x");
-        w.FillIn();
-        w.behaviour.OnStart();
-        captions.push_back(w.view[IDC_EXIT].text);
-        EXPECT_EQ(captions, c.captions);
-        w.behaviour.OnExit();
-        // The job's messages pass through the same table.
-        w.view[IDC_SOURCE_FILE].text = "missing.sh";
-        w.behaviour.OnStart();
-        EXPECT_EQ(w.view.messages, Texts{c.jobMessage});
+struct LanguageCase {
+    const char* locale;
+    bool german;
+    Texts labels;
+    Texts captions;  // Start, Exit, Exit while a job runs
+    Texts linkKinds;
+    const char* status;
+    const char* fileDialog;
+    const char* jobMessage;
+};
 
-        w.behaviour.OnTimer();
-        EXPECT_EQ(w.view[IDC_STATUS].text, c.status);
-        EXPECT_EQ(w.view[IDC_TIME].text, "--:--:--");
-
-        // The extension message has no English row: German everywhere.
-        w.view.chosenFile = ChosenFile{"readme.txt", "/x"};
-        w.view.messages.clear();
-        w.behaviour.OnBrowse();
-        EXPECT_EQ(w.view.fileDialogs, Texts{c.fileDialog});
-        EXPECT_EQ(w.view.messages, Texts{"Es sind nur *.sh Dateien gültig"});
+void ExpectEveryTextIn(const LanguageCase& c) {
+    const ScratchSession session(c.locale);
+    if (SystemLanguageIsGerman() != c.german) {
+        GTEST_SKIP() << "Windows takes the language from the system, not from the process's "
+                        "locale variables: a ctest entry of its own runs this language";
     }
+    WindowRig w;
+    Texts labels;
+    for (const ControlId id : kLabelIds) {
+        labels.push_back(w.view[id].text);
+    }
+    EXPECT_EQ(labels, c.labels);
+    EXPECT_EQ(w.view[IDC_LINK_KIND].list, c.linkKinds);
+    Texts captions{w.view[IDC_START].text, w.view[IDC_EXIT].text};
+    session.dir().Write("a.sh", "x");
+    w.FillIn();
+    w.behaviour.OnStart();
+    captions.push_back(w.view[IDC_EXIT].text);
+    EXPECT_EQ(captions, c.captions);
+    w.behaviour.OnExit();
+    // The job's messages pass through the same table.
+    w.view[IDC_SOURCE_FILE].text = "missing.sh";
+    w.behaviour.OnStart();
+    EXPECT_EQ(w.view.messages, Texts{c.jobMessage});
+
+    w.behaviour.OnTimer();
+    EXPECT_EQ(w.view[IDC_STATUS].text, c.status);
+    EXPECT_EQ(w.view[IDC_TIME].text, "--:--:--");
+
+    // The extension message has no English row: German everywhere.
+    w.view.chosenFile = ChosenFile{"readme.txt", "/x"};
+    w.view.messages.clear();
+    w.behaviour.OnBrowse();
+    EXPECT_EQ(w.view.fileDialogs, Texts{c.fileDialog});
+    EXPECT_EQ(w.view.messages, Texts{"Es sind nur *.sh Dateien gültig"});
+}
+
+TEST(DialogTextsTest, EveryTextInGerman) {
+    ExpectEveryTextIn({"de_CH.UTF-8",
+                       true,
+                       {"Administrator Passwort:", "Update Code:", "Quelldatei:",
+                        "Verbindung zu VDX:", "Übertragung:", "Status:", "Übertragungsdauer:"},
+                       {"Start", "Beenden", "Abbrechen"},
+                       {"Netzwerk", "COM1", "COM2"},
+                       "Keine Verbindung",
+                       "Updatedatei auswählen|Update Dateien(*.sh)|*.sh||",
+                       "Gewählte Datei konnte nicht gefunden werden"});
+}
+
+TEST(DialogTextsTest, EveryTextInEnglish) {
+    ExpectEveryTextIn({"en_GB.UTF-8",
+                       false,
+                       {"Administrator password:", "Update code:", "Source file:",
+                        "Device address:", "Transfer:", "Status:", "Transfer time:"},
+                       {"Start", "Exit", "Abort"},
+                       {"Net", "COM1", "COM2"},
+                       "No connection",
+                       "Choose update file|Update files(*.sh)|*.sh||",
+                       "File not found"});
 }
 
 TEST(DialogTextsTest, SetUpListsTheHostsFilesNamesWithTheFirstSelected) {

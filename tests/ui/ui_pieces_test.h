@@ -13,7 +13,7 @@
 #include <QtTest>
 #include <string>
 
-#include "ui/dialog_units.h"
+#include "ui/dialog_pixels.h"
 #include "ui/name_filter.h"
 #include "ui/standard_dialogs.h"
 #include "ui/windows1252.h"

@@ -1,4 +1,4 @@
-#include "ui/dialog_units.h"
+#include "ui/dialog_pixels.h"
 
 namespace trelvo {
 namespace {
