@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QRect>
 #include <array>
 
 // The window's layout in dialog units of its 8-point font, control by
@@ -70,10 +69,5 @@ inline constexpr std::array<ControlTemplate, 18> kDialogTemplate{{
 
 // The template row of a control.
 const ControlTemplate& TemplateOf(ControlId id);
-
-// Pixels at 96 dots per inch: the 8-point font's dialog unit is 1.5 pixels
-// wide and 1.625 high. Each edge is converted and rounded on its own, the
-// way the platform maps dialog rectangles, so neighbours stay flush.
-QRect ToPixels(const DialogRect& rect);
 
 }  // namespace trelvo

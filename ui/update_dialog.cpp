@@ -20,6 +20,7 @@
 #include "job/job_status_text.h"
 #include "job/text/secret.h"
 #include "job/version_check.h"
+#include "ui/dialog_pixels.h"
 #include "ui/localisation/localize_text.h"
 #include "ui/name_filter.h"
 #include "ui/secret.h"

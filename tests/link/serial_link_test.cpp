@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -20,12 +21,14 @@ using testing::ReadLine;
 
 constexpr int kBaud = 115200;
 
-// Arrival on a pseudo-terminal is asynchronous; the test's own time-out ends a wait that never
-// ends.
+// Arrival on a pseudo-terminal is asynchronous; bytes that never arrive
+// fail the test after a while instead of holding it.
 void AwaitInput(SerialLink& link, std::uint32_t count) {
-    while (link.InputCount() < count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (link.InputCount() < count && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::yield();
     }
+    EXPECT_GE(link.InputCount(), count) << "the pseudo-terminal never delivered the bytes";
 }
 
 TEST(SerialLink, OpensAPseudoTerminalInTheFixedLineSettings) {

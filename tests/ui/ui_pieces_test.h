@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <string>
 
-#include "ui/dialog_template.h"
+#include "ui/dialog_pixels.h"
 #include "ui/name_filter.h"
 #include "ui/secret.h"
 #include "ui/standard_dialogs.h"

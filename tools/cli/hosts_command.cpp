@@ -1,6 +1,7 @@
 #include "tools/cli/hosts_command.h"
 
 #include "job/text/terminal_text.h"
+#include "names/system_hosts_file.h"
 
 namespace trelvo {
 
@@ -16,7 +17,7 @@ bool ReadHostNames(const std::string& path, NameList& names) {
 
 int ListHosts(const std::string& path, std::ostream& out, std::ostream& err) {
     NameList names;
-    if (!ReadHostNames(path.empty() ? SYSTEM_HOSTS_FILE : path, names) && !path.empty()) {
+    if (!ReadHostNames(path.empty() ? SystemHostsFile() : path, names) && !path.empty()) {
         err << "trelvo-cli: cannot read the hosts file " << path << '\n';
         return 2;
     }

@@ -1,7 +1,6 @@
 #include "ui/localisation/localize_text.h"
 
 #include <array>
-#include <cstdlib>
 
 namespace trelvo {
 namespace {
@@ -105,14 +104,10 @@ bool IsGermanLocaleName(std::string_view locale) {
     return language == "de";
 }
 
-bool SystemLanguageIsGerman() {
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0') {
-            return IsGermanLocaleName(value);
-        }
-    }
-    return false;
+bool IsGermanLanguageId(std::uint16_t languageId) {
+    constexpr std::uint16_t kPrimaryLanguageMask = 0x3FF;
+    constexpr std::uint16_t kGerman = 0x07;
+    return (languageId & kPrimaryLanguageMask) == kGerman;
 }
 
 std::string LocalizeText(std::string_view text) {
