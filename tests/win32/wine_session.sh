@@ -93,6 +93,24 @@ typed() {
     xdotool type --delay 30 "$1"
 }
 
+# What an operator types into the window from the password field on:
+# password, Tab, code, Tab and Space on "...", the file's Windows path in
+# the file dialog, Return, Tab, the recorder's address. Start is next.
+#   fill_in PASSWORD CODE WINDOWS_PATH ADDRESS FILE_DIALOG_TITLE
+fill_in() {
+    typed "$1"
+    keys Tab
+    typed "$2"
+    # The source file's edit takes no focus: Tab goes on to "...".
+    keys Tab space
+    wait_window "$5"
+    typed "$3"
+    keys Return
+    wait_window_gone "$5"
+    keys Tab
+    typed "$4"
+}
+
 # Waits until a file holds a line matching an extended regular expression
 # and prints it; bounded.
 wait_line() {
