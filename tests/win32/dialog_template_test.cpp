@@ -58,9 +58,12 @@ TEST_F(DialogTemplateTest, EveryControlOfTheTableAtItsRectangleWithItsClassAndTe
         const HWND control = GetDlgItem(dialog_.hwnd(), row.id);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(ClassOf(control), ExpectedClass(row.id));
-        RECT expected{row.rect.x, row.rect.y, row.rect.x + row.rect.width,
-                      row.rect.y + row.rect.height};
-        MapDialogRect(dialog_.hwnd(), &expected);
+        // The dialog manager converts a control's position and its size each
+        // on its own, not its edges.
+        RECT mapped{row.rect.x, row.rect.y, row.rect.width, row.rect.height};
+        MapDialogRect(dialog_.hwnd(), &mapped);
+        const RECT expected{mapped.left, mapped.top, mapped.left + mapped.right,
+                            mapped.top + mapped.bottom};
         const RECT actual = InDialog(dialog_.hwnd(), control);
         EXPECT_EQ(actual.left, expected.left);
         EXPECT_EQ(actual.top, expected.top);
