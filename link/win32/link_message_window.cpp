@@ -32,9 +32,6 @@ LinkMessageWindow::LinkMessageWindow() : next_(kFirstMessage) {
     }
     window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
-    if (window_ != nullptr) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
 }
 
 LinkMessageWindow::~LinkMessageWindow() {
@@ -65,11 +62,14 @@ void LinkMessageWindow::Remove(UINT message) {
 
 LRESULT CALLBACK LinkMessageWindow::Procedure(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
-    auto* self = reinterpret_cast<LinkMessageWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self != nullptr && message >= kFirstMessage && message <= kLastMessage) {
+    // The window's messages arrive on the thread that made it, whose window
+    // this is. Only messages of the links' range are looked at, and none of
+    // those comes while the window is being made.
+    if (message >= kFirstMessage && message <= kLastMessage) {
+        LinkMessageWindow& self = ForThisThread();
         // Looked up for every message: a handler may remove itself or others.
-        const auto found = self->handlers_.find(message);
-        if (found != self->handlers_.end()) {
+        const auto found = self.handlers_.find(message);
+        if (found != self.handlers_.end()) {
             found->second->OnLinkMessage(message, wParam, lParam);
         }
         return 0;

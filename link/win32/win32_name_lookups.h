@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace trelvo {
 
@@ -41,8 +42,10 @@ public:
 private:
     // Outlives this object while lookup threads run.
     struct Shared {
-        LookupFunction lookup;
-        int mostThreads;
+        Shared(LookupFunction function, int most)
+            : lookup(std::move(function)), mostThreads(most) {}
+        const LookupFunction lookup;
+        const int mostThreads;
         std::atomic<int> threads{0};
     };
     std::shared_ptr<Shared> shared_;

@@ -51,7 +51,8 @@ std::vector<char> WriteUpdateFile(std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
     }
-    std::ofstream(kUpdateFile, std::ios::binary).write(bytes.data(), size);
+    std::ofstream(kUpdateFile, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(size));
     return bytes;
 }
 

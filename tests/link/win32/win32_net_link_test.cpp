@@ -97,7 +97,7 @@ protected:
 
 TEST_F(Win32NetLinkTest, BytesTheSocketCannotTakeWaitAndLeaveInOrder) {
     Connect();
-    Bytes block(16 * 1024 * 1024);
+    Bytes block(std::size_t{16} * 1024 * 1024);
     std::iota(block.begin(), block.end(), 0);
     link.SendBuffered(block.data(), static_cast<int>(block.size()));
     // More than the two ends' buffers hold while the recorder does not read.
