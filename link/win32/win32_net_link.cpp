@@ -173,10 +173,10 @@ void Win32NetLink::DeliverReadable() {
     }
     if (inputEnded_ && !endReported_ && Buffered() <= declinedBytes_) {
         endReported_ = true;
-        // The recorder closing its end is not reported: the job goes on
-        // waiting until the operator ends it. A failure is passed on.
-        if (endError_ != 0 && events_ != nullptr) {
-            events_->OnReceive(endError_);
+        // The job hears once that the recorder has gone, after every byte
+        // it sent before it went.
+        if (events_ != nullptr) {
+            events_->OnClose(endError_);
         }
     }
 }

@@ -27,8 +27,10 @@ public:
             whenReadable();
         }
     }
+    void OnClose(int error) override { closes.push_back(error); }
     std::vector<int> connects;
     std::vector<int> receives;
+    std::vector<int> closes;
     std::function<void()> whenReadable;
 };
 
