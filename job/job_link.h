@@ -25,7 +25,7 @@ public:
     virtual std::uint32_t Available(std::uint32_t count) = 0;
     // Takes up to `count` received bytes; returns how many.
     virtual std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count) = 0;
-    // True once the link can carry nothing more and never will.
+    // True once a polled link can carry nothing more and never will.
     virtual bool Lost() const = 0;
     // Replies are found by polling on every tick rather than by notification.
     virtual bool PolledForReplies() const = 0;
@@ -45,8 +45,7 @@ public:
     void Gather() override;
     std::uint32_t Available(std::uint32_t count) override;
     std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count) override;
-    // A broken connection stalls like a silent recorder: the operator or the
-    // reply time-out ends it.
+    // A hang-up reaches the job as a notification, after the bytes before it.
     bool Lost() const override { return false; }
     bool PolledForReplies() const override { return false; }
     void Close() override;

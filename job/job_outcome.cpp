@@ -51,6 +51,8 @@ std::string_view OutcomeMessage(const JobOutcome& outcome) {
             return RefusalText(outcome.status);
         case Outcome::TimedOut:
             return "Zeitüberschreitung - Rekorder antwortet nicht";
+        case Outcome::ConnectionLost:
+            return "Verbindung zum Rekorder unterbrochen";
         case Outcome::Aborted:
             return {};
         case Outcome::Probed:
@@ -87,6 +89,8 @@ std::string_view OutcomeName(Outcome kind) {
             return "refused-by-recorder";
         case Outcome::TimedOut:
             return "timed-out";
+        case Outcome::ConnectionLost:
+            return "connection-lost";
         case Outcome::Aborted:
             return "aborted";
         case Outcome::Probed:

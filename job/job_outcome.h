@@ -20,7 +20,8 @@ enum class Outcome : std::int32_t {
     TransferFailed,
     RefusedByRecorder,  // the recorder would not carry out the update; see `status`
     TimedOut,
-    Aborted,  // ended by the operator or the program, without a message
+    ConnectionLost,  // the recorder or the line hung up while the job still needed it
+    Aborted,         // ended by the operator or the program, without a message
     // Only for jobs that do less than a whole update:
     Probed,   // every gate asked for passed; nothing was sent after them
     Skipped,  // the recorder already runs a version it was told to leave alone

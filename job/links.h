@@ -17,6 +17,9 @@ public:
     virtual ~NetLinkEvents() = default;
     virtual void OnConnect(int error) = 0;
     virtual void OnReceive(int error) = 0;
+    // The recorder has closed the connection (`error` 0) or reset it, and
+    // every byte it sent before has been offered to OnReceive.
+    virtual void OnClose(int error) = 0;
 };
 
 // An asynchronous TCP client connection with a send buffer that never blocks.
@@ -65,8 +68,9 @@ public:
     virtual std::uint32_t InputCount() = 0;
     // True when every written byte has left the driver; false when closed.
     virtual bool IsOutputEmpty() = 0;
-    // True once a write has failed (adapter unplugged, hang-up): nothing
-    // more will go out on this line until it is opened again.
+    // True once the line has hung up or a write has failed (adapter
+    // unplugged): nothing more will pass on it until it is opened again.
+    // Bytes received before may still be waiting to be read.
     virtual bool HasFailed() const = 0;
     // Drops unsent bytes and closes the port without waiting for the line;
     // harmless when it is not open.

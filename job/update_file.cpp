@@ -1,31 +1,16 @@
 #include "job/update_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <limits>
 
 namespace trelvo {
 
-// The type and size are those of the file that was opened, not of whatever
-// the name leads to a moment later. Opening without waiting: a FIFO by the
-// name would otherwise hold the open until a writer came.
 bool UpdateFile::Open(const std::string& name) {
     Close();
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd == -1) {
+    if (!file_.Open(name)) {
         return false;
     }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    size_ = static_cast<std::uint64_t>(status.st_size);
+    size_ = file_.Size();
     return true;
 }
 
@@ -46,15 +31,7 @@ std::span<const std::uint8_t> UpdateFile::Next(std::size_t count,
     if (buffer.size() < count) {
         buffer.resize(count);
     }
-    std::size_t done = 0;
-    while (fd_ != -1 && done < count) {
-        const ssize_t got = ::read(fd_, buffer.data() + done, count - done);
-        if (got > 0) {
-            done += static_cast<std::size_t>(got);
-        } else if (got == 0 || errno != EINTR) {
-            break;
-        }
-    }
+    const std::size_t done = file_.Read(buffer.data(), count);
     return {buffer.data(), done};
 }
 
@@ -77,10 +54,7 @@ Outcome OpenUpdateFile(UpdateFile& file, const UpdateSource& source) {
 }
 
 void UpdateFile::Close() {
-    if (fd_ != -1) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    file_.Close();
     bytes_.reset();
     offset_ = 0;
     size_ = 0;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "job/job_outcome.h"
+#include "job/read_only_file.h"
 
 namespace trelvo {
 
@@ -24,9 +25,8 @@ struct UpdateSource {
     FileBytes bytes;
 };
 
-// The update file the job streams. Only regular files count:
-// a folder or a device is not an update file. A plain descriptor: a fleet
-// holds thousands of these open at once.
+// The update file the job streams: read from the disk, or bytes read before.
+// Only regular files count: a folder or a device is not an update file.
 class UpdateFile {
 public:
     UpdateFile() = default;
@@ -39,7 +39,7 @@ public:
     // Streams bytes read before, which need no descriptor.
     void Use(FileBytes bytes);
     void Close();
-    bool IsOpen() const { return fd_ != -1 || bytes_ != nullptr; }
+    bool IsOpen() const { return file_.IsOpen() || bytes_ != nullptr; }
 
     // The next `count` bytes: a view of the shared bytes, or read from the
     // file into `buffer`. Fewer at the end of the file or on a read error.
@@ -49,7 +49,7 @@ public:
     std::uint64_t Size() const { return size_; }
 
 private:
-    int fd_ = -1;
+    ReadOnlyFile file_;
     FileBytes bytes_;
     std::size_t offset_ = 0;  // into bytes_
     std::uint64_t size_ = 0;

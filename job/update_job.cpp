@@ -2,19 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 
+#include "job/text/secure_wipe.h"
 #include "job/version_check.h"
 
 namespace trelvo {
 namespace {
-
-// The password must not linger in memory once the job no longer needs it.
-void Wipe(std::string& secret) {
-    explicit_bzero(secret.data(), secret.size());
-    secret.clear();
-}
 
 // The version text starts after four bytes the tool does not interpret and
 // ends at its first NUL or at the end of the body.
@@ -77,7 +71,9 @@ bool UpdateJob::Prepare(const UpdateSource& file, const std::string& password,
                         const std::string& updateCode) {
     recorderVersion_.reset();
     source_ = file;
-    password_ = password;
+    // The job's own copy, wiped when the job ends.
+    std::string copy(password);
+    password_.Take(copy);
     updateCode_ = updateCode;
     // A probe sends no file and needs none.
     if (goal_ != JobGoal::Update) {
@@ -122,13 +118,21 @@ int UpdateJob::PumpTransfer() {
     if (state_ == JobState::Idle || link_ == nullptr) {
         return 0;
     }
-    if (link_->Lost()) {
-        EndAndShow({Outcome::PortUnavailable});
-        return 0;
-    }
     if (link_->PolledForReplies()) {
+        const std::uint64_t takenBefore = bytesTaken_;
         // May move the job on, or end it.
         ProcessIncoming();
+        if (state_ == JobState::Idle) {
+            return 0;
+        }
+        // What the line delivered before it went is framed first, and
+        // nothing more is sent into it meanwhile.
+        if (link_->Lost()) {
+            if (bytesTaken_ == takenBefore) {
+                EndLost();
+            }
+            return 0;
+        }
     }
     if (TimedOut()) {
         EndAndShow({Outcome::TimedOut});
@@ -204,13 +208,14 @@ void UpdateJob::End(const JobOutcome& outcome) {
     // The block buffer is the size of the largest block, up to a megabyte:
     // an idle job does not keep it.
     Bytes().swap(readBuffer_);
-    Wipe(password_);
+    password_.Wipe();
     endedIn_ = state_;
     state_ = JobState::Idle;
     linkKind_ = LinkKind::None;
     link_ = nullptr;
     awaitingHeader_ = true;
     seenAvailable_ = 0;
+    resultIn_ = false;
     if (owner_ != nullptr) {
         owner_->EnableInputs(true);
         owner_->JobEnded(outcome);
@@ -276,6 +281,7 @@ void UpdateJob::Advance() {
             }
             // The only message shown before the close: while it is open the
             // job still waits in AwaitResult and frames further replies.
+            resultIn_ = true;
             Show({Outcome::Succeeded});
             End({Outcome::Succeeded});
             return;
@@ -320,8 +326,15 @@ void UpdateJob::NoteActivity() {
 }
 
 bool UpdateJob::TimedOut() {
-    return replyTimeoutMs_ != 0 && state_ != JobState::Idle &&
-           clock_.NowMs() - lastActivityMs_ >= replyTimeoutMs_;
+    const std::uint32_t limit =
+        state_ == JobState::AwaitResult ? resultTimeoutMs_ : replyTimeoutMs_;
+    return limit != 0 && state_ != JobState::Idle && clock_.NowMs() - lastActivityMs_ >= limit;
+}
+
+void UpdateJob::EndLost() {
+    if (state_ != JobState::Idle && !resultIn_) {
+        EndAndShow({Outcome::ConnectionLost});
+    }
 }
 
 void UpdateJob::OnConnect(int error) {
@@ -344,15 +357,24 @@ void UpdateJob::OnReceive(int error) {
     }
 }
 
+void UpdateJob::OnClose(int /*error*/) {
+    EndLost();
+}
+
 void UpdateJob::ProcessIncoming() {
     if (link_ == nullptr) {
         return;
     }
     link_->Gather();
     // No notification comes again for bytes the link has read already:
-    // everything whole is framed now, unless the link fails under a request
-    // sent meanwhile. Each turn takes bytes, so the loop ends.
-    while (link_ != nullptr && !link_->Lost() && FrameNext()) {
+    // everything whole is framed now. Each turn takes bytes, so the loop
+    // ends. On a line that has gone, one piece is framed per call: what it
+    // delivered before it went is still read, and the job ends on the first
+    // call that takes nothing.
+    while (link_ != nullptr && FrameNext()) {
+        if (link_ == nullptr || link_->Lost()) {
+            break;
+        }
     }
 }
 
@@ -410,7 +432,9 @@ std::uint32_t UpdateJob::Available(std::uint32_t count) {
 
 std::uint32_t UpdateJob::Take(std::uint8_t* buffer, std::uint32_t count) {
     seenAvailable_ = 0;
-    return link_->Take(buffer, count);
+    const std::uint32_t taken = link_->Take(buffer, count);
+    bytesTaken_ += taken;
+    return taken;
 }
 
 // Judges a reply already validated.
@@ -448,15 +472,19 @@ bool UpdateJob::IsAccessGranted() {
 
 // Header and body go to the link as one hand-over: the same bytes as two,
 // in one send instead of two.
-void UpdateJob::SendRequest(std::uint16_t command, std::uint32_t value, const Bytes& body) {
+void UpdateJob::SendRequest(std::uint16_t command, std::uint32_t value, const std::uint8_t* body,
+                            std::size_t length) {
     MessageHeader header;
-    header.FillHeader(HEADER_LEAD, command, value, static_cast<std::uint32_t>(body.size()));
+    header.FillHeader(HEADER_LEAD, command, value, static_cast<std::uint32_t>(length));
     const MessageHeader::Wire wire = header.ToBytes();
-    Bytes request(wire.begin(), wire.end());
-    request.insert(request.end(), body.begin(), body.end());
+    Bytes request;
+    // Sized once: a reallocation would leave a copy of the password behind.
+    request.reserve(wire.size() + length);
+    request.insert(request.end(), wire.begin(), wire.end());
+    request.insert(request.end(), body, body + length);
     SendRaw(request.data(), request.size());
     // The password's request: no copy of it outlives the hand-over.
-    explicit_bzero(request.data(), request.size());
+    SecureWipe(request.data(), request.size());
 }
 
 void UpdateJob::SendRaw(const std::uint8_t* bytes, std::size_t count) {
@@ -468,22 +496,25 @@ void UpdateJob::SendRaw(const std::uint8_t* bytes, std::size_t count) {
 void UpdateJob::SendVersionQuery() {
     const std::uint32_t query =
         linkKind_ == LinkKind::Serial ? VERSION_QUERY_SERIAL : VERSION_QUERY_NETWORK;
-    SendRequest(CMD_GET_VERSION, query, {});
+    SendRequest(CMD_GET_VERSION, query, nullptr, 0);
 }
 
+// Straight from the secret to the link, its terminating NUL included, so
+// no body copy of the password is left to wipe.
 void UpdateJob::SendPassword() {
-    Bytes body(password_.begin(), password_.end());
-    body.push_back(0);
-    SendRequest(CMD_PASSWORD, 0, body);
-    explicit_bzero(body.data(), body.size());
+    const std::string& password = password_.text();
+    // The terminating NUL goes with it.
+    SendRequest(CMD_PASSWORD, 0, reinterpret_cast<const std::uint8_t*>(password.c_str()),
+                password.size() + 1);
 }
 
 void UpdateJob::SendFileDescriptor() {
-    SendRequest(CMD_FILE_DESCRIPTOR, 0, descriptor_);
+    SendRequest(CMD_FILE_DESCRIPTOR, 0, descriptor_.data(), descriptor_.size());
 }
 
 void UpdateJob::SendExecute() {
-    SendRequest(CMD_EXECUTE_UPDATE, 0, BuildExecuteBody(RemotePath(), updateCode_));
+    const Bytes body = BuildExecuteBody(RemotePath(), updateCode_);
+    SendRequest(CMD_EXECUTE_UPDATE, 0, body.data(), body.size());
 }
 
 }  // namespace trelvo

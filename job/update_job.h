@@ -9,6 +9,7 @@
 #include "job/job_link.h"
 #include "job/job_outcome.h"
 #include "job/links.h"
+#include "job/text/secret.h"
 #include "job/update_file.h"
 #include "job/wire_format.h"
 
@@ -64,8 +65,10 @@ public:
 
     // A recorder that sends nothing and takes nothing for this long while
     // the job waits on it ends the job with Outcome::TimedOut; 0 waits for
-    // ever, as the window does.
+    // ever, as the window does. The reply to the execute request has a
+    // limit of its own: the recorder is carrying out the update meanwhile.
     void SetReplyTimeout(std::uint32_t ms) { replyTimeoutMs_ = ms; }
+    void SetResultTimeout(std::uint32_t ms) { resultTimeoutMs_ = ms; }
     // Applies from the next start.
     void SetGoal(JobGoal goal) { goal_ = goal; }
     // A recorder whose version reply (text, or serial number in decimal)
@@ -117,6 +120,7 @@ public:
     // NetLinkEvents
     void OnConnect(int error) override;
     void OnReceive(int error) override;
+    void OnClose(int error) override;
 
     JobState state() const { return state_; }
     // The state the job was in when it last ended.
@@ -147,7 +151,8 @@ private:
     bool IsAccessGranted();
     std::string VersionText() const;
 
-    void SendRequest(std::uint16_t command, std::uint32_t value, const Bytes& body);
+    void SendRequest(std::uint16_t command, std::uint32_t value, const std::uint8_t* body,
+                     std::size_t length);
     void SendRaw(const std::uint8_t* bytes, std::size_t count);
     void SendVersionQuery();
     void SendPassword();
@@ -168,6 +173,8 @@ private:
 
     void NoteActivity();
     bool TimedOut();
+    // The recorder or the line has gone while the job still needed it.
+    void EndLost();
 
     NetLinkInterface& net_;
     SerialLinkInterface& serial_;
@@ -183,7 +190,7 @@ private:
     LinkKind linkKind_ = LinkKind::None;
     Bytes descriptor_;
     UpdateFile file_;
-    std::string password_;
+    Secret password_;
     UpdateSource source_;
     std::string updateCode_;
     MessageHeader reply_;
@@ -205,6 +212,13 @@ private:
     std::vector<std::string> skipVersions_;
     std::optional<std::string> recorderVersion_;
     std::uint32_t replyTimeoutMs_ = 0;
+    std::uint32_t resultTimeoutMs_ = 0;
+    // The result reply has been accepted and its success is being shown;
+    // the recorder may hang up meanwhile without taking it back.
+    bool resultIn_ = false;
+    // Every byte framing ever took; a polled line that has hung up ends the
+    // job only once a tick takes nothing more from it.
+    std::uint64_t bytesTaken_ = 0;
     // When the recorder last showed it is there, and what the job had seen
     // of it then.
     std::uint32_t lastActivityMs_ = 0;

@@ -2,12 +2,12 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <string.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "job/text/secure_wipe.h"
 #include "link/posix_socket_layer.h"
 #include "link/threaded_name_resolver.h"
 
@@ -16,14 +16,6 @@ namespace trelvo {
 namespace {
 
 constexpr int kInitialSendCapacity = 10000;
-
-// The password passes through the send buffer, so bytes that have left or
-// been dropped leave no copy behind in it.
-void Wipe(std::uint8_t* bytes, int count) {
-    if (count > 0) {
-        explicit_bzero(bytes, static_cast<std::size_t>(count));
-    }
-}
 
 SocketLayer& SystemSockets() {
     static PosixSocketLayer layer;
@@ -145,7 +137,9 @@ void NetLink::Keep(const std::uint8_t* bytes, int count) {
         const int capacity = pendingLength_ + count;
         std::unique_ptr<std::uint8_t[]> grown(new std::uint8_t[capacity]);
         std::copy_n(sendBuffer_.get(), pendingLength_, grown.get());
-        Wipe(sendBuffer_.get(), pendingLength_);
+        // The password passes through the send buffer: the block given up
+        // keeps no copy of it.
+        SecureWipe(sendBuffer_.get(), static_cast<std::size_t>(pendingLength_));
         sendBuffer_ = std::move(grown);
         sendCapacity_ = capacity;
     }
@@ -156,8 +150,9 @@ void NetLink::Keep(const std::uint8_t* bytes, int count) {
 void NetLink::Close() {
     // A lookup still under way delivers nothing from now on.
     lookup_.reset();
-    // Bytes the socket has not taken are dropped, never sent later.
-    Wipe(sendBuffer_.get(), pendingLength_);
+    // Bytes the socket has not taken are dropped, never sent later, and
+    // leave no copy behind.
+    SecureWipe(sendBuffer_.get(), static_cast<std::size_t>(pendingLength_));
     pendingLength_ = 0;
     if (socket_ == -1) {
         return;
@@ -188,7 +183,7 @@ void NetLink::OfferPending() {
     std::memmove(sendBuffer_.get(), sendBuffer_.get() + taken,
                  static_cast<std::size_t>(pendingLength_));
     // The move leaves the last `taken` places holding stale bytes.
-    Wipe(sendBuffer_.get() + pendingLength_, taken);
+    SecureWipe(sendBuffer_.get() + pendingLength_, static_cast<std::size_t>(taken));
     WatchWrites();
 }
 
@@ -238,13 +233,12 @@ void NetLink::WhenReadable() {
     if (!layer_.InputEnded(socket_)) {
         return;
     }
-    // Nothing more can arrive, and the socket stays readable for good. The
-    // recorder closing its end is not reported: the job goes on waiting
-    // until the operator ends it. A failure is passed on.
+    // Nothing more can arrive, and the socket stays readable for good: the
+    // job hears once that the recorder has gone, after every byte it sent.
     watch_.WatchReads(false);
     const int error = layer_.TakeError(socket_);
-    if (error != 0 && events_ != nullptr) {
-        events_->OnReceive(error);
+    if (events_ != nullptr) {
+        events_->OnClose(error);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "link/serial_link.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -88,7 +89,7 @@ bool SerialLink::Open(const std::string& device, int baud, bool /*waitingReads*/
 }
 
 bool SerialLink::Write(const std::uint8_t* bytes, std::uint32_t count) {
-    if (fd_ < 0 || failed_) {
+    if (fd_ < 0 || HasFailed()) {
         return false;
     }
     // New bytes may go straight to the driver only when nothing waits before them.
@@ -124,6 +125,15 @@ std::size_t SerialLink::WriteNow(const std::uint8_t* bytes, std::size_t count) {
         }
     }
     return written;
+}
+
+bool SerialLink::HasFailed() const {
+    if (failed_ || fd_ < 0) {
+        return failed_;
+    }
+    pollfd line{fd_, 0, 0};
+    return RetryOnInterrupt([&] { return poll(&line, 1, 0); }) == 1 &&
+           (line.revents & (POLLHUP | POLLERR)) != 0;
 }
 
 void SerialLink::WhenWritable() {

@@ -56,7 +56,9 @@ public:
     // Nothing queued in the link and nothing in the driver; a driver that
     // cannot say counts as empty, so that a transfer never stalls on the question.
     bool IsOutputEmpty() override;
-    bool HasFailed() const override { return failed_; }
+    // Asks the driver each time whether the line has hung up (a pseudo-
+    // terminal's other side closed, an adapter gone).
+    bool HasFailed() const override;
     // Restores the settings the port had before Open.
     void Close() override;
 

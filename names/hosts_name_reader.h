@@ -22,9 +22,6 @@ enum HostsState : std::int32_t {
     HS_QUOTED_NAME = 5,    // a name in double quotes
 };
 
-// Where the system keeps its lmhosts file.
-inline constexpr const char* SYSTEM_HOSTS_FILE = "/etc/samba/lmhosts";
-
 // Collects the host names of an lmhosts-style file: each line holds an
 // address, then a name, bare or in double quotes; the rest of the line and
 // lines beginning with a number sign are ignored. Nothing in the file is

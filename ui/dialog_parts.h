@@ -10,6 +10,7 @@
 #include "job/update_job.h"
 #include "link/steady_tick_clock.h"
 #include "names/hosts_name_reader.h"
+#include "names/system_hosts_file.h"
 #include "ui/standard_dialogs.h"
 
 class QWidget;
@@ -31,7 +32,7 @@ struct DialogParts {
     // Shows a message and returns once the operator has confirmed it.
     std::function<void(QWidget* parent, const QString& text)> showMessage = ShowWarning;
     // The platform's LMHOSTS file, read once at set-up.
-    QString hostsPath = QString::fromUtf8(SYSTEM_HOSTS_FILE);
+    QString hostsPath = QString::fromStdString(SystemHostsFile());
     std::uint16_t port = UPDATE_PORT;
 };
 

@@ -1,10 +1,12 @@
 #pragma once
 
-#include <QRect>
+#include <algorithm>
 #include <array>
+#include <stdexcept>
 
 // The window's layout in dialog units of its 8-point font, control by
-// control in creation order, which is also the tab order.
+// control in creation order, which is also the tab order. Plain C++: every
+// window built on it, whatever its toolkit, shares the ids and the texts.
 namespace trelvo {
 
 enum ControlId : int {
@@ -69,11 +71,14 @@ inline constexpr std::array<ControlTemplate, 18> kDialogTemplate{{
 }};
 
 // The template row of a control.
-const ControlTemplate& TemplateOf(ControlId id);
-
-// Pixels at 96 dots per inch: the 8-point font's dialog unit is 1.5 pixels
-// wide and 1.625 high. Each edge is converted and rounded on its own, the
-// way the platform maps dialog rectangles, so neighbours stay flush.
-QRect ToPixels(const DialogRect& rect);
+constexpr const ControlTemplate& TemplateOf(ControlId id) {
+    const auto* row =
+        std::find_if(kDialogTemplate.begin(), kDialogTemplate.end(),
+                     [id](const ControlTemplate& control) { return control.id == id; });
+    if (row == kDialogTemplate.end()) {
+        throw std::invalid_argument("no control with this id in the dialog template");
+    }
+    return *row;
+}
 
 }  // namespace trelvo

@@ -13,15 +13,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
-#include <initializer_list>
-#include <string_view>
 #include <utility>
 
-#include "job/job_status_text.h"
-#include "job/version_check.h"
-#include "ui/localisation/localize_text.h"
+#include "job/text/secret.h"
+#include "ui/dialog_pixels.h"
 #include "ui/name_filter.h"
-#include "ui/secret.h"
 #include "ui/windows1252.h"
 
 namespace trelvo {
@@ -41,30 +37,6 @@ constexpr int kClosedComboHeight = 21;
 
 // The light grey of the plates behind the status and time fields.
 const QColor kPlateColour(231, 231, 231);
-
-QString Localized(const char* german) {
-    return QString::fromStdString(LocalizeText(german));
-}
-
-// Selects an entry and shows its text in the edit field, as selecting does
-// on the platform's combo box; -1 selects nothing and empties the field.
-void Select(QComboBox& box, int index) {
-    box.setCurrentIndex(index);
-    if (box.isEditable()) {
-        box.setEditText(box.itemText(index));
-    }
-}
-
-// Selects the first entry that begins with the text, letter case aside, or
-// else puts the text into the edit field.
-void LoadComboText(QComboBox& box, const QString& text) {
-    const int index = box.findText(text, Qt::MatchStartsWith);
-    if (index >= 0) {
-        Select(box, index);
-    } else {
-        box.setEditText(text);
-    }
-}
 
 // The password and update code go to the recorder as Windows-1252 bytes,
 // so the edits take only what that code page can carry.
@@ -98,15 +70,10 @@ QLabel* MakeLabel(const ControlTemplate& row, Qt::Alignment horizontal, QWidget*
 
 }  // namespace
 
-void UpdateDialog::JobMessages::Show(const std::string& text) {
-    dialog_.ShowMessage(QString::fromStdString(LocalizeText(text)));
-}
-
 UpdateDialog::UpdateDialog(DialogParts parts, QWidget* parent)
     : QDialog(parent),
       m_parts(std::move(parts)),
-      m_jobMessages(*this),
-      m_job(*m_parts.net, *m_parts.serial, *m_parts.clock, m_jobMessages),
+      m_behaviour(*this, *m_parts.net, *m_parts.serial, *m_parts.clock, m_parts.port),
       m_icon(QStringLiteral(":/trelvo/icon-32.png")) {
     m_icon.addFile(QStringLiteral(":/trelvo/icon-16.png"));
     setWindowTitle(QString::fromUtf8(kDialogTitle));
@@ -118,32 +85,11 @@ UpdateDialog::UpdateDialog(DialogParts parts, QWidget* parent)
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
     setFixedSize(ToPixels(kDialogSize).size());
-    OnInitDialog();
-}
 
-UpdateDialog::~UpdateDialog() = default;
-
-void UpdateDialog::OnInitDialog() {
     CreateControls();
-    DoDataExchange(false);
     setWindowIcon(m_icon);
-
-    m_hostsReader.BuildTable();
-    m_hostsReader.ParseFile(QFile::encodeName(m_parts.hostsPath).toStdString());
-
-    m_baudRates = {QStringLiteral("4800"),  QStringLiteral("7200"),  QStringLiteral("9600"),
-                   QStringLiteral("14400"), QStringLiteral("19200"), QStringLiteral("38400"),
-                   QStringLiteral("57600"), QStringLiteral("115200")};
-
-    // The source file changes only through the browse button.
-    m_sourceFileEdit->setEnabled(false);
-
-    SetLabelTexts();
-    m_start->setText(Localized("Start"));
-    m_exit->setText(Localized("Beenden"));
-    DoDataExchange(false);
+    m_behaviour.OnInitDialog(QFile::encodeName(m_parts.hostsPath).toStdString());
     LabelControls();
-    FillLists();
 
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(TICK_PERIOD_MS);
@@ -155,10 +101,11 @@ void UpdateDialog::OnInitDialog() {
     connect(&m_timer, &QTimer::timeout, this, &UpdateDialog::OnTimer, Qt::QueuedConnection);
     m_timer.start();
 
-    m_job.SetOwner(*this);
     ApplyAppearance();
     m_passwordEdit->setFocus();
 }
+
+UpdateDialog::~UpdateDialog() = default;
 
 void UpdateDialog::CreateControls() {
     // Created in template order, which makes it the tab order.
@@ -175,18 +122,19 @@ void UpdateDialog::CreateControls() {
                 control = m_updateCodeEdit = MakeOperatorTextEdit(this);
                 break;
             case IDC_SOURCE_FILE:
-                control = m_sourceFileEdit = new QLineEdit(this);
+                control = new QLineEdit(this);
                 break;
             case IDC_BROWSE:
                 control = m_browse = MakeButton(row, this);
-                connect(m_browse, &QPushButton::clicked, this, &UpdateDialog::OnBrowse);
+                connect(m_browse, &QPushButton::clicked, this, [this] { m_behaviour.OnBrowse(); });
                 break;
             case IDC_LINK_KIND:
                 control = m_linkKind = new QComboBox(this);
                 rect.setHeight(kClosedComboHeight);
                 // Created and filled, but never shown: every update goes over the network.
                 m_linkKind->hide();
-                connect(m_linkKind, &QComboBox::activated, this, &UpdateDialog::OnLinkKindChange);
+                connect(m_linkKind, &QComboBox::activated, this,
+                        [this] { m_behaviour.OnLinkKindChange(); });
                 break;
             case IDC_ADDRESS:
                 control = m_addressBox = new QComboBox(this);
@@ -197,17 +145,19 @@ void UpdateDialog::CreateControls() {
                 m_addressBox->setInsertPolicy(QComboBox::NoInsert);
                 m_addressBox->setCompleter(nullptr);
                 connect(m_addressBox->lineEdit(), &QLineEdit::textEdited, this,
-                        &UpdateDialog::OnAddressEdit);
+                        [this] { m_behaviour.OnAddressEdit(); });
                 break;
             case IDC_START:
                 control = m_start = MakeButton(row, this);
                 m_start->setDefault(true);
-                connect(m_start, &QPushButton::clicked, this, &UpdateDialog::OnStart);
+                connect(m_start, &QPushButton::clicked, this, [this] { m_behaviour.OnStart(); });
                 break;
-            case IDC_EXIT:
-                control = m_exit = MakeButton(row, this);
-                connect(m_exit, &QPushButton::clicked, this, &UpdateDialog::OnExit);
+            case IDC_EXIT: {
+                QPushButton* exit = MakeButton(row, this);
+                connect(exit, &QPushButton::clicked, this, [this] { m_behaviour.OnExit(); });
+                control = exit;
                 break;
+            }
             case IDC_PROGRESS:
                 control = m_progress = new QProgressBar(this);
                 m_progress->setRange(0, 100);
@@ -220,46 +170,17 @@ void UpdateDialog::CreateControls() {
             case IDC_TIME:
                 control = m_time = MakeLabel(row, Qt::AlignLeft, this);
                 break;
-            default: {
-                control = LabelOf(row.id).control = MakeLabel(row, Qt::AlignRight, this);
+            default:
+                control = MakeLabel(row, Qt::AlignRight, this);
                 // The platform's sans-serif runs wider than the template's
                 // font; the transparent label reaches to the window's left
                 // edge so a long text grows leftwards instead of being cut.
                 rect.setLeft(0);
                 break;
-            }
         }
         control->setObjectName(QString::fromLatin1(row.name));
         control->setGeometry(rect);
-    }
-}
-
-void UpdateDialog::DoDataExchange(bool saveAndValidate) {
-    if (saveAndValidate) {
-        m_address = m_addressBox->currentText();
-        m_linkIndex = m_linkKind->currentIndex();
-        m_password = m_passwordEdit->text();
-        m_sourceFile = m_sourceFileEdit->text();
-        m_updateCode = m_updateCodeEdit->text();
-        for (LabelField& label : m_labels) {
-            label.text = label.control->text();
-        }
-        return;
-    }
-    LoadComboText(*m_addressBox, m_address);
-    m_linkKind->setCurrentIndex(m_linkIndex);
-    m_passwordEdit->setText(m_password);
-    m_sourceFileEdit->setText(m_sourceFile);
-    m_updateCodeEdit->setText(m_updateCode);
-    for (const LabelField& label : m_labels) {
-        label.control->setText(label.text);
-    }
-}
-
-void UpdateDialog::SetLabelTexts() {
-    // Each label's German text is its template text.
-    for (LabelField& label : m_labels) {
-        label.text = Localized(TemplateOf(label.id).text);
+        m_controls[row.id] = control;
     }
 }
 
@@ -268,32 +189,11 @@ void UpdateDialog::LabelControls() {
     // password edit, not just "edit"; with no mnemonic in their texts the
     // labels look as before.
     for (const auto& [labelId, controlId] : kLabelled) {
-        LabelOf(labelId).control->setBuddy(
-            findChild<QWidget*>(QLatin1String(TemplateOf(controlId).name)));
+        qobject_cast<QLabel*>(Control(labelId))->setBuddy(Control(controlId));
     }
     // The browse button has no label of its own: it sets the source file.
-    m_browse->setAccessibleName(LabelOf(IDC_LABEL_FILE).text);
-    m_browse->setAccessibleDescription(Localized("Updatedatei auswählen"));
-}
-
-UpdateDialog::LabelField& UpdateDialog::LabelOf(ControlId id) {
-    return *std::find_if(m_labels.begin(), m_labels.end(),
-                         [id](const LabelField& label) { return label.id == id; });
-}
-
-void UpdateDialog::FillLists() {
-    for (const char* kind : {"Netzwerk", "COM1", "COM2"}) {
-        m_linkKind->addItem(Localized(kind));
-    }
-    m_linkKind->setCurrentIndex(0);
-    AppendHostNames();
-    Select(*m_addressBox, m_addressBox->count() > 0 ? 0 : -1);
-}
-
-void UpdateDialog::AppendHostNames() {
-    for (const std::string& name : m_hostsReader.names()) {
-        m_addressBox->addItem(QString::fromStdString(name));
-    }
+    m_browse->setAccessibleName(qobject_cast<QLabel*>(Control(IDC_LABEL_FILE))->text());
+    m_browse->setAccessibleDescription(QString::fromStdString(DialogBehaviour::ChooseFileTitle()));
 }
 
 void UpdateDialog::ApplyAppearance() {
@@ -314,6 +214,10 @@ void UpdateDialog::ApplyAppearance() {
     }
 }
 
+QWidget* UpdateDialog::Control(ControlId id) const {
+    return m_controls.at(id);
+}
+
 void UpdateDialog::keyPressEvent(QKeyEvent* event) {
     // A button that is not the default passes Return on; the one that has
     // the focus is the one the operator means, as on the platform's dialogs.
@@ -330,125 +234,117 @@ void UpdateDialog::paintEvent(QPaintEvent* /*event*/) {
     painter.drawPixmap(0, 0, m_background);
 }
 
-void UpdateDialog::OnBrowse() {
-    const QString path =
-        m_parts.chooseFile(this, Localized("Updatedatei auswählen"),
-                           ToQtNameFilter(Localized("Update Dateien(*.sh)|*.sh||")));
+void UpdateDialog::OnTimer() {
+    m_behaviour.OnTimer();
+    emit Refreshed();
+}
+
+void UpdateDialog::reject() {
+    m_behaviour.OnCancel();
+}
+
+std::string UpdateDialog::Text(ControlId id) const {
+    QWidget* control = Control(id);
+    if (auto* box = qobject_cast<QComboBox*>(control)) {
+        return box->currentText().toStdString();
+    }
+    return qobject_cast<QLineEdit*>(control)->text().toStdString();
+}
+
+Secret UpdateDialog::Windows1252Text(ControlId id) const {
+    // The edit's text is shared, not copied, on its way to the conversion.
+    std::string bytes = ToWindows1252(qobject_cast<QLineEdit*>(Control(id))->text());
+    return Secret(std::move(bytes));
+}
+
+void UpdateDialog::SetText(ControlId id, const std::string& text) {
+    const QString shown = QString::fromStdString(text);
+    QWidget* control = Control(id);
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        label->setText(shown);
+    } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+        button->setText(shown);
+    } else {
+        qobject_cast<QLineEdit*>(control)->setText(shown);
+    }
+}
+
+void UpdateDialog::Enable(ControlId id, bool enable) {
+    Control(id)->setEnabled(enable);
+}
+
+void UpdateDialog::SetProgress(int position) {
+    // The bar ignores a value beyond its range instead of showing it as
+    // full or empty, as the platform's bar does.
+    m_progress->setValue(std::clamp(position, m_progress->minimum(), m_progress->maximum()));
+}
+
+std::optional<ControlId> UpdateDialog::FocusedControl() const {
+    QWidget* focused = focusWidget();
+    for (const auto& [id, control] : m_controls) {
+        if (control == focused) {
+            return id;
+        }
+    }
+    return std::nullopt;
+}
+
+void UpdateDialog::SetFocus(ControlId id) {
+    Control(id)->setFocus(Qt::OtherFocusReason);
+}
+
+void UpdateDialog::ClearList(ControlId id) {
+    qobject_cast<QComboBox*>(Control(id))->clear();
+}
+
+void UpdateDialog::AppendToList(ControlId id, const std::string& text) {
+    qobject_cast<QComboBox*>(Control(id))->addItem(QString::fromStdString(text));
+}
+
+int UpdateDialog::ListCount(ControlId id) const {
+    return qobject_cast<QComboBox*>(Control(id))->count();
+}
+
+void UpdateDialog::Select(ControlId id, int index) {
+    auto* box = qobject_cast<QComboBox*>(Control(id));
+    box->setCurrentIndex(index);
+    // The platform's combo box shows the selected entry in its edit field.
+    if (box->isEditable()) {
+        box->setEditText(box->itemText(index));
+    }
+}
+
+int UpdateDialog::Selected(ControlId id) const {
+    return qobject_cast<QComboBox*>(Control(id))->currentIndex();
+}
+
+std::optional<ChosenFile> UpdateDialog::ChooseFile(const std::string& title,
+                                                   const std::string& filter) {
+    const QString path = m_parts.chooseFile(this, QString::fromStdString(title),
+                                            ToQtNameFilter(QString::fromStdString(filter)));
     if (path.isEmpty()) {
-        return;
+        return std::nullopt;
     }
     const QFileInfo chosen(path);
-    if (chosen.suffix().compare(QLatin1String("sh"), Qt::CaseInsensitive) != 0) {
-        ShowMessage(Localized("Es sind nur *.sh Dateien gültig"));
-        return;
-    }
-    // The job opens the bare name in the current folder, and the recorder
-    // gets the same bare name behind its directory.
-    QDir::setCurrent(chosen.absolutePath());
-    m_sourceFileEdit->setText(chosen.fileName());
+    return ChosenFile{chosen.fileName().toStdString(), chosen.absolutePath().toStdString()};
 }
 
-void UpdateDialog::OnStart() {
-    EnableInputs(false);
-    DoDataExchange(true);
-    const std::string fileName = QFile::encodeName(m_sourceFile).toStdString();
-    std::string password = ToWindows1252(m_password);
-    // The edit keeps the password for the next start; the window's other
-    // copies go once the job has taken its own, which it wipes on closing.
-    Wipe(m_password);
-    const std::string updateCode = ToWindows1252(m_updateCode);
-    // From here on the job reports its own failures and gives the inputs
-    // back when it closes.
-    if (m_linkIndex == 0) {
-        m_job.StartNetwork(fileName, password, updateCode, m_address.toStdString(), m_parts.port);
-    } else if (m_linkIndex == 1 || m_linkIndex == 2) {
-        m_job.StartSerial(fileName, password, updateCode, m_linkIndex,
-                          ReadAtoi(m_address.toStdString()));
-    }
-    Wipe(password);
+void UpdateDialog::MakeCurrentFolder(const std::string& folder) {
+    QDir::setCurrent(QString::fromStdString(folder));
 }
 
-void UpdateDialog::OnLinkKindChange() {
-    m_addressBox->clear();
-    if (m_linkKind->currentIndex() == 0) {
-        AppendHostNames();
-        Select(*m_addressBox, -1);
-        return;
-    }
-    for (const QString& rate : m_baudRates) {
-        m_addressBox->addItem(rate);
-    }
-    Select(*m_addressBox, m_addressBox->count() - 1);
+void UpdateDialog::ShowMessage(const std::string& text) {
+    m_parts.showMessage(this, QString::fromStdString(text));
 }
 
-void UpdateDialog::OnAddressEdit() {
-    // A serial link's baud rate is picked from the list, never typed.
-    if (m_linkKind->currentIndex() != 0) {
-        Select(*m_addressBox, m_addressBox->count() - 1);
-    }
-}
-
-void UpdateDialog::OnExit() {
-    if (m_job.linkKind() != LinkKind::None) {
-        m_job.Close();
-        return;
-    }
+void UpdateDialog::PostClose() {
     // Queued, like a posted close: the click finishes before the window goes.
     QMetaObject::invokeMethod(
         this, [this] { close(); }, Qt::QueuedConnection);
 }
 
-void UpdateDialog::reject() {
-    OnCancel();
-}
-
-void UpdateDialog::OnCancel() {
-    if (m_job.linkKind() != LinkKind::None) {
-        m_job.Close();
-    }
+void UpdateDialog::EndDialog() {
     QDialog::reject();
-}
-
-void UpdateDialog::OnTimer() {
-    // First the step, so the texts below show the state after it.
-    const int progress = m_job.PumpTransfer();
-    // A value outside the states leaves the field as it was.
-    if (const std::string_view text = StatusText(m_job.state()); !text.empty()) {
-        m_status->setText(Localized(text.data()));
-    }
-    m_time->setText(QString::fromStdString(m_job.RemainingTimeText()));
-    // The position is handed over as it is; the bar shows a value beyond its
-    // range as full or empty instead of ignoring it.
-    m_progress->setValue(std::clamp(progress, m_progress->minimum(), m_progress->maximum()));
-    emit Refreshed();
-}
-
-void UpdateDialog::EnableInputs(bool enable) {
-    const std::initializer_list<QWidget*> inputs{m_passwordEdit, m_updateCodeEdit, m_browse,
-                                                 m_linkKind,     m_addressBox,     m_start};
-    if (!enable && m_focusAtStart == nullptr) {
-        QWidget* focused = focusWidget();
-        m_focusAtStart =
-            std::find(inputs.begin(), inputs.end(), focused) != inputs.end() ? focused : m_start;
-        // Disabling the focused input would hand the focus on to the next
-        // enabled button, Abort, and Return or Space would end the update.
-        // The progress bar holds it instead: it takes no keys, Tab still
-        // reaches Abort, and the window gives it back when reactivated.
-        m_progress->setFocus(Qt::OtherFocusReason);
-    }
-    for (QWidget* input : inputs) {
-        input->setEnabled(enable);
-    }
-    m_exit->setText(Localized(enable ? "Beenden" : "Abbrechen"));
-    if (enable && m_focusAtStart != nullptr) {
-        // Also after an abort from the keyboard: left on Exit, the next
-        // Return would end the program.
-        std::exchange(m_focusAtStart, nullptr)->setFocus(Qt::OtherFocusReason);
-    }
-}
-
-void UpdateDialog::ShowMessage(const QString& text) {
-    m_parts.showMessage(this, text);
 }
 
 }  // namespace trelvo

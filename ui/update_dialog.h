@@ -3,13 +3,13 @@
 #include <QDialog>
 #include <QIcon>
 #include <QPixmap>
-#include <QString>
 #include <QTimer>
-#include <array>
+#include <map>
+#include <optional>
 #include <string>
 
-#include "job/update_job.h"
-#include "names/hosts_name_reader.h"
+#include "ui/behaviour/dialog_behaviour.h"
+#include "ui/behaviour/dialog_view.h"
 #include "ui/dialog_parts.h"
 #include "ui/dialog_template.h"
 
@@ -23,28 +23,20 @@ class QPushButton;
 
 namespace trelvo {
 
-// The program's one window: the operator enters the password and the update
-// code, picks the update file and the recorder, starts, watches and aborts
-// the update. The dialog does no protocol work itself: Start hands the texts
-// to its job, a 50 ms timer lets the job advance and refreshes the display,
-// and the job gives the inputs back through EnableInputs when it ends.
-class UpdateDialog : public QDialog, public JobOwner {
+// The program's one window, as the toolkit draws it: the widgets in the
+// template's layout, the picture behind them, the keys, the file dialog and
+// the message boxes. Every decision (what Start hands to the job, what a
+// tick shows, what Exit and Cancel do, where the focus goes) is the
+// behaviour's, which reaches the widgets through this window's DialogView.
+class UpdateDialog : public QDialog, private DialogView {
     Q_OBJECT
 
 public:
     explicit UpdateDialog(DialogParts parts, QWidget* parent = nullptr);
     ~UpdateDialog() override;
 
-    // Inputs and Start on, the exit button reading "Beenden"; or, for a
-    // running job, inputs off and the exit button reading "Abbrechen". The
-    // keyboard focus goes back to where it was when the job started.
-    void EnableInputs(bool enable) override;
-    // The job's message box has told the operator already.
-    void JobEnded(const JobOutcome&) override {}
-
-    // One display refresh, run by the window's timer every 50 ms: lets the
-    // job send its next file block, then shows its state, the time
-    // remaining and the progress. Also under any message box.
+    // One display refresh, run by the window's timer every 50 ms, also
+    // under any message box.
     void OnTimer();
 
     // Esc, the close box and a queued close all end here.
@@ -63,85 +55,48 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // Hands the job's messages to the dialog's message box.
-    class JobMessages : public MessageBox {
-    public:
-        explicit JobMessages(UpdateDialog& dialog) : dialog_(dialog) {}
-        void Show(const std::string& text) override;
-
-    private:
-        UpdateDialog& dialog_;
-    };
-
-    struct LabelField {
-        ControlId id;
-        QLabel* control = nullptr;
-        QString text;
-    };
-
-    void OnInitDialog();
     void CreateControls();
-    void DoDataExchange(bool saveAndValidate);
-    void SetLabelTexts();
     void LabelControls();
-    LabelField& LabelOf(ControlId id);
-    void FillLists();
     void ApplyAppearance();
-    void AppendHostNames();
+    QWidget* Control(ControlId id) const;
 
-    void OnBrowse();
-    void OnStart();
-    void OnLinkKindChange();
-    void OnAddressEdit();
-    void OnExit();
-    void OnCancel();
+    // DialogView
+    std::string Text(ControlId id) const override;
+    Secret Windows1252Text(ControlId id) const override;
+    void SetText(ControlId id, const std::string& text) override;
+    void Enable(ControlId id, bool enable) override;
+    void SetProgress(int position) override;
+    std::optional<ControlId> FocusedControl() const override;
+    void SetFocus(ControlId id) override;
+    void ClearList(ControlId id) override;
+    void AppendToList(ControlId id, const std::string& text) override;
+    int ListCount(ControlId id) const override;
+    void Select(ControlId id, int index) override;
+    int Selected(ControlId id) const override;
+    std::optional<ChosenFile> ChooseFile(const std::string& title,
+                                         const std::string& filter) override;
+    void MakeCurrentFolder(const std::string& folder) override;
+    void ShowMessage(const std::string& text) override;
+    void PostClose() override;
+    void EndDialog() override;
 
-    void ShowMessage(const QString& text);
-
-    std::array<QString, 8> m_baudRates;
-    // The job's links and clock live here and so outlive the job.
+    // The job's links and clock live here and so outlive the behaviour's job.
     DialogParts m_parts;
-    JobMessages m_jobMessages;
-    UpdateJob m_job;
-    HostsNameReader m_hostsReader;
+    DialogBehaviour m_behaviour;
     QPixmap m_background;
     QTimer m_timer;
+    QIcon m_icon;
 
+    std::map<ControlId, QWidget*> m_controls;
     QLabel* m_time = nullptr;
     QLabel* m_status = nullptr;
-    QPushButton* m_exit = nullptr;
     QPushButton* m_browse = nullptr;
     QLineEdit* m_passwordEdit = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_start = nullptr;
     QComboBox* m_linkKind = nullptr;
     QLineEdit* m_updateCodeEdit = nullptr;
-    QLineEdit* m_sourceFileEdit = nullptr;
     QComboBox* m_addressBox = nullptr;
-
-    // What the operator typed or picked: a host name or address for the
-    // network, a baud rate for a serial link.
-    QString m_address;
-    int m_linkIndex = -1;
-    QString m_password;
-    // Name and extension only: the folder is the current directory.
-    QString m_sourceFile;
-    QString m_updateCode;
-    std::array<LabelField, 7> m_labels{{
-        {IDC_LABEL_ADDRESS, nullptr, {}},
-        {IDC_LABEL_PASSWORD, nullptr, {}},
-        {IDC_LABEL_PROGRESS, nullptr, {}},
-        {IDC_LABEL_FILE, nullptr, {}},
-        {IDC_LABEL_CODE, nullptr, {}},
-        {IDC_LABEL_STATUS, nullptr, {}},
-        {IDC_LABEL_TIME, nullptr, {}},
-    }};
-
-    QIcon m_icon;
-
-    // Where the keyboard focus was when the running job started; it goes
-    // back there when the inputs come back. Null while no job runs.
-    QWidget* m_focusAtStart = nullptr;
 };
 
 }  // namespace trelvo

@@ -1,13 +1,6 @@
 #include "ui/windows1252.h"
 
 namespace trelvo {
-namespace {
-
-bool IsControl(char16_t unit) {
-    return unit < 0x20 || unit == 0x7F;
-}
-
-}  // namespace
 
 std::string ToWindows1252(QStringView text) {
     std::string bytes;
@@ -22,7 +15,7 @@ std::string ToWindows1252(QStringView text) {
 
 QValidator::State Windows1252Validator::validate(QString& input, int& /*position*/) const {
     for (const QChar c : input) {
-        if (IsControl(c.unicode()) || !Windows1252Byte(c.unicode())) {
+        if (!IsTypableWindows1252(c.unicode())) {
             return Invalid;
         }
     }

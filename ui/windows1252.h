@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "job/windows1252_text.h"
+#include "job/text/windows1252_text.h"
 
 // The recorder family reads operator texts in the Windows-1252 code page.
 namespace trelvo {
@@ -15,9 +15,8 @@ namespace trelvo {
 // becomes "?", as the platform's own conversion does.
 std::string ToWindows1252(QStringView text);
 
-// Accepts only texts made of printable characters that Windows-1252 can carry.
-// Control characters are refused as well: a NUL would end the text on the
-// wire early, and nothing else of them belongs in a typed password or code.
+// Accepts only texts made of characters an operator may type
+// (IsTypableWindows1252).
 class Windows1252Validator : public QValidator {
 public:
     using QValidator::QValidator;

@@ -10,7 +10,9 @@ ParsedCommandLine Parse(QStringList arguments) {
     return ParseCommandLine(arguments);
 }
 
-TEST(CliOptions, DefaultsMatchTheWindow) {
+// Unlike the window, the command line gives up on its own: nobody may be
+// watching it.
+TEST(CliOptions, DefaultsMatchTheWindowButForTheTimeOuts) {
     const ParsedCommandLine parsed = Parse({"update", "-H", "rec1", "file.sh"});
     ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
     const UpdateOptions& update = parsed.command.update;
@@ -19,15 +21,19 @@ TEST(CliOptions, DefaultsMatchTheWindow) {
     EXPECT_EQ(update.port, 30000);
     EXPECT_EQ(update.baud, 115200);
     EXPECT_EQ(update.parallel, 8);
-    EXPECT_EQ(update.timeoutSeconds, 0);
+    EXPECT_EQ(update.timeoutSeconds, 30);
+    EXPECT_EQ(update.resultTimeoutSeconds, 1800);
+    EXPECT_EQ(update.retries, 0);
     EXPECT_EQ(update.updateCode, "");
     EXPECT_FALSE(update.json);
 }
 
 TEST(CliOptions, EveryOptionIsTakenOver) {
-    const ParsedCommandLine parsed = Parse(
-        {"update", "--host", "a", "-H", "b", "--hosts-file", "hosts", "-p", "4000", "-c", "Code 7",
-         "--password-file", "-", "-j", "200", "--timeout", "2.5", "--json", "f.sh"});
+    const ParsedCommandLine parsed =
+        Parse({"update", "--host",    "a",    "-H",        "b",      "--hosts-file",
+               "hosts",  "-p",        "4000", "-c",        "Code 7", "--password-file",
+               "-",      "-j",        "200",  "--timeout", "2.5",    "--result-timeout",
+               "0",      "--retries", "3",    "--json",    "f.sh"});
     ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
     const UpdateOptions& update = parsed.command.update;
     EXPECT_EQ(update.hosts, (QStringList{"a", "b"}));
@@ -37,6 +43,8 @@ TEST(CliOptions, EveryOptionIsTakenOver) {
     EXPECT_EQ(update.passwordFile, "-");
     EXPECT_EQ(update.parallel, 200);
     EXPECT_EQ(update.timeoutSeconds, 2.5);
+    EXPECT_EQ(update.resultTimeoutSeconds, 0);
+    EXPECT_EQ(update.retries, 3);
     EXPECT_TRUE(update.json);
 
     const ParsedCommandLine serial =
@@ -69,8 +77,17 @@ TEST(CliOptions, CommandsOtherThanUpdate) {
 
 TEST(CliOptions, BadNumbersAreUsageErrors) {
     const QStringList bad[] = {
-        {"-p", "65536"}, {"-p", "x"},          {"-b", "0"},          {"-j", "-3"},
-        {"-j", "2.5"},   {"--timeout", "nan"}, {"--timeout", "1e9"}, {"--password-file", ""},
+        {"-p", "65536"},
+        {"-p", "x"},
+        {"-b", "0"},
+        {"-j", "-3"},
+        {"-j", "2.5"},
+        {"--timeout", "nan"},
+        {"--timeout", "1e9"},
+        {"--password-file", ""},
+        {"--result-timeout", "-1"},
+        {"--retries", "-1"},
+        {"--retries", "101"},
     };
     for (const QStringList& options : bad) {
         const ParsedCommandLine parsed =
@@ -129,11 +146,19 @@ TEST(CliOptions, DiscoverRefusesWhatBelongsElsewhere) {
     }
 }
 
+TEST(CliOptions, TheResultTimeOutBelongsToUpdateAndRetriesToBoth) {
+    EXPECT_FALSE(Parse({"probe", "-H", "h", "--result-timeout", "5"}).ok);
+    const ParsedCommandLine probe = Parse({"probe", "-H", "h", "--retries", "2"});
+    ASSERT_TRUE(probe.ok) << probe.error.toStdString();
+    EXPECT_EQ(probe.command.update.retries, 2);
+}
+
 TEST(CliOptions, HelpNamesEveryOption) {
     const QString help = Parse({"--help"}).help;
     for (const char* name : {"--host", "--hosts-file", "--port", "--serial", "--baud", "--code",
-                             "--password-file", "--parallel", "--timeout", "--json", "hosts",
-                             "TRELVO_PASSWORD", "discover", "--hosts-out"}) {
+                             "--password-file", "--parallel", "--timeout", "--result-timeout",
+                             "--retries", "--json", "hosts", "TRELVO_PASSWORD", "discover",
+                             "--hosts-out"}) {
         EXPECT_TRUE(help.contains(name)) << name;
     }
 }

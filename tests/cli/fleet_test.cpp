@@ -50,15 +50,26 @@ public:
     void Ticked(std::span<RecorderRun* const>) override {}
     void Finished(const RecorderTarget& target, const RecorderResult& result) override {
         finished.push_back(target.name + " " + std::string(OutcomeName(result.outcome.kind)));
+        attempts.push_back(result.attempts);
+    }
+    void Retrying(const RecorderTarget& target, const RecorderResult& failed,
+                  std::uint32_t waitMs) override {
+        retries.push_back(target.name + " " + std::string(OutcomeName(failed.outcome.kind)) +
+                          " attempt " + std::to_string(target.attempt));
+        waits.push_back(waitMs);
     }
     std::vector<std::string> finished;
+    std::vector<int> attempts;
+    std::vector<std::string> retries;
+    std::vector<std::uint32_t> waits;
 };
 
 // A fleet of recorders named in `names`, whose connects stay under way until
 // the test ends them.
 struct PendingFleet {
-    PendingFleet(std::vector<std::string> names, int parallel) {
+    PendingFleet(std::vector<std::string> names, int parallel, int retries = 0) {
         request.file = {scratch.Write("update.sh", "12345"), "update.sh", {}};
+        request.retries = retries;
         std::string typed = "admin";
         password.Take(typed);
         std::vector<RecorderTarget> targets;
@@ -77,7 +88,7 @@ struct PendingFleet {
 
     ScratchDir scratch;
     UpdateRequest request;
-    SecretText password;
+    Secret password;
     std::vector<PendingNetLink*> connects;
     testing::FakeClock clock;
     ListReporter reporter;
@@ -107,6 +118,79 @@ TEST(Fleet, RunsAtMostNAndStartsTheNextWhenOneEnds) {
     EXPECT_EQ(connects.size(), 3u);
     EXPECT_TRUE(rig.password.empty());
     EXPECT_EQ(rig.status, 1);
+}
+
+// A recorder that cannot be reached is tried again after 1 s, then 2 s (less
+// up to a fifth), on the fleet's clock. A waiting recorder holds no place,
+// it goes before those still waiting for one, and its last result carries
+// every attempt.
+TEST(Fleet, ARecorderThatCannotBeReachedIsTriedAgainAfterGrowingWaits) {
+    PendingFleet rig({"a", "b"}, 1, 2);
+    const auto failConnect = [&rig](std::size_t attempt) {
+        ASSERT_EQ(rig.connects.size(), attempt + 1);
+        rig.connects[attempt]->events->OnConnect(111);
+        QCoreApplication::processEvents();
+    };
+    rig.fleet->Run();
+    QCoreApplication::processEvents();
+    failConnect(0);  // a, at 0 ms
+    EXPECT_EQ(rig.reporter.retries, std::vector<std::string>{"a connect-failed attempt 1"});
+    ASSERT_EQ(rig.connects.size(), 2u);  // b has the place at once
+    EXPECT_FALSE(rig.password.empty());  // a needs it again
+    const std::uint32_t firstWait = rig.reporter.waits[0];
+    EXPECT_GE(firstWait, 800u);
+    EXPECT_LE(firstWait, 1000u);
+
+    rig.clock.now = firstWait - 1;
+    failConnect(1);  // b; a's wait is not yet over
+    EXPECT_EQ(rig.connects.size(), 2u);
+    rig.clock.now += 1;
+    rig.fleet->Tick();
+    failConnect(2);  // a, second attempt
+    EXPECT_GE(rig.reporter.waits[2], 1600u);
+    EXPECT_LE(rig.reporter.waits[2], 2000u);
+    EXPECT_EQ(rig.connects.size(), 3u);
+
+    rig.clock.now += 1000;
+    rig.fleet->Tick();
+    failConnect(3);  // b, second attempt
+    rig.clock.now += 2000;
+    rig.fleet->Tick();
+    failConnect(4);  // a, third and last attempt
+    EXPECT_EQ(rig.reporter.finished, std::vector<std::string>{"a connect-failed"});
+    failConnect(5);  // b, third and last attempt
+    for (int turn = 0; turn < 10 && rig.status == -1; ++turn) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(
+        rig.reporter.retries,
+        (std::vector<std::string>{"a connect-failed attempt 1", "b connect-failed attempt 1",
+                                  "a connect-failed attempt 2", "b connect-failed attempt 2"}));
+    EXPECT_EQ(rig.reporter.finished,
+              (std::vector<std::string>{"a connect-failed", "b connect-failed"}));
+    EXPECT_EQ(rig.reporter.attempts, (std::vector<int>{3, 3}));
+    EXPECT_TRUE(rig.password.empty());
+    EXPECT_EQ(rig.status, 1);
+}
+
+// Ctrl-C ends a wait at once: the recorder ends with its last attempt's
+// result and nothing is tried again.
+TEST(Fleet, CtrlCEndsTheWaitForARetryAtOnce) {
+    PendingFleet rig({"a"}, 1, 5);
+    rig.fleet->Run();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(rig.connects.size(), 1u);
+    rig.connects[0]->events->OnConnect(111);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(rig.reporter.retries.size(), 1u);
+    rig.fleet->Abort();
+    EXPECT_EQ(rig.reporter.finished, std::vector<std::string>{"a connect-failed"});
+    EXPECT_TRUE(rig.password.empty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.status, 1);
+    rig.clock.now += 60000;
+    rig.fleet->Tick();
+    EXPECT_EQ(rig.connects.size(), 1u);
 }
 
 // A large fleet starts in turns of the event loop, so Ctrl-C, which arrives

@@ -4,7 +4,6 @@
 
 #include "scratch_session.h"
 #include "tools/cli/json_reporter.h"
-#include "tools/cli/terminal_text.h"
 #include "tools/cli/text_reporter.h"
 
 namespace trelvo {
@@ -73,20 +72,23 @@ TEST(JsonReporter, ResultObjectOnOneLine) {
     const Case cases[] = {
         {{JobGoal::Update, "ab12"},
          Result({Outcome::RefusedByRecorder, 19}, JobState::AwaitResult, "2.0.60"),
-         "{\"aborted\":false,\"bytes\":0,\"event\":\"result\",\"host\":\"rec \\\"2\\\"\","
+         "{\"aborted\":false,\"attempts\":1,\"bytes\":0,\"event\":\"result\",\"host\":\"rec "
+         "\\\"2\\\"\","
          "\"message\":\"Unknown error\\nRecorder could NOT be updated\",\"ok\":false,"
          "\"outcome\":\"refused-by-recorder\",\"recorder\":2,\"seconds\":5.046,\"serial\":false,"
          "\"sha256\":\"ab12\",\"skipped\":false,\"state\":\"AwaitResult\",\"version\":\"2.0.60\"}"
          "\n"},
         {{JobGoal::ProbeAccess, ""},
          Result({Outcome::AccessDenied}, JobState::AwaitAccess, "3\x1b"),
-         "{\"accepted\":true,\"access\":false,\"event\":\"result\",\"host\":\"rec \\\"2\\\"\","
+         "{\"accepted\":true,\"access\":false,\"attempts\":1,\"event\":\"result\",\"host\":\"rec "
+         "\\\"2\\\"\","
          "\"message\":\"Access denied - invalid password\",\"ok\":false,"
          "\"outcome\":\"access-denied\",\"recorder\":2,\"seconds\":5.046,\"serial\":false,"
          "\"version\":\"3\\u001b\"}\n"},
         {{JobGoal::ProbeVersion, ""},
          Result({Outcome::ConnectFailed}, JobState::Connecting),
-         "{\"accepted\":null,\"access\":null,\"event\":\"result\",\"host\":\"rec \\\"2\\\"\","
+         "{\"accepted\":null,\"access\":null,\"attempts\":1,\"event\":\"result\",\"host\":\"rec "
+         "\\\"2\\\"\","
          "\"message\":\"Connect failed - address invalid?\",\"ok\":false,"
          "\"outcome\":\"connect-failed\",\"recorder\":2,\"seconds\":5.046,\"serial\":false,"
          "\"version\":null}\n"},
@@ -99,16 +101,41 @@ TEST(JsonReporter, ResultObjectOnOneLine) {
     }
 }
 
-TEST(TerminalSafe, EscapesControlsAndBytesThatAreNotUtf8) {
-    EXPECT_EQ(TerminalSafe("Prüfer € ok"), "Prüfer € ok");
-    EXPECT_EQ(TerminalSafe("a\tb\x7f"), "a\\x09b\\x7f");
-    // C1 controls, as UTF-8 and as raw bytes (0x9b opens a sequence on some terminals).
-    EXPECT_EQ(TerminalSafe("\xc2\x9b"
-                           "2J"),
-              "\\xc2\\x9b2J");
-    EXPECT_EQ(TerminalSafe("\x9b"
-                           "2J\xe4"),
-              "\\x9b2J\\xe4");
+// Host names and recorder texts are Windows-1252: the operator reads them
+// as written, on the terminal and in JSON.
+TEST(Reporters, NamesAndVersionsAreShownAsTheOperatorWroteThem) {
+    const ScratchSession session("C");
+    const RecorderTarget target{0, "B\xfcro-Rek", false};
+    const RecorderResult result =
+        Result({Outcome::VersionRefused}, JobState::AwaitVersion, "1.9\xe4");
+    EXPECT_EQ(TextReporter::ResultLine(target, result),
+              "Büro-Rek          FAILED   This recorder version cannot be updated by Trelvo  "
+              "version 1.9ä");
+    std::ostringstream out;
+    JsonReporter(out, {JobGoal::ProbeVersion, ""}).Finished(target, result);
+    EXPECT_NE(out.str().find("\"host\":\"Büro-Rek\""), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\"version\":\"1.9ä\""), std::string::npos) << out.str();
+    // A device path is the system's own text.
+    EXPECT_EQ(TextReporter::ResultLine({1, "/dev/ttyÜ0", true}, result).substr(0, 12),
+              "/dev/ttyÜ0 ");
+}
+
+TEST(Reporters, EachRetryIsShownWithTheAttemptThatFailed) {
+    const ScratchSession session("C");
+    RecorderTarget target{4, "rec-5", false};
+    target.attempt = 2;
+    const RecorderResult failed = Result({Outcome::ConnectFailed}, JobState::Connecting);
+    std::ostringstream text;
+    TextReporter(text, {}, {}).Retrying(target, failed, 1800);
+    EXPECT_EQ(text.str(),
+              "rec-5             RETRY    Connect failed - address invalid?  (attempt 2; again in "
+              "1.8 s)\n");
+    std::ostringstream json;
+    JsonReporter(json, {}).Retrying(target, failed, 1800);
+    EXPECT_EQ(json.str(),
+              "{\"attempt\":2,\"event\":\"retry\",\"host\":\"rec-5\","
+              "\"message\":\"Connect failed - address invalid?\",\"outcome\":\"connect-failed\","
+              "\"recorder\":4,\"state\":\"Connecting\",\"wait_seconds\":1.8}\n");
 }
 
 }  // namespace

@@ -213,42 +213,75 @@ TEST_F(UpdateEndToEnd, AbortDuringTheTransferThenAFreshStart) {
     EXPECT_TRUE(Saved() == small);
 }
 
-// A recorder that falls silent or hangs up is never taken for an answer:
-// the job waits until the operator aborts, and the abort always works.
-TEST_F(UpdateEndToEnd, ARecorderThatFallsSilentOrHangsUpKeepsTheJobWaiting) {
+// A recorder that falls silent is never taken for an answer: the job waits
+// until the operator aborts, and the abort always works.
+TEST_F(UpdateEndToEnd, ARecorderThatFallsSilentKeepsTheJobWaiting) {
+    UpdateFile("big.sh", 50000);
+    RecorderSimProcess sim({"--silent-after", "1", "--quiet"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    JobRig rig;
+    ASSERT_TRUE(StartNetwork(rig, sim, "big.sh"));
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.job.state() == JobState::AwaitAccess; }));
+    rig.RunTicks(10);
+    EXPECT_EQ(rig.job.state(), JobState::AwaitAccess);
+    EXPECT_TRUE(rig.messages().empty());
+    rig.job.Close();
+    EXPECT_EQ(rig.job.state(), JobState::Idle);
+    EXPECT_EQ(rig.inputsGivenBack(), 1);
+    rig.RunTicks(2);
+    EXPECT_TRUE(rig.messages().empty());
+}
+
+// A recorder or line that hangs up ends the job within a tick of the
+// hang-up, in the state it was in, with its message, and once.
+TEST_F(UpdateEndToEnd, AHangUpEndsTheJobWithinATick) {
     struct Case {
         QStringList simArguments;
-        JobState waitsIn;
+        JobState endsIn;
     };
     const Case cases[] = {
-        {{"--silent-after", "1"}, JobState::AwaitAccess},
         {{"--close-after-bytes", "10"}, JobState::AwaitVersion},
         {{"--close-after-bytes", "10", "--reset"}, JobState::AwaitVersion},
+        {{"--hang-up-at", "password"}, JobState::AwaitAccess},
         {{"--close-after-bytes", "700"}, JobState::Transfer},
         {{"--close-after-bytes", "700", "--reset"}, JobState::Transfer},
+        {{"--hang-up-at", "execute"}, JobState::AwaitResult},
+        {{"--pty", "--hang-up-at", "file"}, JobState::Transfer},
     };
     UpdateFile("big.sh", 50000);
     for (const Case& c : cases) {
-        const QString what = c.simArguments.join(' ');
+        const std::string what = c.simArguments.join(' ').toStdString();
         RecorderSimProcess sim(c.simArguments + QStringList{"--quiet", "--trace"});
         ASSERT_TRUE(sim.ok()) << sim.error();
         JobRig rig;
-        ASSERT_TRUE(StartNetwork(rig, sim, "big.sh"));
-        ASSERT_TRUE(rig.RunUntil([&] { return rig.job.state() == c.waitsIn; }))
-            << what.toStdString();
-        // Judged only once the recorder has really gone quiet or hung up.
-        if (c.simArguments.contains("--close-after-bytes")) {
-            ASSERT_TRUE(rig.RunUntil([&] { return sim.CutOff(); })) << what.toStdString();
+        if (c.simArguments.contains("--pty")) {
+            ASSERT_TRUE(rig.job.StartSerial("big.sh", "admin", "CODE-7", sim.device(), 115200));
+        } else {
+            ASSERT_TRUE(StartNetwork(rig, sim, "big.sh"));
         }
-        rig.RunTicks(10);
-        EXPECT_EQ(rig.job.state(), c.waitsIn) << what.toStdString();
-        EXPECT_TRUE(rig.messages().empty()) << what.toStdString();
-        rig.job.Close();
-        EXPECT_EQ(rig.job.state(), JobState::Idle);
-        EXPECT_EQ(rig.inputsGivenBack(), 1) << what.toStdString();
-        rig.RunTicks(2);
-        EXPECT_TRUE(rig.messages().empty()) << what.toStdString();
+        ASSERT_TRUE(rig.RunUntil([&] { return sim.CutOff(); })) << what;
+        const int ticksAtCutOff = rig.ticks();
+        ASSERT_TRUE(rig.RunUntilIdle()) << what;
+        EXPECT_LE(rig.ticks() - ticksAtCutOff, 1) << what;
+        EXPECT_EQ(rig.outcomes(), std::vector<JobOutcome>{{Outcome::ConnectionLost}}) << what;
+        EXPECT_EQ(rig.job.endedIn(), c.endsIn) << what;
+        EXPECT_EQ(rig.messages(), std::vector<std::string>{"Verbindung zum Rekorder unterbrochen"})
+            << what;
+        EXPECT_EQ(rig.inputsGivenBack(), 1) << what;
     }
+}
+
+// The recorder answers the execute request and hangs up straight after:
+// the answer was given, and it counts.
+TEST_F(UpdateEndToEnd, AHangUpRightAfterTheResultLeavesTheSuccess) {
+    UpdateFile("a.sh", 3000);
+    RecorderSimProcess sim({"--hang-up-at", "result", "--quiet"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    JobRig rig;
+    ASSERT_TRUE(StartNetwork(rig, sim, "a.sh"));
+    ASSERT_TRUE(rig.RunUntilIdle());
+    EXPECT_EQ(rig.messages(), std::vector<std::string>{kSuccess});
+    EXPECT_EQ(rig.outcomes(), std::vector<JobOutcome>{{Outcome::Succeeded}});
 }
 
 }  // namespace

@@ -39,8 +39,8 @@ protected:
     // Runs an update against a recorder that takes `toolCut` bytes of what
     // the tool sends and sends `recorderCut` bytes of its replies, then hangs
     // up. Each reply goes out once its request (and for the transfer reply,
-    // the file) has been taken in full. Checks how the job then stands and
-    // that the abort ends it; returns whether it succeeded.
+    // the file) has been taken in full. Checks how the job ended; returns
+    // whether it succeeded.
     bool RunCutExchange(std::size_t toolCut, std::size_t recorderCut, FakeNetLink::HangUp how) {
         // Where in the tool's byte stream each reply is due: after the
         // version query, the password, the descriptor with the file, and the
@@ -76,18 +76,15 @@ protected:
         }
         const bool succeeded = owner.outcomes == std::vector<JobOutcome>{{Outcome::Succeeded}};
         if (!succeeded) {
-            // A recorder that hung up is a recorder that does not answer:
-            // the job waits, says nothing, and the operator's abort ends it.
-            EXPECT_NE(job.state(), JobState::Idle);
-            EXPECT_TRUE(messages.shown.empty());
-            EXPECT_TRUE(owner.outcomes.empty());
-            job.Close();
-            EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::Aborted}});
+            // The hang-up itself ends the job, once, and says why.
+            EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::ConnectionLost}});
+            EXPECT_EQ(messages.shown, std::vector<std::string>{kConnectionLost});
         } else {
             EXPECT_EQ(messages.shown, std::vector<std::string>{kSuccess});
         }
         EXPECT_EQ(job.state(), JobState::Idle);
-        EXPECT_EQ(log.back(), "inputs on");
+        // The success is shown before the close, a failure after it.
+        EXPECT_EQ(log.back(), succeeded ? "inputs on" : "show " + std::string(kConnectionLost));
         net.pendingBytes = 0;
         return succeeded;
     }
@@ -111,21 +108,40 @@ TEST_F(FaultInjectionTest, AHangUpAtAnyByteNeverPassesForSuccess) {
     }
 }
 
-// The same hang-ups with a reply time-out: the silent recorder ends the job
-// by itself, with the time-out message, never with a success.
-TEST_F(FaultInjectionTest, AHungUpRecorderTimesOutWhenTheToolGivesUp) {
+// A hang-up ends the job at once, in every state that waits on the
+// recorder, without waiting for a time-out; the state it ended in is kept.
+TEST_F(FaultInjectionTest, AHangUpEndsTheJobAtOnceInEveryState) {
     job.SetReplyTimeout(1000);
     for (const auto how : {FakeNetLink::HangUp::Fin, FakeNetLink::HangUp::Rst}) {
-        NetworkJobIn(JobState::Transfer);
-        net.HangUpBy(how);
-        net.pendingBytes = 1;
-        owner.outcomes.clear();
-        clock.now += 1000;
-        job.PumpTransfer();
-        EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::TimedOut}});
-        EXPECT_EQ(job.state(), JobState::Idle);
-        net.pendingBytes = 0;
+        for (const JobState state : {JobState::AwaitVersion, JobState::AwaitAccess,
+                                     JobState::Transfer, JobState::AwaitResult}) {
+            NetworkJobIn(state);
+            owner.outcomes.clear();
+            messages.shown.clear();
+            Events();
+            net.HangUpBy(how);
+            EXPECT_EQ(Events(),
+                      (EventLog{"net.Close", "inputs on", "show " + std::string(kConnectionLost)}))
+                << static_cast<int>(state);
+            EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::ConnectionLost}});
+            EXPECT_EQ(job.endedIn(), state);
+            // Nothing more happens on the next ticks, nor on a second notice.
+            net.HangUpBy(how);
+            job.PumpTransfer();
+            EXPECT_EQ(owner.outcomes.size(), 1u);
+        }
     }
+}
+
+// The recorder answers the execute request and hangs up while the operator
+// reads the success: that stays a success, reported once.
+TEST_F(FaultInjectionTest, AHangUpAfterTheResultLeavesTheSuccess) {
+    NetworkJobIn(JobState::AwaitResult);
+    messages.whileOpen = [this] { net.HangUpBy(FakeNetLink::HangUp::Fin); };
+    net.Arrive(Reply(STATUS_OK));
+    EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::Succeeded}});
+    EXPECT_EQ(messages.shown, std::vector<std::string>{kSuccess});
+    EXPECT_EQ(job.state(), JobState::Idle);
 }
 
 // The framing reads whole headers: noise shifts the stream, a header

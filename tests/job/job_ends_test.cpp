@@ -72,6 +72,13 @@ TEST_F(JobEndsTest, EveryEndReportsOneOutcomeWithItsMessage) {
          replyIn(JobState::AwaitResult, Reply(STATUS_UPDATE_FAILED)),
          {Outcome::RefusedByRecorder, STATUS_UPDATE_FAILED},
          "Die Aktualisierung konnte nicht durchgeführt werden"},
+        {"hang-up",
+         [this] {
+             NetworkJobIn(JobState::AwaitAccess);
+             net.HangUpBy(FakeNetLink::HangUp::Fin);
+         },
+         {Outcome::ConnectionLost},
+         kConnectionLost},
         {"abort",
          [this] {
              NetworkJobIn(JobState::Transfer);
@@ -100,6 +107,7 @@ TEST_F(JobEndsTest, ASilentRecorderTimesOutInEveryWaitingState) {
          {JobState::Connecting, JobState::AwaitVersion, JobState::AwaitAccess, JobState::Transfer,
           JobState::AwaitResult}) {
         job.SetReplyTimeout(2000);
+        job.SetResultTimeout(2000);
         if (state == JobState::Connecting) {
             ASSERT_TRUE(StartNetwork());
         } else {
@@ -124,7 +132,7 @@ TEST_F(JobEndsTest, ASilentRecorderTimesOutInEveryWaitingState) {
 TEST_F(JobEndsTest, BytesComingInOrGoingOutKeepTheRecorderAlive) {
     WriteFile("a.sh", 5000);
     job.SetReplyTimeout(1000);
-    NetworkJobIn(JobState::Transfer);
+    ASSERT_NO_FATAL_FAILURE(NetworkJobIn(JobState::Transfer));
     // A transfer that drains block by block, 900 ms apart, never times ou
     for (int tick = 0; tick < 20; ++tick) {
         clock.now += 900;
@@ -133,9 +141,13 @@ TEST_F(JobEndsTest, BytesComingInOrGoingOutKeepTheRecorderAlive) {
     EXPECT_EQ(job.state(), JobState::Transfer);
     // Neither does a reply that trickles in a byte every 900 ms.
     const Bytes reply = Reply(STATUS_OK);
-    while (job.blocksSent() <= job.blockCount()) {
+    // One step per block and one for the rest; a job that stopped streaming
+    // ends the loop all the same.
+    for (int tick = 0; tick <= job.blockCount() + 1 && job.blocksSent() <= job.blockCount();
+         ++tick) {
         job.PumpTransfer();
     }
+    ASSERT_GT(job.blocksSent(), job.blockCount());
     for (std::size_t at = 0; at + 1 < reply.size(); ++at) {
         clock.now += 900;
         net.Arrive(Bytes{reply[at]});
@@ -155,7 +167,7 @@ TEST_F(JobEndsTest, WithoutATimeOutTheJobWaitsForEver) {
 
 // A line that fails under a write (adapter pulled out, hang-up) ends the job
 // on the next tick, wherever it stood; nothing more is streamed into it.
-TEST_F(JobEndsTest, AFailedSerialLineEndsTheJobWithThePortMessage) {
+TEST_F(JobEndsTest, AFailedSerialLineEndsTheJobAsALostConnection) {
     WriteFile("a.sh", 5000);
     // The password is refused, or the third file block is.
     for (const std::int32_t goodBlocks : {-1, 2}) {
@@ -169,13 +181,61 @@ TEST_F(JobEndsTest, AFailedSerialLineEndsTheJobWithThePortMessage) {
             job.PumpTransfer();
         }
         EXPECT_EQ(Events(), (EventLog{"serial.Close", "inputs on",
-                                      "show Verbindungsfehler - COM Port nicht ansprechbar"}))
+                                      "show Verbindung zum Rekorder unterbrochen"}))
             << goodBlocks;
-        EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::PortUnavailable}});
+        EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::ConnectionLost}});
         // The refused block is the last one the job tried.
         EXPECT_EQ(job.blocksSent(), std::max(goodBlocks + 1, 0));
         serial.failWrites = false;
     }
+}
+
+// A line that hangs up with a whole reply still waiting on it: the reply
+// is read first, one piece per tick, and only then does the job end. Here
+// the recorder refused the password and the result is that refusal.
+TEST_F(JobEndsTest, ASerialHangUpEndsTheJobOnlyAfterWhatCameBefore) {
+    ASSERT_TRUE(job.StartSerial("a.sh", "pw", "CODE", 1, 9600));
+    serial.inbox.Add(Reply(STATUS_OK, MIN_SERIAL_VERSION, Bytes(6, 'v')));
+    serial.failed = true;
+    job.PumpTransfer();  // the header
+    EXPECT_EQ(job.state(), JobState::AwaitVersion);
+    job.PumpTransfer();  // the body: the version is accepted and the password goes nowhere
+    EXPECT_EQ(job.state(), JobState::AwaitAccess);
+    EXPECT_TRUE(owner.outcomes.empty());
+    serial.inbox.Add(Bytes(10, 0));  // half a header never becomes a reply
+    job.PumpTransfer();
+    EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::ConnectionLost}});
+    EXPECT_EQ(job.endedIn(), JobState::AwaitAccess);
+}
+
+// Every state has the time-out of its own phase: the reply to the execute
+// request may take as long as the recorder needs to carry out the update.
+TEST_F(JobEndsTest, TheResultHasATimeOutOfItsOwn) {
+    job.SetReplyTimeout(30000);
+    job.SetResultTimeout(1800000);
+    NetworkJobIn(JobState::Transfer);
+    clock.now += 29999;
+    job.PumpTransfer();
+    job.PumpTransfer();
+    net.Arrive(Reply(STATUS_OK));
+    ASSERT_EQ(job.state(), JobState::AwaitResult);
+    clock.now += 30000;
+    job.PumpTransfer();
+    EXPECT_EQ(job.state(), JobState::AwaitResult);
+    clock.now += 1800000 - 30000 - 1;
+    job.PumpTransfer();
+    EXPECT_EQ(job.state(), JobState::AwaitResult);
+    clock.now += 1;
+    job.PumpTransfer();
+    EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::TimedOut}});
+    EXPECT_EQ(job.endedIn(), JobState::AwaitResult);
+
+    // 0 waits for ever for the result, whatever the other limit.
+    job.SetResultTimeout(0);
+    NetworkJobIn(JobState::AwaitResult);
+    clock.now += 0xF0000000u;
+    job.PumpTransfer();
+    EXPECT_EQ(job.state(), JobState::AwaitResult);
 }
 
 // Bytes the line has not yet passed on hold back the next block.

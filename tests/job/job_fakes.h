@@ -87,14 +87,14 @@ public:
         } while (open_ && inbox.Size() != 0 && inbox.Size() < before);
     }
 
-    // The recorder hangs up as the socket layer shows it: after an orderly
-    // close receives return 0 and nothing is notified; a reset reaches the
-    // job as a receive error, and receives fail.
+    // The recorder hangs up as the link shows it: after an orderly close
+    // receives return 0, after a reset they fail, and either way the job
+    // is told once, after the bytes that came before.
     enum class HangUp { None, Fin, Rst };
     void HangUpBy(HangUp how) {
         hungUp = how;
-        if (how == HangUp::Rst && open_) {
-            events_->OnReceive(ECONNRESET);
+        if (open_) {
+            events_->OnClose(how == HangUp::Rst ? ECONNRESET : 0);
         }
     }
 

@@ -217,6 +217,9 @@ TEST_F(TransferPacingTest, RemainingTimeIsTheAverageStepTimesTheBlocksToGo) {
 }
 
 TEST_F(TransferPacingTest, AFileThatShrinksEndsTheJobWithoutStaleBytes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows refuses to shrink a file the job holds open (shared for reading only)";
+#endif
     WriteFile("a.sh", Pattern(5000));
     NetworkJobInTransfer();
     std::filesystem::resize_file("a.sh", 120);

@@ -21,6 +21,7 @@ inline constexpr const char* kVersionRefused =
     "Diese Version des Rekorders ist per Trelvo nicht updatefähig";
 inline constexpr const char* kAccessDenied = "Zugang verweigert - ungültiges Passwort";
 inline constexpr const char* kTransferFailed = "Fehler bei der Übertragung der Datei!";
+inline constexpr const char* kConnectionLost = "Verbindung zum Rekorder unterbrochen";
 inline constexpr std::uint32_t kFileSize = 100;
 
 inline Bytes Text(const std::string& text) {

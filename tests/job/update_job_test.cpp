@@ -1,11 +1,11 @@
 #include "job/update_job.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <fstream>
 #include <string>
 
+#include "test_platform.h"
 #include "update_job_fixture.h"
 
 namespace trelvo {
@@ -257,10 +257,10 @@ TEST_F(UpdateJobTest, RefusedResultIsNotReadFurtherThanItsHeader) {
 // The job shows its German texts; the window and the command line
 // localise them where they show them.
 TEST_F(UpdateJobTest, MessagesAreTheGermanTextsWhateverTheSystemLanguage) {
-    setenv("LC_ALL", "en_US.UTF-8", 1);
+    SetTestEnvironment("LC_ALL", "en_US.UTF-8");
     NetworkJobIn(JobState::AwaitAccess);
     net.Arrive(Reply(STATUS_OK, 2));
-    unsetenv("LC_ALL");
+    SetTestEnvironment("LC_ALL", std::nullopt);
     EXPECT_EQ(messages.shown, std::vector<std::string>{kAccessDenied});
 }
 
@@ -352,8 +352,6 @@ TEST_F(UpdateJobTest, BadUpdateFilesAreRefusedBeforeAnyLinkIsOpened) {
     fs::create_directory("folder.sh");
     { std::ofstream("huge.sh"); }
     fs::resize_file("huge.sh", 0x100000000ULL);  // sparse: takes no disk space
-    // Opening a FIFO for reading would wait for a writer that never comes.
-    ASSERT_EQ(mkfifo("fifo.sh", 0600), 0);
     struct Case {
         const char* file;
         const char* message;
@@ -361,7 +359,6 @@ TEST_F(UpdateJobTest, BadUpdateFilesAreRefusedBeforeAnyLinkIsOpened) {
     const Case cases[] = {
         {"missing.sh", "Gewählte Datei konnte nicht gefunden werden"},
         {"folder.sh", "Gewählte Datei konnte nicht gefunden werden"},
-        {"fifo.sh", "Gewählte Datei konnte nicht gefunden werden"},
         {"empty.sh", "Gewählte Datei hat keinen Inhalt"},
         {"huge.sh", "Gewählte Datei ist zu groß"},
     };
@@ -377,6 +374,38 @@ TEST_F(UpdateJobTest, BadUpdateFilesAreRefusedBeforeAnyLinkIsOpened) {
     }
     EXPECT_TRUE(net.sends.empty());
     EXPECT_TRUE(serial.writes.empty());
+}
+
+// Opening a FIFO for reading would wait for a writer that never comes.
+TEST_F(UpdateJobTest, AFifoIsNoUpdateFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no FIFOs in the file system; a pipe is refused as no disk file";
+#endif
+    ASSERT_TRUE(MakeFifo("fifo.sh"));
+    Events();
+    EXPECT_FALSE(job.StartNetwork("fifo.sh", "pw", "CODE", "recorder", UPDATE_PORT));
+    EXPECT_EQ(Events(), (EventLog{"net.Close", "inputs on",
+                                  "show Gewählte Datei konnte nicht gefunden werden"}));
+}
+
+// Line ends and the byte that ends a text file on some systems pass as they
+// are: the file is read as bytes, never as text.
+TEST_F(UpdateJobTest, TheFileReachesTheLinkByteForByte) {
+    std::string content = "#!/bin/sh\r\necho one\n\x1A\r\n\n\r\x1A";
+    for (int byte = 0; byte < 256; ++byte) {
+        content += static_cast<char>(byte);
+    }
+    content += "\x1A";
+    WriteFile("a.sh", content);
+    NetworkJobIn(JobState::Transfer);
+    const std::size_t before = net.AllSent().size();
+    // One step per block and one for the rest; more would be a fault.
+    for (int tick = 0; tick <= job.blockCount() + 1 && job.blocksSent() <= job.blockCount();
+         ++tick) {
+        job.PumpTransfer();
+    }
+    const Bytes sent = net.AllSent();
+    EXPECT_EQ(Bytes(sent.begin() + static_cast<std::ptrdiff_t>(before), sent.end()), Text(content));
 }
 
 TEST_F(UpdateJobTest, UpdateCodeMustFitItsRecord) {

@@ -23,6 +23,7 @@ class ConnectEvents : public NetLinkEvents {
 public:
     void OnConnect(int error) override { connects.push_back(error); }
     void OnReceive(int) override {}
+    void OnClose(int) override {}
     std::vector<int> connects;
 };
 

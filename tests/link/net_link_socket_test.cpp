@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "event_loop.h"
@@ -43,12 +44,19 @@ public:
     void OnConnect(int error) override { connects.push_back(error); }
     void OnReceive(int error) override {
         receives.push_back(error);
+        order.push_back("receive");
         if (error == 0 && whenReadable) {
             whenReadable();
         }
     }
+    void OnClose(int error) override {
+        closes.push_back(error);
+        order.push_back("close");
+    }
     std::vector<int> connects;
     std::vector<int> receives;
+    std::vector<int> closes;
+    std::vector<std::string> order;
     std::function<void()> whenReadable;
 };
 
@@ -133,6 +141,17 @@ protected:
         peer.Accept();
     }
 
+    // Like the job: takes one 18-byte reply per notification, and only once
+    // all of it is there; counts the bytes taken into `taken`.
+    void TakeWholeReplies(int& taken) {
+        events.whenReadable = [this, &taken] {
+            std::uint8_t reply[18];
+            if (link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Peek) == 18) {
+                taken += link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Take);
+            }
+        };
+    }
+
     LoopbackPeer peer;
     RecordingEvents events;
     CountingSocketLayer layer;
@@ -172,14 +191,8 @@ TEST_F(NetLinkSocketTest, ANameConnectsOnceTheResolverAnswers) {
 
 TEST_F(NetLinkSocketTest, NotifiesWhileWholeRepliesWaitAndAgainOnlyWhenMoreArrive) {
     Connect();
-    // Like the job: takes one 18-byte reply per notification, and only once all of it is there.
     int taken = 0;
-    events.whenReadable = [&] {
-        std::uint8_t reply[18];
-        if (link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Peek) == 18) {
-            taken += link.Receive(reply, 18, NetLinkInterface::ReceiveMode::Take);
-        }
-    };
+    TakeWholeReplies(taken);
     peer.Write(Bytes(36, 1));
     ASSERT_TRUE(WaitFor([&] { return taken == 36; }));
 
@@ -195,22 +208,40 @@ TEST_F(NetLinkSocketTest, NotifiesWhileWholeRepliesWaitAndAgainOnlyWhenMoreArriv
     ASSERT_TRUE(WaitFor([&] { return taken == 54; }));
 }
 
-TEST_F(NetLinkSocketTest, RecorderClosingItsEndIsNotReportedAndNotWatchedFurther) {
+TEST_F(NetLinkSocketTest, RecorderClosingItsEndIsReportedOnceAndNotWatchedFurther) {
     Connect();
     peer.CloseConnection();
-    ASSERT_TRUE(WaitFor([&] { return layer.availableCalls > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return !events.closes.empty(); }));
     RunIdleRounds();
     EXPECT_EQ(layer.availableCalls, 1);
     EXPECT_TRUE(events.receives.empty());
+    EXPECT_EQ(events.closes, std::vector<int>{0});
 }
 
-// Unlike an orderly close, a reset is a failure, and the job hears of it.
-TEST_F(NetLinkSocketTest, RecorderResettingTheConnectionIsReportedOnce) {
+TEST_F(NetLinkSocketTest, RecorderResettingTheConnectionIsReportedOnceWithItsError) {
     Connect();
     peer.ResetConnection();
-    ASSERT_TRUE(WaitFor([&] { return !events.receives.empty(); }));
+    ASSERT_TRUE(WaitFor([&] { return !events.closes.empty(); }));
     RunIdleRounds();
-    EXPECT_EQ(events.receives, std::vector<int>{ECONNRESET});
+    EXPECT_TRUE(events.receives.empty());
+    EXPECT_EQ(events.closes, std::vector<int>{ECONNRESET});
+}
+
+// A recorder that answers and hangs up at once: the job takes the whole
+// answer, one reply per notification, before it hears of the close; half a
+// reply left over does not hold the close back.
+TEST_F(NetLinkSocketTest, EveryWholeReplyBeforeAHangUpIsDeliveredFirst) {
+    Connect();
+    int taken = 0;
+    TakeWholeReplies(taken);
+    peer.Write(Bytes(18 * 2 + 5, 1));
+    peer.CloseConnection();
+    ASSERT_TRUE(WaitFor([&] { return !events.closes.empty(); }));
+    RunIdleRounds();
+    EXPECT_EQ(taken, 36);
+    EXPECT_EQ(events.closes, std::vector<int>{0});
+    EXPECT_EQ(events.order.back(), "close");
+    EXPECT_GE(events.order.size(), 3u);
 }
 
 TEST_F(NetLinkSocketTest, LargeBlockDrainsAsThePeerReads) {

@@ -10,6 +10,7 @@
 
 #include "job/job_outcome.h"
 #include "job/job_status_text.h"
+#include "test_platform.h"
 #include "ui/dialog_template.h"
 
 namespace trelvo {
@@ -19,6 +20,10 @@ namespace {
 class LocaleEnvironment : public ::testing::Test {
 protected:
     void SetUp() override {
+#ifdef _WIN32
+        GTEST_SKIP() << "Windows takes the language from the system default language "
+                        "identifier, not from the process's locale variables";
+#endif
         for (int i = 0; i < 3; ++i) {
             const char* value = std::getenv(kNames[i]);
             saved_[i] = value ? std::optional<std::string>(value) : std::nullopt;
@@ -38,11 +43,7 @@ protected:
 
 private:
     static void Set(const char* name, const std::optional<std::string>& value) {
-        if (value) {
-            setenv(name, value->c_str(), 1);
-        } else {
-            unsetenv(name);
-        }
+        SetTestEnvironment(name, value);
     }
     static constexpr const char* kNames[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
     std::optional<std::string> saved_[3];
@@ -62,6 +63,43 @@ TEST(IsGermanLocaleName, LanguagePartDecides) {
     for (const Case& c : cases) {
         EXPECT_EQ(IsGermanLocaleName(c.locale), c.german) << c.locale;
     }
+}
+
+TEST(IsGermanLanguageId, PrimaryLanguageDecidesWhateverTheRegion) {
+    struct Case {
+        std::uint16_t languageId;
+        bool german;
+    };
+    const Case cases[] = {
+        {0x0407, true},   // Germany
+        {0x0807, true},   // Switzerland
+        {0x0C07, true},   // Austria
+        {0x1007, true},   // Luxembourg
+        {0x1407, true},   // Liechtenstein
+        {0x0007, true},   // German without a region
+        {0x0409, false},  // English (United States)
+        {0x0809, false},  // English (United Kingdom)
+        {0x040C, false},  // French
+        {0x0413, false},  // Dutch
+        {0x0000, false},  // neutral
+        {0x0400, false},  // process default: no primary language
+        {0x0487, false},  // Kinyarwanda: ends in 7, but not in the low ten bits
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsGermanLanguageId(c.languageId), c.german) << std::hex << c.languageId;
+    }
+}
+
+// Run by ctest with the system's language set from outside the program
+// (LC_ALL, which Wine turns into the system default language) and the
+// answer expected for it.
+TEST(SystemLanguage, IsGermanExactlyOnAGermanSystem) {
+    const char* expected = std::getenv("TRELVO_EXPECT_GERMAN");
+    if (expected == nullptr) {
+        GTEST_SKIP() << "the system language is set by the ctest entries SystemLanguage.*";
+    }
+    EXPECT_EQ(SystemLanguageIsGerman(), std::string_view(expected) == "1");
+    EXPECT_EQ(LocalizeText("Beenden"), std::string_view(expected) == "1" ? "Beenden" : "Exit");
 }
 
 TEST_F(LocaleEnvironment, FirstNonEmptyVariableDecides) {
@@ -146,6 +184,7 @@ TEST(EnglishText, TableRows) {
         {"Gewählte Datei ist zu groß", "File is too large"},
         {"Update Code ist zu lang", "Update code is too long"},
         {"Zeitüberschreitung - Rekorder antwortet nicht", "Timeout - recorder does not answer"},
+        {"Verbindung zum Rekorder unterbrochen", "Connection to the recorder lost"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(EnglishText(c.german), c.english) << c.german;

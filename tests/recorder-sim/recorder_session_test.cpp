@@ -93,6 +93,37 @@ TEST(RecorderSession, GoodExchangeByteForByte) {
     }
 }
 
+// A recorder told to hang up answers up to its step and takes nothing
+// after it.
+TEST(RecorderSession, HangsUpAtItsStep) {
+    const struct {
+        HangUpStep step;
+        std::size_t replies;
+        bool fileReceived;
+    } cases[] = {
+        {HangUpStep::Version, 0, false},    {HangUpStep::Password, 1, false},
+        {HangUpStep::Descriptor, 2, false}, {HangUpStep::File, 2, false},
+        {HangUpStep::Execute, 3, true},     {HangUpStep::Result, 4, true},
+    };
+    for (const auto& c : cases) {
+        RecorderBehaviour behaviour;
+        behaviour.hangUpAt = c.step;
+        RecorderSession session(behaviour);
+        EXPECT_TRUE(session.Feed(ClientStream("admin", "1234", kAbc)));
+        EXPECT_TRUE(session.HangUpDue()) << static_cast<int>(c.step);
+        EXPECT_EQ(session.TakeReplies().size(), c.replies) << static_cast<int>(c.step);
+        bool received = false;
+        for (const Note& note : session.TakeNotes()) {
+            received = received || note.kind == NoteKind::FileReceived;
+        }
+        EXPECT_EQ(received, c.fileReceived) << static_cast<int>(c.step);
+    }
+    const RecorderBehaviour plain;
+    RecorderSession unbothered(plain);
+    unbothered.Feed(ClientStream("admin", "1234", kAbc));
+    EXPECT_FALSE(unbothered.HangUpDue());
+}
+
 TEST(RecorderSession, TheToolWouldAcceptEveryGoodReply) {
     const RecorderBehaviour behaviour;
     const Outcome outcome = Converse(behaviour, ClientStream("admin", "1234", kAbc));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "job/wire_format.h"
@@ -72,6 +73,28 @@ TEST(SimOptions, EveryValueIsTaken) {
     EXPECT_TRUE(o.reset && o.once && o.quiet);
 }
 
+TEST(SimOptions, HangUpsAndRefusalsAreTaken) {
+    const struct {
+        std::vector<std::string_view> args;
+        std::optional<HangUpStep> step;
+    } cases[] = {
+        {{"--hang-up-at", "version"}, HangUpStep::Version},
+        {{"--hang-up-at", "password", "--reset"}, HangUpStep::Password},
+        {{"--hang-up-at=descriptor"}, HangUpStep::Descriptor},
+        {{"--pty", "--hang-up-at", "file"}, HangUpStep::File},
+        {{"--hang-up-at", "execute"}, HangUpStep::Execute},
+        {{"--hang-up-at", "result"}, HangUpStep::Result},
+        {{"--pty", "--close-after-bytes", "100"}, std::nullopt},
+        {{"--refuse-first", "2"}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const ParsedOptions parsed = Parse(c.args);
+        ASSERT_TRUE(parsed.options) << c.args[1] << ": " << parsed.error;
+        EXPECT_EQ(parsed.options->behaviour.hangUpAt, c.step) << c.args[1];
+    }
+    EXPECT_EQ(Parse({"--refuse-first", "2"}).options->refuseFirst, 2u);
+}
+
 TEST(SimOptions, TextsAreHeldInWindows1252AsRecordersHoldThem) {
     const ParsedOptions parsed = Parse({"--password", "p\xc3\xa4sswort", "--update-code",
                                         "5\xe2\x82\xac", "--version-text", "2.0.60\xc3\x9f"});
@@ -96,7 +119,14 @@ TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
         {"--save", ""},
         {"--reset"},
         {"--pty", "--listen", "127.0.0.1:1"},
+        {"--pty", "--hang-up-at", "file", "--reset"},
+        {"--pty", "--refuse-first", "1"},
         {"--save", "a", "--save-dir", "b"},
+        {"--hang-up-at", "later"},
+        {"--hang-up-at", "result", "--delay-ms", "10"},
+        // A NUL would end the text on the wire.
+        {"--password", std::string_view("ge\0heim", 7)},
+        {"--update-code", std::string_view("\0", 1)},
     };
     for (const auto& args : bad) {
         const ParsedOptions parsed = Parse(args);
@@ -122,6 +152,8 @@ TEST(SimOptions, HelpStartsWithUsageAndNamesEveryOption) {
                                "--close-after-bytes",
                                "--stop-reading-after",
                                "--reset",
+                               "--hang-up-at",
+                               "--refuse-first",
                                "--save",
                                "--save-dir",
                                "--once",

@@ -1,28 +1,21 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <system_error>
+
+#include "test_platform.h"
 
 namespace trelvo {
 
 // A fresh directory for one test's files, removed with its content at the end.
 class ScratchDir {
 public:
-    ScratchDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "trelvo-test-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot create a scratch directory");
-        }
-        path_ = pattern;
-    }
+    ScratchDir()
+        : path_(MakeUniqueFolder(std::filesystem::temp_directory_path(), "trelvo-test-")) {}
     ~ScratchDir() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
@@ -47,11 +40,5 @@ public:
 private:
     std::filesystem::path path_;
 };
-
-// Files this process holds open; a parse that leaks its file leaves one more.
-inline long OpenDescriptorCount() {
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                         std::filesystem::directory_iterator{});
-}
 
 }  // namespace trelvo

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <stdlib.h>
-
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "scratch_dir.h"
+#include "test_platform.h"
 
 namespace trelvo {
 
@@ -17,20 +17,16 @@ class ScratchSession {
 public:
     explicit ScratchSession(const char* messageLocale = "de_DE.UTF-8")
         : savedDir_(std::filesystem::current_path()) {
-        if (const char* lcAll = getenv("LC_ALL")) {
+        if (const char* lcAll = std::getenv("LC_ALL")) {
             savedLcAll_ = lcAll;
         }
-        setenv("LC_ALL", messageLocale, 1);
+        SetTestEnvironment("LC_ALL", messageLocale);
         std::filesystem::current_path(dir_.path());
     }
     ~ScratchSession() {
         std::error_code ignored;
         std::filesystem::current_path(savedDir_, ignored);
-        if (savedLcAll_) {
-            setenv("LC_ALL", savedLcAll_->c_str(), 1);
-        } else {
-            unsetenv("LC_ALL");
-        }
+        SetTestEnvironment("LC_ALL", savedLcAll_);
     }
     ScratchSession(const ScratchSession&) = delete;
     ScratchSession& operator=(const ScratchSession&) = delete;

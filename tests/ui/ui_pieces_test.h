@@ -11,12 +11,10 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
-#include <algorithm>
 #include <string>
 
-#include "ui/dialog_template.h"
+#include "ui/dialog_pixels.h"
 #include "ui/name_filter.h"
-#include "ui/secret.h"
 #include "ui/standard_dialogs.h"
 #include "ui/windows1252.h"
 
@@ -61,33 +59,6 @@ private slots:
         QCOMPARE(ToWindows1252(u"pä€ß"), std::string("p\xE4\x80\xDF"));
         QCOMPARE(ToWindows1252(u"Ж1"), std::string("?1"));
         QCOMPARE(ToWindows1252(u""), std::string());
-    }
-
-    // A secret held alone is overwritten where it lies; one the edit still
-    // shares is only let go, leaving the edit's text as it was.
-    void wipe() {
-        QString alone = QString::fromLatin1("Geheim");
-        const QChar* const characters = alone.constData();
-        Wipe(alone);
-        QVERIFY(alone.isEmpty());
-        QCOMPARE(alone.constData(), characters);
-        QVERIFY(std::all_of(characters, characters + 6, [](QChar c) { return c.isNull(); }));
-
-        const QString inTheEdit = QString::fromLatin1("Geheim");
-        QString shared = inTheEdit;
-        Wipe(shared);
-        QVERIFY(shared.isEmpty());
-        QCOMPARE(inTheEdit, QStringLiteral("Geheim"));
-
-        // Within the string object and on the heap.
-        for (std::string bytes : {std::string("p\xE4\x80"), std::string(40, 'x')}) {
-            const std::size_t size = bytes.size();
-            const char* const storage = bytes.data();
-            Wipe(bytes);
-            QVERIFY(bytes.empty());
-            QCOMPARE(bytes.data(), storage);
-            QVERIFY(std::all_of(storage, storage + size, [](char c) { return c == 0; }));
-        }
     }
 
     void validator_data() {

@@ -111,12 +111,16 @@ private slots:
         // Tab order follows: from the password edit through the visible tab stops.
         QStringList tabOrder;
         QWidget* at = h.Control<QLineEdit>("IDC_PASSWORD");
-        do {
+        // The chain is a ring of the window's widgets; a broken one ends the walk too.
+        for (int step = 0; step < 100; ++step) {
             if (at->isVisible() && at->isEnabled() && (at->focusPolicy() & Qt::TabFocus)) {
                 tabOrder.append(at->objectName());
             }
             at = at->nextInFocusChain();
-        } while (at != h.Control<QLineEdit>("IDC_PASSWORD"));
+            if (at == h.Control<QLineEdit>("IDC_PASSWORD")) {
+                break;
+            }
+        }
         tabOrder.removeAll(QString());
         QCOMPARE(tabOrder, QStringList({"IDC_PASSWORD", "IDC_UPDATE_CODE", "IDC_BROWSE",
                                         "IDC_ADDRESS", "IDC_START", "IDC_EXIT"}));
@@ -155,41 +159,32 @@ private slots:
         QVERIFY(h.InputsEnabled());
     }
 
+    // The widgets show the behaviour's texts and name their controls for
+    // assistive technology; the file dialog gets the filter in the toolkit's form.
     void languages_data() {
         QTest::addColumn<QByteArray>("locale");
         QTest::addColumn<QStringList>(
             "labels");  // password, code, file, address, transfer, status, time
-        QTest::addColumn<QStringList>("captions");  // start, exit, abort
-        QTest::addColumn<QStringList>("linkKinds");
-        QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("fileDialog");
         QTest::newRow("german")
             << QByteArray("de_CH.UTF-8")
             << QStringList{"Administrator Passwort:", "Update Code:", "Quelldatei:",
                            "Verbindung zu VDX:",      "Übertragung:", "Status:",
                            "Übertragungsdauer:"}
-            << QStringList{"Start", "Beenden", "Abbrechen"}
-            << QStringList{"Netzwerk", "COM1", "COM2"} << "Keine Verbindung"
             << "Updatedatei auswählen|Update Dateien(*.sh) (*.sh)";
         QTest::newRow("english")
             << QByteArray("en_GB.UTF-8")
             << QStringList{"Administrator password:", "Update code:", "Source file:",
                            "Device address:",         "Transfer:",    "Status:",
                            "Transfer time:"}
-            << QStringList{"Start", "Exit", "Abort"} << QStringList{"Net", "COM1", "COM2"}
-            << "No connection"
             << "Choose update file|Update files(*.sh) (*.sh)";
     }
     void languages() {
         QFETCH(QByteArray, locale);
         QFETCH(QStringList, labels);
-        QFETCH(QStringList, captions);
-        QFETCH(QStringList, linkKinds);
-        QFETCH(QString, status);
         QFETCH(QString, fileDialog);
         qputenv("LC_ALL", locale);
         Harness h;
-        h.dialog->OnTimer();
         QStringList shownLabels;
         for (const char* name :
              {"IDC_LABEL_PASSWORD", "IDC_LABEL_CODE", "IDC_LABEL_FILE", "IDC_LABEL_ADDRESS",
@@ -218,53 +213,12 @@ private slots:
                          ->text(QAccessible::Name),
                      labels[label]);
         }
-        QCOMPARE(h.Text("IDC_START"), captions[0]);
-        QCOMPARE(h.Text("IDC_EXIT"), captions[1]);
-        h.dialog->EnableInputs(false);
-        QCOMPARE(h.Text("IDC_EXIT"), captions[2]);
-        h.dialog->EnableInputs(true);
-        QStringList kinds;
-        for (int i = 0; i < h.LinkKind()->count(); ++i) {
-            kinds.append(h.LinkKind()->itemText(i));
-        }
-        QCOMPARE(kinds, linkKinds);
-        QCOMPARE(h.Text("IDC_STATUS"), status);
-        // Never translated: the caption, the browse button and the extension message.
+        // Never translated: the caption and the browse button.
         QCOMPARE(h.dialog->windowTitle(), QStringLiteral("Trelvo  v1.1.2"));
         QCOMPARE(h.Text("IDC_BROWSE"), QStringLiteral("..."));
         h.chosenFile = QStringLiteral("/x/readme.txt");
         h.Click("IDC_BROWSE");
         QCOMPARE(h.fileDialogs, QStringList{fileDialog});
-        QCOMPARE(h.messages, QStringList{kOnlyShFiles});
-    }
-
-    void hostNames_data() {
-        QTest::addColumn<bool>("exists");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("several") << true
-                                 << QByteArray(
-                                        "10.0.0.1 alpha\n# 10.0.0.9 hidden\n"
-                                        "10.0.0.2\tbeta #PRE\n10.0.0.3 \"gamma one\"\n")
-                                 << QStringList{"alpha", "beta", "gamma one"};
-        QTest::newRow("without names") << true << QByteArray("# nothing\n") << QStringList{};
-        QTest::newRow("missing") << false << QByteArray() << QStringList{};
-    }
-    void hostNames() {
-        QFETCH(bool, exists);
-        QFETCH(QByteArray, content);
-        QFETCH(QStringList, names);
-        if (exists) {
-            session_->dir().Write("lmhosts", content.toStdString());
-        }
-        Harness h(Path("lmhosts"));
-        QStringList listed;
-        for (int i = 0; i < h.Address()->count(); ++i) {
-            listed.append(h.Address()->itemText(i));
-        }
-        QCOMPARE(listed, names);
-        QCOMPARE(h.Address()->currentText(), names.value(0));
-        QVERIFY(h.messages.isEmpty());
     }
 
     void browse_data() {
@@ -275,18 +229,8 @@ private slots:
                                    << "old.sh" << false;
         QTest::newRow("sh") << "sub/new.sh"
                             << "new.sh" << false;
-        QTest::newRow("upper case") << "sub/NEW.SH"
-                                    << "NEW.SH" << false;
-        QTest::newRow("mixed case") << "sub/n.Sh"
-                                    << "n.Sh" << false;
-        QTest::newRow("sh after another") << "sub/n.tar.sh"
-                                          << "n.tar.sh" << false;
         QTest::newRow("other") << "sub/n.txt"
                                << "old.sh" << true;
-        QTest::newRow("sh before another") << "sub/n.sh.bak"
-                                           << "old.sh" << true;
-        QTest::newRow("no extension") << "sub/sh"
-                                      << "old.sh" << true;
     }
     void browse() {
         QFETCH(QString, chosen);
@@ -324,63 +268,11 @@ private slots:
                 (Bytes{0x70, 0xE4, 0x80, 0x00}));
     }
 
-    void startWithEveryFieldEmpty() {
-        Harness h;
-        h.Click("IDC_START");
-        QCOMPARE(h.messages, QStringList{"Gewählte Datei konnte nicht gefunden werden"});
-        QVERIFY(h.startEnabledAtMessage);
-        QVERIFY(h.InputsEnabled());
-        QCOMPARE(h.Text("IDC_EXIT"), QStringLiteral("Beenden"));
-    }
-
-    void statusTexts_data() {
-        QTest::addColumn<int>("replies");  // -1: not started; 0: connect pending
-        QTest::addColumn<QString>("status");
-        QTest::newRow("idle") << -1 << "Keine Verbindung";
-        QTest::newRow("connecting") << 0 << "Verbindungsaufbau";
-        QTest::newRow("awaiting the version") << 1 << "Passwort wird gesendet";
-        QTest::newRow("awaiting access") << 2 << "Datei wird gesendet";
-        QTest::newRow("transfer") << 3 << "Datei wird gesendet";
-        QTest::newRow("awaiting the result") << 4 << "Prüfe Erfolg";
-    }
-    void statusTexts() {
-        QFETCH(int, replies);
-        QFETCH(QString, status);
-        Harness h;
-        if (replies >= 0) {
-            StartNetworkJob(h);
-        }
-        if (replies >= 1) {
-            h.net->events_->OnConnect(0);
-        }
-        for (int i = 0; i + 1 < replies; ++i) {
-            h.Answer(i);
-        }
-        h.dialog->OnTimer();
-        QCOMPARE(h.Text("IDC_STATUS"), status);
-    }
-
     void exitWhileIdleCloses() {
         Harness h;
         h.Click("IDC_EXIT");
         QTRY_VERIFY(!h.dialog->isVisible());
         QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
-    }
-
-    // Abort keeps the window, gives the inputs back and allows a fresh start.
-    void exitWhileBusyAborts() {
-        Harness h;
-        StartNetworkJob(h);
-        h.net->events_->OnConnect(0);
-        h.Click("IDC_EXIT");
-        QCOMPARE(h.Count("net.Close"), 1);
-        QVERIFY(h.dialog->isVisible());
-        QVERIFY(h.InputsEnabled());
-        QCOMPARE(h.Text("IDC_EXIT"), QStringLiteral("Beenden"));
-        QVERIFY(h.messages.isEmpty());
-        h.Click("IDC_START");
-        QCOMPARE(h.Count("net.Connect recorder:30000"), 2);
-        QVERIFY(!h.InputsEnabled());
     }
 
     // After every end the focus is back where the job was started from, so
@@ -530,6 +422,9 @@ private slots:
     void linkKindHandlers() {
         session_->dir().Write("lmhosts", "1.2.3.4 alpha\n1.2.3.5 beta\n");
         Harness h(Path("lmhosts"));
+        // The first name selected shows in the edit field.
+        QCOMPARE(h.Address()->count(), 2);
+        QCOMPARE(h.Address()->currentText(), QStringLiteral("alpha"));
         h.LinkKind()->setCurrentIndex(1);
         emit h.LinkKind()->activated(1);
         QCOMPARE(h.Address()->count(), 8);
@@ -583,7 +478,7 @@ private slots:
         QVERIFY(idle.pixelColor(password) != picture.pixelColor(password));
         QVERIFY(idle.pixelColor(sourceFile) != picture.pixelColor(sourceFile));
 
-        h.dialog->EnableInputs(false);
+        StartNetworkJob(h);
         QImage busy = h.dialog->grab().toImage();
         QCOMPARE(busy.pixelColor(password), picture.pixelColor(password));
         QVERIFY(busy.pixelColor(sourceFile) != picture.pixelColor(sourceFile));

@@ -49,10 +49,21 @@ struct Options {
         "F"};
     QCommandLineOption parallel{
         {"j", "parallel"}, "Recorders updated at the same time (default 8).", "N"};
-    QCommandLineOption timeout{"timeout",
-                               "Give up on a recorder that sends nothing for this long while "
-                               "the tool waits for it (default 0: wait like the window).",
-                               "SECONDS"};
+    QCommandLineOption timeout{
+        "timeout",
+        "Give up on a recorder that does not connect, answer or take the file for this long "
+        "(default 30; 0 waits for ever, like the window).",
+        "SECONDS"};
+    QCommandLineOption resultTimeout{
+        "result-timeout",
+        "update: give up on the result while the recorder carries out the update after this "
+        "long (default 1800; 0 waits for ever).",
+        "SECONDS"};
+    QCommandLineOption retries{
+        "retries",
+        "Try a recorder up to N more times, after 1, 2, 4 ... s (at most 30 s), when it could "
+        "not be reached, fell silent or hung up before the update was requested (default 0).",
+        "N"};
     QCommandLineOption json{"json", "One JSON object per line on standard output."};
     QCommandLineOption skipVersion{
         "skip-version",
@@ -73,10 +84,13 @@ struct Options {
 
     // Every option of update and probe; hosts takes none of them.
     QList<QCommandLineOption> RunOptions() const {
-        return {host,     hostsFile, port, serial,      baud,   code,       passwordFile,
-                parallel, timeout,   json, skipVersion, report, retryFailed};
+        return {host,    hostsFile,    port,        serial,  baud,
+                code,    passwordFile, parallel,    timeout, resultTimeout,
+                retries, json,         skipVersion, report,  retryFailed};
     }
-    QList<QCommandLineOption> UpdateOnly() const { return {code, report, retryFailed}; }
+    QList<QCommandLineOption> UpdateOnly() const {
+        return {code, report, retryFailed, resultTimeout};
+    }
     // Of the run options, the ones discover takes too.
     QList<QCommandLineOption> DiscoverToo() const { return {port, parallel, timeout, json}; }
 };
@@ -89,6 +103,17 @@ bool ReadInt(const QString& text, int low, int high, int& value) {
         return false;
     }
     value = number;
+    return true;
+}
+
+// Seconds from 0 to a day; beyond that a limit would only hide a typing error.
+bool ReadSeconds(const QString& text, double& seconds) {
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    if (!ok || !std::isfinite(number) || number < 0 || number > 86400) {
+        return false;
+    }
+    seconds = number;
     return true;
 }
 
@@ -106,13 +131,8 @@ QString ReadPace(const QCommandLineParser& parser, const Options& o, std::uint16
     if (parser.isSet(o.parallel) && !ReadInt(parser.value(o.parallel), 1, 100000, parallel)) {
         return "--parallel needs a number of at least 1";
     }
-    if (parser.isSet(o.timeout)) {
-        bool ok = false;
-        timeoutSeconds = parser.value(o.timeout).toDouble(&ok);
-        // Beyond a day the watch would only hide a typing error.
-        if (!ok || !std::isfinite(timeoutSeconds) || timeoutSeconds < 0 || timeoutSeconds > 86400) {
-            return "--timeout needs seconds from 0 to 86400";
-        }
+    if (parser.isSet(o.timeout) && !ReadSeconds(parser.value(o.timeout), timeoutSeconds)) {
+        return "--timeout needs seconds from 0 to 86400";
     }
     return {};
 }
@@ -141,6 +161,13 @@ QString ReadRun(const QCommandLineParser& parser, const Options& o, UpdateOption
     }
     if (parser.isSet(o.baud) && !ReadInt(parser.value(o.baud), 1, 4000000, update.baud)) {
         return "--baud needs a positive rate";
+    }
+    if (parser.isSet(o.resultTimeout) &&
+        !ReadSeconds(parser.value(o.resultTimeout), update.resultTimeoutSeconds)) {
+        return "--result-timeout needs seconds from 0 to 86400";
+    }
+    if (parser.isSet(o.retries) && !ReadInt(parser.value(o.retries), 0, 100, update.retries)) {
+        return "--retries needs a number from 0 to 100";
     }
     update.passwordFile = parser.value(o.passwordFile);
     if (parser.isSet(o.passwordFile) && update.passwordFile.isEmpty()) {

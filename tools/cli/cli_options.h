@@ -20,7 +20,10 @@ struct UpdateOptions {
     std::string updateCode;  // as typed, UTF-8
     QString passwordFile;    // empty: environment, then prompt
     int parallel = 8;
-    double timeoutSeconds = 0;  // 0: wait like the window
+    // 0 waits for ever, like the window.
+    double timeoutSeconds = 30;          // connect, each reply, a transfer that does not drain
+    double resultTimeoutSeconds = 1800;  // update: the reply to the execute request
+    int retries = 0;                     // further attempts after a failed connection
     bool json = false;
     QStringList skipVersions;  // --skip-version in the order given
     QString reportFile;        // --report, empty when not given

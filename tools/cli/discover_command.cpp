@@ -73,7 +73,7 @@ int RunDiscover(const DiscoverOptions& options) {
     request.port = options.port;
     request.timeoutMs = static_cast<std::uint32_t>(std::lround(options.timeoutSeconds * 1000));
     // A version probe never sends it; the fleet hands every job one.
-    SecretText noPassword;
+    Secret noPassword;
     DiscoveryCollector collector(isatty(STDERR_FILENO) != 0 ? &std::cerr : nullptr, ranges.count);
     SteadyTickClock clock;
     Fleet fleet(Targets(ranges), std::move(request), noPassword, options.parallel, clock,

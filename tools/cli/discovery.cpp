@@ -4,8 +4,8 @@
 #include <iomanip>
 #include <sstream>
 
+#include "job/text/terminal_text.h"
 #include "tools/cli/result_fields.h"
-#include "tools/cli/terminal_text.h"
 
 namespace trelvo {
 namespace {

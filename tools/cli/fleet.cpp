@@ -4,6 +4,7 @@
 
 #include "link/net_link.h"
 #include "link/serial_link.h"
+#include "tools/cli/retry_policy.h"
 
 namespace trelvo {
 
@@ -16,7 +17,7 @@ constexpr std::size_t kStartsPerTurn = 500;
 
 }  // namespace
 
-Fleet::Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, SecretText& password,
+Fleet::Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, Secret& password,
              int parallel, TickClock& clock, LinkFactory makeLinks, Reporter& reporter,
              std::function<void(int)> done)
     : targets_(std::move(targets)),
@@ -43,7 +44,8 @@ void Fleet::Run() {
 
 void Fleet::StartMore() {
     std::size_t started = 0;
-    while (!aborting_ && running_.size() < parallel_ && next_ < targets_.size()) {
+    while (!aborting_ && running_.size() < parallel_ &&
+           (DueRetry() != waiting_.end() || next_ < targets_.size())) {
         if (started++ == kStartsPerTurn) {
             if (!startPosted_) {
                 startPosted_ = true;
@@ -57,22 +59,51 @@ void Fleet::StartMore() {
             }
             return;
         }
-        const RecorderTarget& target = targets_[next_++];
-        // The job ends inside its own Close, and its failure message comes
-        // after that: the result is collected once the job has returned.
-        const int index = target.index;
-        auto onEnd = [this, index] {
-            QMetaObject::invokeMethod(
-                &context_, [this, index] { Collect(index); }, Qt::QueuedConnection);
-        };
-        auto run = std::make_unique<RecorderRun>(target, makeLinks_(target), clock_, onEnd);
-        RecorderRun* raw = run.get();
-        running_.push_back(std::move(run));
-        view_.push_back(raw);
-        raw->Start(request_);
+        if (const auto due = DueRetry(); due != waiting_.end()) {
+            RecorderTarget target = due->target;
+            ++target.attempt;
+            waiting_.erase(due);
+            Start(target);
+        } else {
+            Start(targets_[next_++]);
+        }
     }
-    if (next_ == targets_.size()) {
-        // Every job has its own copy now, which it wipes when it ends.
+    WipePasswordOnceUnneeded();
+}
+
+std::vector<Fleet::Waiting>::iterator Fleet::DueRetry() {
+    const std::uint32_t now = clock_.NowMs();
+    return std::find_if(waiting_.begin(), waiting_.end(), [now](const Waiting& waiting) {
+        return now - waiting.sinceMs >= waiting.delayMs;
+    });
+}
+
+void Fleet::Start(const RecorderTarget& target) {
+    // The job ends inside its own Close, and its failure message comes
+    // after that: the result is collected once the job has returned.
+    const int index = target.index;
+    auto onEnd = [this, index] {
+        QMetaObject::invokeMethod(
+            &context_, [this, index] { Collect(index); }, Qt::QueuedConnection);
+    };
+    auto run = std::make_unique<RecorderRun>(target, makeLinks_(target), clock_, onEnd);
+    RecorderRun* raw = run.get();
+    running_.push_back(std::move(run));
+    view_.push_back(raw);
+    raw->Start(request_);
+}
+
+// Every job wipes its own copy of the password when it ends; the fleet's
+// goes once no recorder can start again.
+void Fleet::WipePasswordOnceUnneeded() {
+    if (next_ < targets_.size() || !waiting_.empty()) {
+        return;
+    }
+    const bool mayRetry =
+        request_.retries > 0 && std::any_of(view_.begin(), view_.end(), [this](const auto* run) {
+            return run->target().attempt <= request_.retries;
+        });
+    if (!mayRetry) {
         password_.Wipe();
     }
 }
@@ -82,6 +113,9 @@ void Fleet::Tick() {
         run->Tick();
     }
     reporter_.Ticked(view_);
+    if (!waiting_.empty()) {
+        StartMore();
+    }
 }
 
 void Fleet::Collect(int index) {
@@ -93,10 +127,17 @@ void Fleet::Collect(int index) {
     }
     RecorderRun* run = found->get();
     const RecorderResult result = run->Result();
-    allUpdated_ = allUpdated_ && result.ok();
-    reporter_.Finished(run->target(), result);
+    const RecorderTarget target = run->target();
     view_.erase(std::find(view_.begin(), view_.end(), run));
     running_.erase(found);
+    if (!aborting_ && target.attempt <= request_.retries && MayRetry(result)) {
+        const std::uint32_t delayMs = RetryDelayMs(target.attempt, random_());
+        waiting_.push_back({target, result, clock_.NowMs(), delayMs});
+        reporter_.Retrying(target, result, delayMs);
+    } else {
+        allUpdated_ = allUpdated_ && result.ok();
+        reporter_.Finished(target, result);
+    }
     StartMore();
     FinishIfDone();
 }
@@ -113,6 +154,12 @@ void Fleet::Abort() {
     for (const int index : indices) {
         Collect(index);
     }
+    // A recorder waiting for its next attempt ends with its last one.
+    for (const Waiting& waiting : waiting_) {
+        allUpdated_ = false;
+        reporter_.Finished(waiting.target, waiting.failed);
+    }
+    waiting_.clear();
     // Recorders that never started are reported too, so none goes unmentioned.
     for (; next_ < targets_.size(); ++next_) {
         const RecorderResult notStarted;
@@ -126,7 +173,7 @@ void Fleet::Abort() {
 void Fleet::FinishIfDone() {
     // After Ctrl-C the recorders never started are reported last, and the
     // run ends only after them.
-    if (finished_ || !running_.empty() || next_ < targets_.size()) {
+    if (finished_ || !running_.empty() || !waiting_.empty() || next_ < targets_.size()) {
         return;
     }
     finished_ = true;

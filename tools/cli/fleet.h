@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "tools/cli/recorder_run.h"
@@ -14,13 +15,16 @@ namespace trelvo {
 
 // Updates every recorder of the list with one shared 50 ms timer, at most
 // `parallel` at once, all on the thread's Qt event loop; the next recorder
-// starts as soon as one ends. `done` gets the exit status: 0 when every
+// starts as soon as one ends. A recorder whose attempt may be retried
+// (MayRetry) waits, without holding a place, for as long as RetryDelayMs
+// says, measured on `clock` at the timer's ticks; it goes before the
+// recorders not yet started. `done` gets the exit status: 0 when every
 // recorder was updated, 1 otherwise.
 class Fleet {
 public:
     using LinkFactory = std::function<RecorderLinks(const RecorderTarget&)>;
 
-    Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, SecretText& password,
+    Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, Secret& password,
           int parallel, TickClock& clock, LinkFactory makeLinks, Reporter& reporter,
           std::function<void(int)> done);
     ~Fleet();
@@ -28,18 +32,32 @@ public:
     Fleet& operator=(const Fleet&) = delete;
 
     void Run();
-    // Ctrl-C: closes every running job and starts no more.
+    // Ctrl-C: closes every running job, gives up the waiting retries and
+    // starts no more.
     void Abort();
+    // The timer's tick: every running job's pump, then the retries whose
+    // wait is over.
+    void Tick();
 
 private:
+    // A recorder whose last attempt failed, until its next one.
+    struct Waiting {
+        RecorderTarget target;  // of the failed attempt
+        RecorderResult failed;
+        std::uint32_t sinceMs;
+        std::uint32_t delayMs;
+    };
+
     void StartMore();
-    void Tick();
+    std::vector<Waiting>::iterator DueRetry();
+    void Start(const RecorderTarget& target);
     void Collect(int index);
+    void WipePasswordOnceUnneeded();
     void FinishIfDone();
 
     std::vector<RecorderTarget> targets_;
     UpdateRequest request_;
-    SecretText& password_;
+    Secret& password_;
     std::size_t parallel_;
     TickClock& clock_;
     LinkFactory makeLinks_;
@@ -52,6 +70,8 @@ private:
     std::size_t next_ = 0;
     std::vector<std::unique_ptr<RecorderRun>> running_;
     std::vector<RecorderRun*> view_;
+    std::vector<Waiting> waiting_;
+    std::mt19937 random_{std::random_device{}()};
     bool allUpdated_ = true;
     bool aborting_ = false;
     bool finished_ = false;

@@ -1,6 +1,8 @@
 #include "tools/cli/hosts_command.h"
 
-#include "tools/cli/terminal_text.h"
+#include "job/text/terminal_text.h"
+#include "job/text/windows1252_text.h"
+#include "names/system_hosts_file.h"
 
 namespace trelvo {
 
@@ -16,12 +18,13 @@ bool ReadHostNames(const std::string& path, NameList& names) {
 
 int ListHosts(const std::string& path, std::ostream& out, std::ostream& err) {
     NameList names;
-    if (!ReadHostNames(path.empty() ? SYSTEM_HOSTS_FILE : path, names) && !path.empty()) {
+    if (!ReadHostNames(path.empty() ? SystemHostsFile() : path, names) && !path.empty()) {
         err << "trelvo-cli: cannot read the hosts file " << path << '\n';
         return 2;
     }
     for (const std::string& name : names) {
-        out << TerminalSafe(name) << '\n';
+        // The file's names are Windows-1252; the terminal reads UTF-8.
+        out << TerminalSafe(Windows1252ToUtf8(name)) << '\n';
     }
     return 0;
 }

@@ -5,19 +5,29 @@
 
 #include "job/job_status_text.h"
 #include "tools/cli/result_fields.h"
+#include "tools/cli/target_name.h"
 #include "ui/localisation/localize_text.h"
 
 namespace trelvo {
 namespace {
 
 QJsonObject Event(const char* name, const RecorderTarget& target) {
-    return {
-        {"event", name}, {"recorder", target.index}, {"host", QString::fromStdString(target.name)}};
+    return {{"event", name},
+            {"recorder", target.index},
+            {"host", QString::fromStdString(TargetNameText(target))},
+            {"attempt", target.attempt}};
+}
+
+QString Latin1(std::string_view name) {
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 QString Name(JobState state) {
-    const std::string_view name = StateName(state);
-    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    return Latin1(StateName(state));
+}
+
+QString Name(Outcome kind) {
+    return Latin1(OutcomeName(kind));
 }
 
 void WriteLine(std::ostream& out, const QJsonObject& object) {
@@ -49,6 +59,18 @@ void JsonReporter::Ticked(std::span<RecorderRun* const> running) {
         }
         shown_[target.index] = {run->state(), run->percent()};
     }
+    out_ << std::flush;
+}
+
+void JsonReporter::Retrying(const RecorderTarget& target, const RecorderResult& failed,
+                            std::uint32_t waitMs) {
+    shown_.erase(target.index);
+    QJsonObject event = Event("retry", target);
+    event["outcome"] = Name(failed.outcome.kind);
+    event["message"] = QString::fromStdString(ShownMessage(failed.outcome));
+    event["state"] = Name(failed.reached);
+    event["wait_seconds"] = waitMs / 1000.0;
+    WriteLine(out_, event);
     out_ << std::flush;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "job/text/secure_wipe.h"
 #include "link/retry_on_interrupt.h"
 
 namespace trelvo {
@@ -64,7 +65,7 @@ void HandleAtPrompt(void (*handler)(int)) {
 }
 
 // Asks on a terminal with echo off; false when `fd` is not a terminal.
-bool PromptWithoutEcho(int fd, SecretText& password) {
+bool PromptWithoutEcho(int fd, Secret& password) {
     if (tcgetattr(fd, &loudSettings) != 0) {
         return false;
     }
@@ -86,7 +87,7 @@ bool PromptWithoutEcho(int fd, SecretText& password) {
 }
 
 // The controlling terminal, when there is one.
-bool Prompt(SecretText& password) {
+bool Prompt(Secret& password) {
     const int tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (tty < 0) {
         return false;
@@ -96,7 +97,7 @@ bool Prompt(SecretText& password) {
     return read;
 }
 
-PasswordResult FromFile(const QString& passwordFile, SecretText& password) {
+PasswordResult FromFile(const QString& passwordFile, Secret& password) {
     const bool standardInput = passwordFile == "-";
     const int fd = standardInput
                        ? STDIN_FILENO
@@ -129,7 +130,7 @@ PasswordResult FromFile(const QString& passwordFile, SecretText& password) {
 
 }  // namespace
 
-PasswordResult ReadPassword(const QString& passwordFile, SecretText& password) {
+PasswordResult ReadPassword(const QString& passwordFile, Secret& password) {
     if (!passwordFile.isEmpty()) {
         return FromFile(passwordFile, password);
     }
@@ -140,7 +141,7 @@ PasswordResult ReadPassword(const QString& passwordFile, SecretText& password) {
         // Also out of the process's environment, where others of the same
         // user could read it for as long as the run lasts.
         char* inPlace = std::getenv("TRELVO_PASSWORD");
-        explicit_bzero(inPlace, std::strlen(inPlace));
+        SecureWipe(inPlace, std::strlen(inPlace));
         unsetenv("TRELVO_PASSWORD");
         return {true, {}};
     }

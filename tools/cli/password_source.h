@@ -3,7 +3,7 @@
 #include <QString>
 #include <string>
 
-#include "tools/cli/secret_text.h"
+#include "job/text/secret.h"
 
 namespace trelvo {
 
@@ -15,6 +15,6 @@ struct PasswordResult {
     bool ok = false;
     std::string error;  // why there is none
 };
-PasswordResult ReadPassword(const QString& passwordFile, SecretText& password);
+PasswordResult ReadPassword(const QString& passwordFile, Secret& password);
 
 }  // namespace trelvo

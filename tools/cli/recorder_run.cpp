@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/behaviour/job_steps.h"
+
 namespace trelvo {
 
 RecorderRun::RecorderRun(RecorderTarget target, RecorderLinks links, TickClock& clock,
@@ -25,35 +27,30 @@ RecorderRun::~RecorderRun() {
 
 void RecorderRun::Start(const UpdateRequest& request) {
     job_.SetReplyTimeout(request.timeoutMs);
+    job_.SetResultTimeout(request.resultTimeoutMs);
     job_.SetGoal(request.goal);
     job_.SetSkipVersions(request.skipVersions);
     startMs_ = clock_.NowMs();
     started_ = true;
-    const std::string& password = request.password->text();
-    if (target_.serial) {
-        job_.StartSerial(request.file, password, request.updateCode, target_.name, request.baud);
-    } else {
-        job_.StartNetwork(request.file, password, request.updateCode, target_.name, request.port);
-    }
+    const LinkChoice link{target_.serial ? LinkKind::Serial : LinkKind::Network, target_.name,
+                          request.port, request.baud};
+    StartJob(job_, request.file, request.password->text(), request.updateCode, link);
 }
 
 void RecorderRun::Tick() {
     if (ended_) {
         return;
     }
-    const int pumped = job_.PumpTransfer();
-    const JobState state = job_.state();
-    if (state == JobState::Transfer) {
-        percent_ = std::max(percent_, std::clamp(pumped, 0, 100));
-    } else if (state == JobState::AwaitResult) {
+    const JobTick tick = TickJob(job_);
+    if (tick.state == JobState::Transfer) {
+        percent_ = std::max(percent_, std::clamp(tick.progress, 0, 100));
+    } else if (tick.state == JobState::AwaitResult) {
         percent_ = 100;
     }
 }
 
 void RecorderRun::Abort() {
-    if (started_ && !ended_) {
-        job_.Close();
-    }
+    AbortJob(job_);
 }
 
 RecorderResult RecorderRun::Result() const {
@@ -63,6 +60,7 @@ RecorderResult RecorderRun::Result() const {
     result.version = job_.recorderVersion();
     result.bytes = job_.fileBytesSent();
     result.seconds = static_cast<double>((ended_ ? endMs_ : clock_.NowMs()) - startMs_) / 1000.0;
+    result.attempts = target_.attempt;
     return result;
 }
 

@@ -7,16 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "job/text/secret.h"
 #include "job/update_job.h"
-#include "tools/cli/secret_text.h"
 
 namespace trelvo {
 
 // One recorder of a run: a host for the network, a device for a serial line.
 struct RecorderTarget {
     int index = 0;  // position in the command line's order; names may repeat
+    // A host's name in Windows-1252, as the recorders' hosts files hold
+    // names; a serial device's path as the system gives it.
     std::string name;
     bool serial = false;
+    int attempt = 1;  // counts the first try and every retry
 };
 
 // What every recorder of a run gets.
@@ -24,11 +27,13 @@ struct UpdateRequest {
     JobGoal goal = JobGoal::Update;
     UpdateSource file;  // empty for a probe
     std::vector<std::string> skipVersions;
-    const SecretText* password = nullptr;  // Windows-1252, as the recorders read it
-    std::string updateCode;                // the same
+    const Secret* password = nullptr;  // Windows-1252, as the recorders read it
+    std::string updateCode;            // the same
     std::uint16_t port = UPDATE_PORT;
     int baud = DEFAULT_SERIAL_BAUD;
-    std::uint32_t timeoutMs = 0;  // 0: wait like the window
+    std::uint32_t timeoutMs = 0;        // 0: wait like the window
+    std::uint32_t resultTimeoutMs = 0;  // for the reply to the execute request; the same
+    int retries = 0;                    // further attempts after a failed connection
 };
 
 // The real links of one recorder; tests hand in fakes.
@@ -43,6 +48,7 @@ struct RecorderResult {
     double seconds = 0;
     std::optional<std::string> version;  // as the recorder reported it
     std::uint64_t bytes = 0;             // of the update file sent
+    int attempts = 1;                    // the one that ended so, and those before it
 
     bool ok() const { return outcome.ok(); }
     bool aborted() const { return outcome.kind == Outcome::Aborted; }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "tools/cli/result_fields.h"
+#include "tools/cli/target_name.h"
 
 namespace trelvo {
 
@@ -64,10 +65,20 @@ bool ReadRetryTargets(const QString& path, const std::string& sha256,
             problem = "the report " + name + " is of another update file";
             return false;
         }
-        if (!entry["ok"].toBool()) {
-            targets.push_back({static_cast<int>(targets.size()),
-                               entry["host"].toString().toStdString(), entry["serial"].toBool()});
+        if (entry["ok"].toBool()) {
+            continue;
         }
+        // The report shows names as UTF-8; the recorder is reached by the
+        // bytes they came from.
+        const bool serial = entry["serial"].toBool();
+        std::optional<std::string> host =
+            TargetNameBytes(entry["host"].toString().toStdString(), serial);
+        if (!host) {
+            problem =
+                name + " line " + std::to_string(line) + " names no recorder the tool can reach";
+            return false;
+        }
+        targets.push_back({static_cast<int>(targets.size()), std::move(*host), serial});
     }
     if (line == 0) {
         problem = "the report " + name + " is empty";

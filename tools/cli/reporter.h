@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -29,6 +30,9 @@ public:
     virtual void Ticked(std::span<RecorderRun* const> running) = 0;
     // Once per recorder, also for one that never started because of Ctrl-C.
     virtual void Finished(const RecorderTarget& target, const RecorderResult& result) = 0;
+    // An attempt failed and the recorder will be tried again after `waitMs`.
+    virtual void Retrying(const RecorderTarget& /*target*/, const RecorderResult& /*failed*/,
+                          std::uint32_t /*waitMs*/) {}
     // Once, after the last recorder has finished.
     virtual void Ended() {}
 };
@@ -46,6 +50,12 @@ public:
     void Finished(const RecorderTarget& target, const RecorderResult& result) override {
         for (const auto& reporter : reporters_) {
             reporter->Finished(target, result);
+        }
+    }
+    void Retrying(const RecorderTarget& target, const RecorderResult& failed,
+                  std::uint32_t waitMs) override {
+        for (const auto& reporter : reporters_) {
+            reporter->Retrying(target, failed, waitMs);
         }
     }
     void Ended() override {

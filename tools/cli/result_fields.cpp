@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "job/job_status_text.h"
+#include "job/text/windows1252_text.h"
+#include "tools/cli/target_name.h"
 
 namespace trelvo {
 namespace {
@@ -38,14 +40,16 @@ QJsonValue Access(const RecorderResult& result, const RunFacts& facts) {
 
 // Recorders send Windows-1252; its first 256 code points are Latin-1's but
 // for 0x80-0x9F, which nothing a recorder sends as a version should hold.
+// Recorders send their texts in Windows-1252.
 QJsonValue VersionField(const RecorderResult& result) {
-    return result.version ? QJsonValue(Latin1(*result.version)) : QJsonValue();
+    return result.version ? QJsonValue(QString::fromStdString(Windows1252ToUtf8(*result.version)))
+                          : QJsonValue();
 }
 
 QJsonObject ResultFields(const RecorderTarget& target, const RecorderResult& result,
                          const RunFacts& facts) {
     QJsonObject fields{
-        {"host", QString::fromStdString(target.name)},
+        {"host", QString::fromStdString(TargetNameText(target))},
         {"recorder", target.index},
         {"serial", target.serial},
         {"ok", result.ok()},
@@ -53,6 +57,7 @@ QJsonObject ResultFields(const RecorderTarget& target, const RecorderResult& res
         {"message", QString::fromStdString(ShownMessage(result.outcome))},
         {"seconds", std::round(result.seconds * 1000) / 1000},
         {"version", VersionField(result)},
+        {"attempts", result.attempts},
     };
     if (facts.goal == JobGoal::Update) {
         fields["skipped"] = result.outcome.kind == Outcome::Skipped;

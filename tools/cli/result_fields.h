@@ -10,10 +10,11 @@ namespace trelvo {
 // One recorder's result as a JSON object, the same in the --json output and
 // in a --report file:
 //   update: host, recorder, serial, ok, skipped, aborted, outcome, state,
-//           message, seconds, bytes, sha256, version
+//           message, seconds, bytes, sha256, version, attempts
 //   probe:  host, recorder, serial, ok, outcome, message, seconds, version,
-//           accepted, access
+//           accepted, access, attempts
 // version, accepted and access are null where the recorder never told.
+// host and version are UTF-8, decoded from the recorders' Windows-1252.
 // The version a recorder reported, or null where it never told.
 QJsonValue VersionField(const RecorderResult& result);
 

@@ -4,7 +4,9 @@
 #include <cstdio>
 
 #include "job/job_status_text.h"
-#include "tools/cli/terminal_text.h"
+#include "job/text/terminal_text.h"
+#include "job/text/windows1252_text.h"
+#include "tools/cli/target_name.h"
 #include "ui/localisation/localize_text.h"
 
 namespace trelvo {
@@ -33,32 +35,36 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+std::string ShownVersion(const RecorderResult& result) {
+    return TerminalSafe(Windows1252ToUtf8(result.version.value_or("")));
+}
+
 }  // namespace
 
 std::string TextReporter::ProgressLine(const RecorderRun& run) {
     char percent[8];
     std::snprintf(percent, sizeof percent, "%3d%%", run.percent());
-    return PadRight(TerminalSafe(run.target().name), 16) + "  " +
+    return PadRight(TerminalSafe(TargetNameText(run.target())), 16) + "  " +
            PadRight(LocalizeText(StatusText(run.state())), 22) + "  " + percent + "  " +
            run.remaining();
 }
 
 std::string TextReporter::ResultLine(const RecorderTarget& target, const RecorderResult& result) {
-    std::string line = PadRight(TerminalSafe(target.name), 16) + "  ";
+    std::string line = PadRight(TerminalSafe(TargetNameText(target)), 16) + "  ";
     if (result.outcome.kind == Outcome::Skipped) {
         return line + "skipped  " + OneLine(ShownMessage(result.outcome)) + ": " +
-               TerminalSafe(result.version.value_or(""));
+               ShownVersion(result);
     }
     if (result.outcome.kind == Outcome::Probed) {
         return line + "ok       " + OneLine(ShownMessage(result.outcome)) + "  version " +
-               TerminalSafe(result.version.value_or(""));
+               ShownVersion(result);
     }
     if (result.ok()) {
         return line + "ok       " + OneLine(ShownMessage(result.outcome));
     }
     if (!result.aborted() && result.version) {
         return line + "FAILED   " + OneLine(ShownMessage(result.outcome)) + "  version " +
-               TerminalSafe(*result.version);
+               ShownVersion(result);
     }
     if (!result.aborted()) {
         return line + "FAILED   " + OneLine(ShownMessage(result.outcome));
@@ -75,6 +81,19 @@ void TextReporter::Ticked(std::span<RecorderRun* const> running) {
     } else {
         WriteChanges(running);
     }
+}
+
+void TextReporter::Retrying(const RecorderTarget& target, const RecorderResult& failed,
+                            std::uint32_t waitMs) {
+    Erase();
+    shown_.erase(target.index);
+    char wait[32];
+    std::snprintf(wait, sizeof wait, "%.1f", waitMs / 1000.0);
+    out_ << PadRight(TerminalSafe(TargetNameText(target)), 16) + "  RETRY    " +
+                OneLine(ShownMessage(failed.outcome)) + "  (attempt " +
+                std::to_string(target.attempt) + "; again in " + wait + " s)"
+         << '\n'
+         << std::flush;
 }
 
 void TextReporter::Finished(const RecorderTarget& target, const RecorderResult& result) {

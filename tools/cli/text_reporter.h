@@ -24,6 +24,8 @@ public:
 
     void Ticked(std::span<RecorderRun* const> running) override;
     void Finished(const RecorderTarget& target, const RecorderResult& result) override;
+    void Retrying(const RecorderTarget& target, const RecorderResult& failed,
+                  std::uint32_t waitMs) override;
     // "N recorders: A ok, B skipped, C failed, D aborted  sha256=HEX" (no
     // skips and no digest for a probe).
     void Ended() override;

@@ -10,7 +10,7 @@
 #include <iostream>
 #include <memory>
 
-#include "job/windows1252_text.h"
+#include "job/text/windows1252_text.h"
 #include "link/steady_tick_clock.h"
 #include "tools/cli/fleet.h"
 #include "tools/cli/hosts_command.h"
@@ -29,12 +29,22 @@ int LocalProblem(const std::string& text) {
     return 2;
 }
 
-// The recorders in command-line order: -H names, then the hosts file's, or the serial lines.
+const char* const kNotWindows1252 =
+    "holds a character the recorders cannot read (they take Windows-1252 only)";
+
+// The recorders in command-line order: -H names, then the hosts file's, or
+// the serial lines. Host names are held as a hosts file holds them, in
+// Windows-1252, so a name typed after `hosts` printed it is the same name.
 bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& targets,
                     std::string& problem) {
     std::vector<std::string> names;
     for (const QString& host : options.hosts) {
-        names.push_back(host.toStdString());
+        std::optional<std::string> name = Utf8ToWindows1252(host.toStdString());
+        if (!name) {
+            problem = "-H " + host.toStdString() + " " + kNotWindows1252;
+            return false;
+        }
+        names.push_back(std::move(*name));
     }
     if (!options.hostsFile.isEmpty()) {
         NameList fromFile;
@@ -74,9 +84,6 @@ TextReporter::TerminalSize Terminal() {
     return {size.ws_col, size.ws_row};
 }
 
-const char* const kNotWindows1252 =
-    "holds a character the recorders cannot read (they take Windows-1252 only)";
-
 // Files up to this size are read once and their bytes shared by every job:
 // the digest reported is that of the very bytes sent, and a fleet makes one
 // read of the file instead of one per recorder and block.
@@ -110,8 +117,14 @@ bool CheckUpdateFile(UpdateSource& source, std::string& sha256, std::string& pro
     return true;
 }
 
+const char* const kHoldsNul = "holds a NUL character, which would cut it short on the wire";
+
+bool HoldsNul(std::string_view text) {
+    return text.find('\0') != std::string_view::npos;
+}
+
 // Password, update code and versions to skip, as the recorders read them.
-bool PrepareTexts(const UpdateOptions& options, bool probe, SecretText& password,
+bool PrepareTexts(const UpdateOptions& options, bool probe, Secret& password,
                   UpdateRequest& request, std::string& problem) {
     if (const PasswordResult read = ReadPassword(options.passwordFile, password); !read.ok) {
         // A probe without a password checks versions only; one that was
@@ -121,8 +134,18 @@ bool PrepareTexts(const UpdateOptions& options, bool probe, SecretText& password
             return false;
         }
     }
-    if (!password.ToWindows1252()) {
+    // A NUL would end the text on the wire early: the recorder would read
+    // another password or code, or refuse the request.
+    if (HoldsNul(password.text())) {
+        problem = std::string("the password ") + kHoldsNul;
+        return false;
+    }
+    if (!ToWindows1252(password)) {
         problem = std::string("the password ") + kNotWindows1252;
+        return false;
+    }
+    if (HoldsNul(options.updateCode)) {
+        problem = std::string("the update code ") + kHoldsNul;
         return false;
     }
     const std::optional<std::string> code = Utf8ToWindows1252(options.updateCode);
@@ -140,6 +163,10 @@ bool PrepareTexts(const UpdateOptions& options, bool probe, SecretText& password
         request.skipVersions.push_back(*bytes);
     }
     return true;
+}
+
+std::uint32_t Milliseconds(double seconds) {
+    return static_cast<std::uint32_t>(std::lround(seconds * 1000));
 }
 
 // Update and probe alike: everything that can be checked is checked before
@@ -168,7 +195,7 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     } else if (!CollectTargets(options, targets, problem)) {
         return LocalProblem(problem);
     }
-    SecretText password;
+    Secret password;
     if (!PrepareTexts(options, probe, password, request, problem)) {
         return LocalProblem(problem);
     }
@@ -178,7 +205,9 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     request.goal = facts.goal;
     request.port = options.port;
     request.baud = options.baud;
-    request.timeoutMs = static_cast<std::uint32_t>(std::lround(options.timeoutSeconds * 1000));
+    request.timeoutMs = Milliseconds(options.timeoutSeconds);
+    request.resultTimeoutMs = Milliseconds(options.resultTimeoutSeconds);
+    request.retries = options.retries;
 
     ReporterList reporters;
     if (options.json) {

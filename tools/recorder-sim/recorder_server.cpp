@@ -149,6 +149,7 @@ private:
     bool accepting_ = true;
     bool listenerWatched_ = false;
     int nextId_ = 1;
+    std::uint64_t refused_ = 0;  // connections refused by --refuse-first
     std::vector<std::unique_ptr<Link>> links_;
     int endedLinks_ = 0;
     std::vector<std::uint8_t> readBuffer_ = std::vector<std::uint8_t>(kReadChunk);
@@ -290,6 +291,19 @@ void Server::Accept() {
             }
             return;
         }
+        if (refused_ < options_.refuseFirst) {
+            ++refused_;
+            // Linger 0 makes close() send RST: the connection is refused
+            // outright, as by a recorder still starting up.
+            const linger abortive{1, 0};
+            setsockopt(fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+            close(fd);
+            if (!options_.quiet) {
+                std::fprintf(stderr, "refused connection %llu, as told\n",
+                             static_cast<unsigned long long>(refused_));
+            }
+            continue;
+        }
         // Replies are small and the client waits for each one.
         const int one = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -354,6 +368,10 @@ void Server::Read(Link& link) {
             // A serial line cannot be dropped: forget this chunk and read on.
             link.session.Resync();
             Log(link, "dropped the rest of the received bytes", true);
+        }
+        if (link.session.HangUpDue()) {
+            CutOff(link);
+            return;
         }
         if (options_.closeAfterBytes && link.received >= *options_.closeAfterBytes) {
             CutOff(link);
@@ -478,6 +496,13 @@ void Server::CutOff(Link& link) {
     const std::string why = "closing after " + std::to_string(link.received) + " received bytes";
     if (options_.reset) {
         End(link, why + " (reset)", true);
+        return;
+    }
+    if (!link.socket) {
+        // Closing the master side hangs the line up for whoever holds it;
+        // with nothing left to serve, the simulator ends.
+        End(link, why + " (hang-up)");
+        exitStatus_ = exitStatus_.value_or(link.updateSucceeded ? 0 : 1);
         return;
     }
     // Closing with unread input would make the kernel send RST after all;

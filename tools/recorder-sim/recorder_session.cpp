@@ -12,7 +12,7 @@ RecorderSession::RecorderSession(const RecorderBehaviour& behaviour, SinkFactory
     : behaviour_(behaviour), makeSink_(std::move(makeSink)) {}
 
 bool RecorderSession::Feed(std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty() && phase_ != Phase::Broken) {
+    while (!bytes.empty() && phase_ != Phase::Broken && !hangUpDue_) {
         std::size_t used = 0;
         switch (phase_) {
             case Phase::Header:
@@ -97,6 +97,9 @@ std::size_t RecorderSession::TakeFileData(std::span<const std::uint8_t> bytes) {
     if (take != 0) {
         AddNote(NoteKind::FileBytes,
                 "file bytes " + std::to_string(transfer_.size - transfer_.left));
+        if (HangsUpAt(HangUpStep::File)) {
+            return take;
+        }
     }
     if (transfer_.left == 0) {
         FinishTransfer();
@@ -124,6 +127,9 @@ void RecorderSession::Dispatch(std::span<const std::uint8_t> body) {
 }
 
 void RecorderSession::AnswerVersion() {
+    if (HangsUpAt(HangUpStep::Version)) {
+        return;
+    }
     // A serial recorder reports a number in `value`; over the network the
     // text follows four leading body bytes, which here repeat that number.
     if (header_.value == wire::VERSION_QUERY_SERIAL) {
@@ -147,6 +153,9 @@ void RecorderSession::AnswerPassword(std::span<const std::uint8_t> body) {
         Break(parsed.problem);
         return;
     }
+    if (HangsUpAt(HangUpStep::Password)) {
+        return;
+    }
     const bool matches = *parsed.request == behaviour_.password;
     const std::uint32_t access = matches ? behaviour_.access : ACCESS_NONE;
     admin_ = access == wire::ACCESS_ADMIN;
@@ -159,6 +168,9 @@ void RecorderSession::StartTransfer(std::span<const std::uint8_t> body) {
     Parsed<FileDescriptorRequest> parsed = ParseFileDescriptorBody(body);
     if (!parsed.request) {
         Break(parsed.problem);
+        return;
+    }
+    if (HangsUpAt(HangUpStep::Descriptor)) {
         return;
     }
     transfer_ = Transfer{};
@@ -203,6 +215,9 @@ void RecorderSession::AnswerExecute(std::span<const std::uint8_t> body) {
         Break(parsed.problem);
         return;
     }
+    if (HangsUpAt(HangUpStep::Execute)) {
+        return;
+    }
     const ExecuteRequest& request = *parsed.request;
     std::uint16_t status = behaviour_.resultStatus;
     if (receivedPath_ != request.remotePath) {
@@ -215,6 +230,7 @@ void RecorderSession::AnswerExecute(std::span<const std::uint8_t> body) {
                                    " code=" + Printable(request.updateCode) + ", status " +
                                    std::to_string(status));
     AddReply(ReplyKind::Result, status, 0, {});
+    HangsUpAt(HangUpStep::Result);
 }
 
 void RecorderSession::AddReply(ReplyKind kind, std::uint16_t status, std::uint32_t value,
@@ -224,6 +240,15 @@ void RecorderSession::AddReply(ReplyKind kind, std::uint16_t status, std::uint32
 
 void RecorderSession::AddNote(NoteKind kind, std::string text) {
     notes_.push_back({kind, std::move(text)});
+}
+
+bool RecorderSession::HangsUpAt(HangUpStep step) {
+    if (behaviour_.hangUpAt != step) {
+        return false;
+    }
+    hangUpDue_ = true;
+    AddNote(NoteKind::Request, "hanging up, as told");
+    return true;
 }
 
 void RecorderSession::Break(const std::string& problem) {

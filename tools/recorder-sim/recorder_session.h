@@ -17,6 +17,12 @@ namespace trelvo {
 // The access value a recorder sends back for a wrong password.
 inline constexpr std::uint32_t ACCESS_NONE = 0;
 
+// Where a recorder hangs up on purpose: on taking the request named (the
+// version query, the password, the file descriptor, the execute request)
+// instead of answering it, once the first file bytes are in, or right after
+// its reply to the execute request.
+enum class HangUpStep { Version, Password, Descriptor, File, Execute, Result };
+
 // What the imitated recorder answers. The defaults make a recorder that
 // every good client gets through.
 struct RecorderBehaviour {
@@ -27,6 +33,7 @@ struct RecorderBehaviour {
     std::uint32_t access = recorder_wire::ACCESS_ADMIN;  // sent when the password matches
     std::uint16_t transferStatus = recorder_wire::STATUS_OK;
     std::uint16_t resultStatus = recorder_wire::STATUS_OK;
+    std::optional<HangUpStep> hangUpAt;
 };
 
 // Where a received file goes besides the hash, fed as the bytes arrive.
@@ -77,6 +84,9 @@ public:
     // protocol; from then on nothing more is taken until Resync.
     bool Feed(std::span<const std::uint8_t> bytes);
     bool Broken() const { return phase_ == Phase::Broken; }
+    // The behaviour's hang-up step has come: the connection is to be
+    // closed, and nothing more is taken.
+    bool HangUpDue() const { return hangUpDue_; }
     // Forgets a partial message and any transfer and reads the next bytes as
     // a new header; a serial line has no connection to drop after garbage.
     void Resync();
@@ -108,6 +118,8 @@ private:
                   std::span<const std::uint8_t> body);
     void AddNote(NoteKind kind, std::string text);
     void Break(const std::string& problem);
+    // True, noting it, when the behaviour hangs up at `step`.
+    bool HangsUpAt(HangUpStep step);
 
     const RecorderBehaviour& behaviour_;
     SinkFactory makeSink_;
@@ -115,6 +127,7 @@ private:
     recorder_wire::Bytes pending_;  // the header or body taken so far
     recorder_wire::RequestHeader header_;
     bool admin_ = false;
+    bool hangUpDue_ = false;
 
     struct Transfer {
         std::string remotePath;

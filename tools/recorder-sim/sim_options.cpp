@@ -3,8 +3,9 @@
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <utility>
 
-#include "job/windows1252_text.h"
+#include "job/text/windows1252_text.h"
 
 namespace trelvo {
 namespace {
@@ -51,11 +52,27 @@ bool SetCount(std::string_view text, std::optional<std::uint64_t>& field) {
 // long as the code page can carry it.
 bool SetRecorderText(std::string_view text, std::string& field) {
     const std::optional<std::string> bytes = Utf8ToWindows1252(text);
-    if (!bytes) {
+    // A NUL would end the text on the wire: no recorder holds one.
+    if (!bytes || bytes->find('\0') != std::string::npos) {
         return false;
     }
     field = *bytes;
     return true;
+}
+
+bool SetHangUpStep(std::string_view text, std::optional<HangUpStep>& field) {
+    constexpr std::pair<std::string_view, HangUpStep> kSteps[] = {
+        {"version", HangUpStep::Version},       {"password", HangUpStep::Password},
+        {"descriptor", HangUpStep::Descriptor}, {"file", HangUpStep::File},
+        {"execute", HangUpStep::Execute},       {"result", HangUpStep::Result},
+    };
+    for (const auto& [name, step] : kSteps) {
+        if (text == name) {
+            field = step;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool SetPath(std::string_view text, std::string& field) {
@@ -94,6 +111,10 @@ constexpr ValueOption kValueOptions[] = {
      [](std::string_view v, SimOptions& o) { return SetCount(v, o.closeAfterBytes); }},
     {"--stop-reading-after",
      [](std::string_view v, SimOptions& o) { return SetCount(v, o.stopReadingAfter); }},
+    {"--hang-up-at",
+     [](std::string_view v, SimOptions& o) { return SetHangUpStep(v, o.behaviour.hangUpAt); }},
+    {"--refuse-first",
+     [](std::string_view v, SimOptions& o) { return SetNumber(v, o.refuseFirst); }},
     {"--save", [](std::string_view v, SimOptions& o) { return SetPath(v, o.savePath); }},
     {"--save-dir", [](std::string_view v, SimOptions& o) { return SetPath(v, o.saveDir); }},
 };
@@ -130,11 +151,16 @@ bool* Flag(std::string_view name, SimOptions& options) {
 }
 
 std::string CheckCombination(const SimOptions& options, bool listenGiven) {
-    if (options.pty && (listenGiven || options.closeAfterBytes)) {
-        return "--pty serves one serial line: --listen and --close-after-bytes do not apply";
+    if (options.pty && (listenGiven || options.reset || options.refuseFirst != 0)) {
+        return "--pty serves one serial line: --listen, --reset and --refuse-first do not apply";
     }
-    if (options.reset && !options.closeAfterBytes) {
-        return "--reset needs --close-after-bytes";
+    const bool hangsUp = options.closeAfterBytes || options.behaviour.hangUpAt;
+    if (options.reset && !hangsUp) {
+        return "--reset needs --close-after-bytes or --hang-up-at";
+    }
+    // A delayed reply would still be waiting when the connection goes.
+    if (options.behaviour.hangUpAt && options.delayMs != 0) {
+        return "--hang-up-at and --delay-ms do not go together";
     }
     if (!options.savePath.empty() && !options.saveDir.empty()) {
         return "give --save or --save-dir, not both";
@@ -206,7 +232,7 @@ What the recorder answers:
   --update-code TEXT      the expected update code (default: any code);
                           another code gets status 3
                           (texts are given in UTF-8 and held in Windows-1252,
-                          as recorders hold them)
+                          as recorders hold them; a NUL is refused)
   --access N              access value for the right password (default 3,
                           administrator); a wrong password gets 0
   --transfer-status N     status of the reply after the file (default 1)
@@ -215,9 +241,17 @@ Misbehaving on purpose:
   --delay-ms N            wait N ms before each reply
   --silent-after N        after N replies on a connection, read on but
                           never answer again
-  --close-after-bytes N   close a connection once it has sent N bytes
-  --reset                 with --close-after-bytes: reset (RST) instead of
-                          an orderly close
+  --close-after-bytes N   close a connection (--pty: hang the line up)
+                          once it has sent N bytes
+  --hang-up-at STEP       close a connection (--pty: hang the line up) at
+                          STEP: version, password, descriptor or execute
+                          (on taking that request, without answering it),
+                          file (once the first file bytes are in) or result
+                          (right after the reply to execute)
+  --reset                 with --close-after-bytes or --hang-up-at: reset
+                          (RST) instead of an orderly close
+  --refuse-first N        reset the first N connections as soon as they are
+                          accepted, as a recorder still starting up
   --stop-reading-after N  stop reading a connection or the line once it has
                           sent N bytes, as a recorder holding CTS off
 Keeping the file:

@@ -23,6 +23,8 @@ struct SimOptions {
     // Received bytes per connection after which nothing more is read, as a
     // recorder holding CTS off: the peer's writes back up.
     std::optional<std::uint64_t> stopReadingAfter;
+    // Connections reset as soon as they are accepted, before any other.
+    std::uint64_t refuseFirst = 0;
     bool reset = false;
     std::string savePath;
     std::string saveDir;

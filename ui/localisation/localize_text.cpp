@@ -1,7 +1,6 @@
 #include "ui/localisation/localize_text.h"
 
 #include <array>
-#include <cstdlib>
 
 namespace trelvo {
 namespace {
@@ -12,7 +11,7 @@ struct Translation {
 };
 
 // Row order is search order. Texts are UTF-8; "\n" is a line break.
-constexpr std::array<Translation, 47> kTranslationTable{{
+constexpr std::array<Translation, 48> kTranslationTable{{
     {"Gewählte Datei konnte nicht gefunden werden", "File not found"},
     {"Gewählte Datei hat keinen Inhalt", "File has no content"},
     {"Kein Update Code angegeben", "Update code missing"},
@@ -70,6 +69,7 @@ constexpr std::array<Translation, 47> kTranslationTable{{
     {"Zeitüberschreitung - Rekorder antwortet nicht", "Timeout - recorder does not answer"},
     {"Prüfung bestanden", "Check passed"},
     {"Version bereits installiert", "Version already installed"},
+    {"Verbindung zum Rekorder unterbrochen", "Connection to the recorder lost"},
 }};
 
 constexpr unsigned char FoldAsciiCase(unsigned char c) {
@@ -105,14 +105,10 @@ bool IsGermanLocaleName(std::string_view locale) {
     return language == "de";
 }
 
-bool SystemLanguageIsGerman() {
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value != nullptr && *value != '\0') {
-            return IsGermanLocaleName(value);
-        }
-    }
-    return false;
+bool IsGermanLanguageId(std::uint16_t languageId) {
+    constexpr std::uint16_t kPrimaryLanguageMask = 0x3FF;
+    constexpr std::uint16_t kGerman = 0x07;
+    return (languageId & kPrimaryLanguageMask) == kGerman;
 }
 
 std::string LocalizeText(std::string_view text) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,11 +16,17 @@ std::string LocalizeText(std::string_view text);
 // without case, every other byte exactly), or the text itself.
 std::string_view EnglishText(std::string_view german);
 
-// True when the system's message language is German: the language part of
-// the first non-empty of LC_ALL, LC_MESSAGES and LANG is "de".
+// True when the system's language is German. On Linux the language part of
+// the first non-empty of LC_ALL, LC_MESSAGES and LANG is "de"; on Windows
+// the primary language of the system default language identifier is German.
+// One implementation per platform.
 bool SystemLanguageIsGerman();
 
 // True for a locale name such as "de", "de_CH.UTF-8" or "de@euro".
 bool IsGermanLocaleName(std::string_view locale);
+
+// True for a Windows language identifier whose primary language (its low
+// ten bits) is German, whatever the region: 0x0407, 0x0807, 0x0C07 ...
+bool IsGermanLanguageId(std::uint16_t languageId);
 
 }  // namespace trelvo

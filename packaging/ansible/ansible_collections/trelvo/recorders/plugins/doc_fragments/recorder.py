@@ -30,8 +30,10 @@ options:
   timeout:
     description:
       - Give up on a recorder that shows no sign of life for this many
-        seconds while trelvo-cli waits for it. Fractions are allowed.
-      - Left out, trelvo-cli waits for ever, as the window does.
+        seconds while trelvo-cli waits for it to connect, to answer or to
+        take the file. Fractions are allowed; 0 waits for ever, as the
+        window does.
+      - Left out, trelvo-cli's default of 30 seconds applies.
     type: float
   cli:
     description:

@@ -86,6 +86,8 @@ def run_cli(module, command, arguments, after_options=None):
     else:
         if '\n' in password or '\r' in password:
             module.fail_json(msg='password: must be a single line')
+        if '\0' in password:
+            module.fail_json(msg='password: must not hold a NUL character')
         argv.append('--password-file=-')
         if after_options:
             argv += ['--'] + list(after_options)

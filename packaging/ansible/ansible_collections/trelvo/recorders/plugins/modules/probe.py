@@ -74,7 +74,7 @@ msg:
   type: str
   sample: Check passed
 outcome:
-  description: How the probe ended - probed, connect-failed, version-refused, access-denied, timed-out, ...
+  description: How the probe ended - probed, connect-failed, version-refused, access-denied, timed-out, connection-lost, ...
   returned: when trelvo-cli reported the recorder
   type: str
   sample: probed

@@ -55,6 +55,22 @@ options:
         without that the update fails with "no password"; in check mode the
         version alone is checked then.
     type: str
+  result_timeout:
+    description:
+      - Give up on the recorder's result after this many seconds while it
+        carries out the update (after the file has been sent). Fractions
+        are allowed; 0 waits for ever.
+      - Left out, trelvo-cli's default of 1800 seconds applies.
+    type: float
+  retries:
+    description:
+      - Try the recorder up to this many more times, after 1, 2, 4 ...
+        seconds (at most 30), when it could not be reached, did not answer
+        or hung up before the update was requested. Never once the recorder
+        may be carrying out the update, nor after a refused version or
+        password.
+    type: int
+    default: 0
   skip_version:
     description:
       - Leave alone a recorder that reports exactly one of these versions (on
@@ -76,9 +92,10 @@ notes:
   - The module's messages are trelvo-cli's, in German when the task's
     C(LC_ALL), C(LC_MESSAGES) or C(LANG) says German and in English
     otherwise; I(outcome) is the same in every language.
-  - The file goes out in paced blocks, at most one every 50 ms. Use
-    I(timeout) so that a recorder that goes silent does not hold up its
-    batch for ever.
+  - The file goes out in paced blocks, at most one every 50 ms. I(timeout)
+    (30 seconds unless set) keeps a recorder that goes silent from holding
+    up its batch; a recorder that hangs up ends the task at once with
+    outcome C(connection-lost).
 seealso:
   - module: trelvo.recorders.probe
 '''
@@ -92,6 +109,7 @@ EXAMPLES = r'''
     password: "{{ recorder_password }}"
     skip_version: ["2.0.61"]
     timeout: 60
+    retries: 3
   delegate_to: localhost
 
 - name: Over a serial line
@@ -125,7 +143,8 @@ outcome:
     - How the update ended, the same in every language - succeeded, skipped,
       file-not-found, file-empty, file-too-large, code-too-long,
       connect-failed, port-unavailable, version-refused, access-denied,
-      transfer-failed, refused-by-recorder, timed-out or aborted.
+      transfer-failed, refused-by-recorder, timed-out, connection-lost or
+      aborted.
     - In check mode the probe's - probed, connect-failed, version-refused,
       access-denied, timed-out, ... - or skipped when the recorder reports a
       version in I(skip_version).
@@ -146,10 +165,15 @@ sha256:
   type: str
   sample: d4b3d5361389b0bf3f26c7a9494042e79185486f8f5564c30025f868cd1b5ca4
 seconds:
-  description: How long trelvo-cli worked on the recorder.
+  description: How long trelvo-cli worked on the recorder in its last attempt.
   returned: when trelvo-cli reported the recorder
   type: float
   sample: 5.052
+attempts:
+  description: How many times trelvo-cli tried the recorder (1 without a retry).
+  returned: when trelvo-cli reported the recorder
+  type: int
+  sample: 1
 accepted:
   description: Check mode - whether the recorder's version passes the version gate (null when it never told).
   returned: check mode
@@ -203,6 +227,7 @@ def reported(result):
         outcome=result.get('outcome'),
         version=result.get('version'),
         seconds=result.get('seconds'),
+        attempts=result.get('attempts'),
     )
 
 
@@ -239,7 +264,12 @@ def update(module):
     params = module.params
     arguments = ['--skip-version=' + version for version in params['skip_version']]
     if params['code'] is not None:
+        if '\0' in params['code']:
+            module.fail_json(msg='code: must not hold a NUL character')
         arguments.append('--code=' + params['code'])
+    if params['result_timeout'] is not None:
+        arguments.append('--result-timeout=%s' % repr(params['result_timeout']))
+    arguments.append('--retries=%d' % params['retries'])
     rc, result, stderr = run_cli(module, 'update', arguments, after_options=[params['file']])
     if result is None or rc != 0 or not result.get('ok'):
         answer = dict(rc=rc)
@@ -255,6 +285,8 @@ def main():
         RECORDER_ARGUMENT_SPEC,
         file=dict(type='path', required=True),
         code=dict(type='str'),
+        result_timeout=dict(type='float'),
+        retries=dict(type='int', default=0),
         skip_version=dict(type='list', elements='str', default=[]),
     )
     module = AnsibleModule(argument_spec=argument_spec, supports_check_mode=True,

@@ -1,0 +1,54 @@
+#include "app/win32/win32_update_app.h"
+
+#include <string>
+#include <utility>
+
+#include "ui/win32/resource_ids.h"
+#include "ui/win32/win32_standard_dialogs.h"
+#include "ui/win32/win32_update_dialog.h"
+
+namespace trelvo {
+namespace {
+
+// The string resource's text in the program's one language. It never passes
+// through the text table: it is German on every system.
+std::wstring ResourceText(HINSTANCE module, UINT id) {
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+}
+
+}  // namespace
+
+bool StartSocketLayer() {
+    // The links use Winsock 2's notifications. The layer is left to the
+    // process's end to release.
+    WSADATA data{};
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}
+
+void ShowStartMessage(const std::wstring& text) {
+    ShowWarning(nullptr, text);
+}
+
+Win32UpdateApp::Win32UpdateApp(HINSTANCE module, std::function<bool()> startSocketLayer,
+                               std::function<void(const std::wstring&)> showMessage,
+                               std::function<Win32DialogParts()> dialogParts)
+    : module_(module),
+      startSocketLayer_(std::move(startSocketLayer)),
+      showMessage_(std::move(showMessage)),
+      dialogParts_(std::move(dialogParts)) {}
+
+void Win32UpdateApp::InitInstance() {
+    if (!startSocketLayer_()) {
+        showMessage_(ResourceText(module_, IDS_SOCKET_INIT_FAILED));
+        return;
+    }
+    // The standard controls' classes the window uses beyond the basic ones.
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    Win32UpdateDialog dialog(module_, dialogParts_());
+    dialog.RunModal();
+}
+
+}  // namespace trelvo

@@ -1,0 +1,79 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "job/read_only_file.h"
+
+namespace trelvo {
+namespace {
+
+// The UTF-16 form of a UTF-8 name, or nothing for a name that is not UTF-8.
+std::wstring WideName(const std::string& name) {
+    if (name.empty() || name.size() > static_cast<std::size_t>(MAXLONG)) {
+        return {};
+    }
+    const int size = static_cast<int>(name.size());
+    const int wide =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(), size, nullptr, 0);
+    if (wide <= 0) {
+        return {};
+    }
+    std::wstring result(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(), size, result.data(), wide);
+    return result;
+}
+
+HANDLE AsHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+}  // namespace
+
+// Shared for reading only: others may read the file while it streams, but
+// not write or delete it. A folder does not open without backup semantics;
+// a device or a pipe is no disk file.
+bool ReadOnlyFile::Open(const std::string& name) {
+    Close();
+    const std::wstring wide = WideName(name);
+    if (wide.empty()) {
+        return false;
+    }
+    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    LARGE_INTEGER size{};
+    if (GetFileType(file) != FILE_TYPE_DISK || GetFileSizeEx(file, &size) == 0 ||
+        size.QuadPart < 0) {
+        CloseHandle(file);
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
+    return true;
+}
+
+void ReadOnlyFile::Close() {
+    if (handle_ != kClosed) {
+        CloseHandle(AsHandle(handle_));
+        handle_ = kClosed;
+    }
+    size_ = 0;
+}
+
+std::size_t ReadOnlyFile::Read(std::uint8_t* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (handle_ != kClosed && done < count) {
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(count - done, MAXDWORD));
+        DWORD got = 0;
+        if (ReadFile(AsHandle(handle_), buffer + done, wanted, &got, nullptr) == 0 || got == 0) {
+            break;
+        }
+        done += got;
+    }
+    return done;
+}
+
+}  // namespace trelvo

@@ -1,0 +1,5 @@
+#include "hang_up_test.h"
+
+#include <QtTest>
+
+QTEST_MAIN(trelvo::HangUpTest)

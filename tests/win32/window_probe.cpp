@@ -1,0 +1,89 @@
+// Reads the program's windows from outside, as the window tests see them:
+//   trelvo-window-probe wait TITLE SECONDS   waits until a top-level window
+//                                            with this exact title is shown
+//   trelvo-window-probe gone TITLE SECONDS   waits until none is
+//   trelvo-window-probe texts TITLE          prints one line per control:
+//                                            id, enabled (1/0), text
+//   trelvo-window-probe rect TITLE           prints the window's outer
+//                                            rectangle as WxH+X+Y
+// Texts are printed as UTF-8. Exits 1 when the window does not show up, or
+// does not go, in time.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+constexpr DWORD kPollMs = 50;
+
+HWND FindShown(const wchar_t* title) {
+    HWND window = FindWindowW(nullptr, title);
+    return window != nullptr && IsWindowVisible(window) ? window : nullptr;
+}
+
+bool WaitFor(const wchar_t* title, double seconds, bool shown) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    while (GetTickCount64() < end) {
+        if ((FindShown(title) != nullptr) == shown) {
+            return true;
+        }
+        Sleep(kPollMs);
+    }
+    return false;
+}
+
+void PrintUtf8(const std::wstring& text) {
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), length, nullptr, nullptr);
+    std::fputs(bytes.c_str(), stdout);
+}
+
+// Only the window's own controls: a combo box's edit field has an id of its
+// own that may equal a control's.
+BOOL CALLBACK PrintControl(HWND control, LPARAM window) {
+    if (GetParent(control) != reinterpret_cast<HWND>(window)) {
+        return TRUE;
+    }
+    wchar_t text[1024] = {};
+    SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        2000, nullptr);
+    std::printf("%d\t%d\t", GetDlgCtrlID(control), IsWindowEnabled(control) ? 1 : 0);
+    PrintUtf8(text);
+    std::printf("\n");
+    return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc >= 4 && std::wcscmp(argv[1], L"wait") == 0) {
+        return WaitFor(argv[2], std::wcstod(argv[3], nullptr), true) ? 0 : 1;
+    }
+    if (argc >= 4 && std::wcscmp(argv[1], L"gone") == 0) {
+        return WaitFor(argv[2], std::wcstod(argv[3], nullptr), false) ? 0 : 1;
+    }
+    if (argc >= 3 && std::wcscmp(argv[1], L"texts") == 0) {
+        const HWND window = FindShown(argv[2]);
+        if (window == nullptr) {
+            return 1;
+        }
+        EnumChildWindows(window, PrintControl, reinterpret_cast<LPARAM>(window));
+        return 0;
+    }
+    if (argc >= 3 && std::wcscmp(argv[1], L"rect") == 0) {
+        const HWND window = FindShown(argv[2]);
+        RECT area{};
+        if (window == nullptr || !GetWindowRect(window, &area)) {
+            return 1;
+        }
+        std::printf("%ldx%ld+%ld+%ld\n", area.right - area.left, area.bottom - area.top, area.left,
+                    area.top);
+        return 0;
+    }
+    std::fputs("usage: trelvo-window-probe wait|gone TITLE SECONDS | texts|rect TITLE\n", stderr);
+    return 2;
+}

@@ -1,0 +1,133 @@
+# Sourced by the Windows program's operator tests, installer check and
+# benchmark: a private virtual X display and Wine prefix, a Wine virtual
+# desktop that takes every key xdotool types, and the probe that reads the
+# windows. Everything started here ends with the calling script.
+#   wine_session_start PROBE_EXE
+
+wine_session_pids=()
+
+wine_session_cleanup() {
+    local status=$?
+    if [[ -n ${WINEPREFIX:-} ]]; then
+        timeout 20 wineserver -k >/dev/null 2>&1 || true
+    fi
+    for pid in "${wine_session_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    [[ -n ${wine_session_dir:-} ]] && rm -rf "$wine_session_dir"
+    return $status
+}
+
+# Runs a command in the background and ends it with the session.
+wine_session_background() {
+    "$@" &
+    wine_session_pids+=($!)
+}
+
+wine_session_start() {
+    probe_exe=$(realpath "$1")
+    wine_session_dir=$(mktemp -d)
+    trap wine_session_cleanup EXIT
+    # Xvfb picks a free display and writes its number to descriptor 3.
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$wine_session_dir/display" \
+        >/dev/null 2>&1 &
+    wine_session_pids+=($!)
+    local number="" tenth
+    for ((tenth = 0; tenth < 200; tenth++)); do
+        number=$(head -n1 "$wine_session_dir/display" 2>/dev/null || true)
+        [[ -n $number ]] && break
+        sleep 0.1
+    done
+    [[ -n $number ]] || { echo "Xvfb did not start" >&2; return 1; }
+    export DISPLAY=":$number"
+    export WINEPREFIX="$wine_session_dir/prefix" WINEDEBUG=-all WINEARCH=win64
+    # No Mono or Gecko installer questions while the prefix is made.
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    timeout 180 wineboot --init >/dev/null 2>&1
+    # One virtual desktop: every window of the program lives in it, and it
+    # is the one X window that has the keyboard.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x480 /f >/dev/null 2>&1
+}
+
+probe() {
+    timeout 60 wine "$probe_exe" "$@"
+}
+
+# Waits until a top-level window with this exact title shows.
+wait_window() {
+    probe wait "$1" "${2:-30}" || { echo "no window \"$1\"" >&2; return 1; }
+}
+
+wait_window_gone() {
+    probe gone "$1" "${2:-30}" || { echo "window \"$1\" still there" >&2; return 1; }
+}
+
+# The text of one control of a window, by its id.
+control_text() {
+    probe texts "$1" | tr -d '\r' | awk -F'\t' -v id="$2" '$1 == id { print $3; exit }'
+}
+
+# Whether a control is enabled (1) or not (0).
+control_enabled() {
+    probe texts "$1" | tr -d '\r' | awk -F'\t' -v id="$2" '$1 == id { print $2; exit }'
+}
+
+# Waits until a control shows a text; bounded.
+wait_control_text() {
+    local window=$1 id=$2 expected=$3 tries=${4:-200}
+    for ((try = 0; try < tries; try++)); do
+        [[ $(control_text "$window" "$id") == "$expected" ]] && return 0
+        sleep 0.1
+    done
+    echo "control $id of \"$window\" shows \"$(control_text "$window" "$id")\", not \"$expected\"" >&2
+    return 1
+}
+
+keys() {
+    xdotool key --delay 30 "$@"
+}
+
+typed() {
+    xdotool type --delay 30 "$1"
+}
+
+# What an operator types into the window from the password field on:
+# password, Tab, code, Tab and Space on "...", the file's Windows path in
+# the file dialog, Return, Tab, the recorder's address. Start is next.
+#   fill_in PASSWORD CODE WINDOWS_PATH ADDRESS FILE_DIALOG_TITLE
+fill_in() {
+    typed "$1"
+    keys Tab
+    typed "$2"
+    # The source file's edit takes no focus: Tab goes on to "...".
+    keys Tab space
+    wait_window "$5"
+    typed "$3"
+    keys Return
+    wait_window_gone "$5"
+    keys Tab
+    typed "$4"
+}
+
+# Waits until a file holds a line matching an extended regular expression
+# and prints it; bounded.
+wait_line() {
+    local file=$1 pattern=$2 seconds=${3:-60}
+    for ((tenth = 0; tenth < seconds * 10; tenth++)); do
+        if grep -Eq "$pattern" "$file" 2>/dev/null; then
+            grep -Em1 "$pattern" "$file"
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "no line /$pattern/ in $file" >&2
+    return 1
+}
+
+# A loopback address of its own for each run, so the fixed port 30000 never
+# meets another test's recorder on this machine.
+random_loopback() {
+    echo "127.$((RANDOM % 250 + 2)).$((RANDOM % 250 + 2)).$((RANDOM % 250 + 2))"
+}

@@ -1,0 +1,18 @@
+#include "tools/cli/target_name.h"
+
+#include "job/text/windows1252_text.h"
+
+namespace trelvo {
+
+std::string TargetNameText(const RecorderTarget& target) {
+    return target.serial ? target.name : Windows1252ToUtf8(target.name);
+}
+
+std::optional<std::string> TargetNameBytes(std::string_view text, bool serial) {
+    if (serial) {
+        return std::string(text);
+    }
+    return Utf8ToWindows1252(text, Unassigned::FromC1Controls);
+}
+
+}  // namespace trelvo
