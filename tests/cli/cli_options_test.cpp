@@ -155,10 +155,10 @@ TEST(CliOptions, TheResultTimeOutBelongsToUpdateAndRetriesToBoth) {
 
 TEST(CliOptions, HelpNamesEveryOption) {
     const QString help = Parse({"--help"}).help;
-    for (const char* name : {"--host", "--hosts-file", "--port", "--serial", "--baud", "--code",
-                             "--password-file", "--parallel", "--timeout", "--result-timeout",
-                             "--retries", "--json", "hosts", "TRELVO_PASSWORD", "discover",
-                             "--hosts-out"}) {
+    for (const char* name :
+         {"--host", "--hosts-file", "--port", "--serial", "--baud", "--code", "--password-file",
+          "--parallel", "--timeout", "--result-timeout", "--retries", "--json", "hosts",
+          "TRELVO_PASSWORD", "discover", "--hosts-out"}) {
         EXPECT_TRUE(help.contains(name)) << name;
     }
 }

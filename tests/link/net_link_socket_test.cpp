@@ -44,14 +44,14 @@ public:
     void OnConnect(int error) override { connects.push_back(error); }
     void OnReceive(int error) override {
         receives.push_back(error);
-        order.push_back("receive");
+        order.emplace_back("receive");
         if (error == 0 && whenReadable) {
             whenReadable();
         }
     }
     void OnClose(int error) override {
         closes.push_back(error);
-        order.push_back("close");
+        order.emplace_back("close");
     }
     std::vector<int> connects;
     std::vector<int> receives;
