@@ -30,13 +30,13 @@ TEST(ReadOnlyFile, OpensRegularFilesOnly) {
 
 TEST(ReadOnlyFile, ReadsTheBytesAsTheyAreUpToTheEnd) {
     ScratchDir dir;
-    const std::string content("a\r\nb\n\x1A\r\x00z", 10);
+    const std::string content("a\r\nb\n\x1A\r\x00z", 9);
     ReadOnlyFile file;
     ASSERT_TRUE(file.Open(dir.Write("a.sh", content)));
     std::vector<std::uint8_t> buffer(16);
     EXPECT_EQ(file.Read(buffer.data(), 4), 4u);
-    EXPECT_EQ(file.Read(buffer.data() + 4, 16), 6u);
-    EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 10), content);
+    EXPECT_EQ(file.Read(buffer.data() + 4, 16), 5u);
+    EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 9), content);
     EXPECT_EQ(file.Read(buffer.data(), 16), 0u);
     file.Close();
     EXPECT_EQ(file.Read(buffer.data(), 16), 0u);
