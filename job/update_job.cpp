@@ -71,10 +71,9 @@ bool UpdateJob::Prepare(const UpdateSource& file, const std::string& password,
                         const std::string& updateCode) {
     recorderVersion_.reset();
     source_ = file;
-    // The job's own copy, wiped when the job ends.
-    std::string copy(password);
-    password_.Take(copy);
-    updateCode_ = updateCode;
+    // The job's own copies, wiped when the job ends.
+    password_ = Secret(std::string(password));
+    updateCode_ = Secret(std::string(updateCode));
     // A probe sends no file and needs none.
     if (goal_ != JobGoal::Update) {
         return true;
@@ -86,7 +85,7 @@ bool UpdateJob::Prepare(const UpdateSource& file, const std::string& password,
     fileSize_ = static_cast<std::uint32_t>(file_.Size());
     SetBlockCount();
     // A longer code would not fit its record's 16-bit length.
-    if (updateCode_.size() + kArgumentOverhead > MAX_RECORD_DATA) {
+    if (updateCode_.text().size() + kArgumentOverhead > MAX_RECORD_DATA) {
         EndAndShow({Outcome::CodeTooLong});
         return false;
     }
@@ -209,6 +208,7 @@ void UpdateJob::End(const JobOutcome& outcome) {
     // an idle job does not keep it.
     Bytes().swap(readBuffer_);
     password_.Wipe();
+    updateCode_.Wipe();
     endedIn_ = state_;
     state_ = JobState::Idle;
     linkKind_ = LinkKind::None;
@@ -483,7 +483,8 @@ void UpdateJob::SendRequest(std::uint16_t command, std::uint32_t value, const st
     request.insert(request.end(), wire.begin(), wire.end());
     request.insert(request.end(), body, body + length);
     SendRaw(request.data(), request.size());
-    // The password's request: no copy of it outlives the hand-over.
+    // The password's or the update code's request: no copy of it outlives
+    // the hand-over.
     SecureWipe(request.data(), request.size());
 }
 
@@ -513,8 +514,10 @@ void UpdateJob::SendFileDescriptor() {
 }
 
 void UpdateJob::SendExecute() {
-    const Bytes body = BuildExecuteBody(RemotePath(), updateCode_);
+    Bytes body = BuildExecuteBody(RemotePath(), updateCode_.text());
     SendRequest(CMD_EXECUTE_UPDATE, 0, body.data(), body.size());
+    // It holds the update code.
+    SecureWipe(body.data(), body.size());
 }
 
 }  // namespace trelvo

@@ -192,7 +192,7 @@ private:
     UpdateFile file_;
     Secret password_;
     UpdateSource source_;
-    std::string updateCode_;
+    Secret updateCode_;
     MessageHeader reply_;
     // Grows to the largest body received and never shrinks; its size is the capacity.
     Bytes replyBody_;

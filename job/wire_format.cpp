@@ -94,14 +94,6 @@ ParamRecord ParamRecord::U32(std::uint16_t tag, std::uint32_t value) {
     return record;
 }
 
-ParamRecord ParamRecord::Argument(std::uint16_t argumentId, std::string_view text) {
-    ParamRecord record{TAG_EXECUTE_ARG, {}};
-    PutU16(record.data, argumentId);
-    record.data.insert(record.data.end(), text.begin(), text.end());
-    record.data.push_back(0);
-    return record;
-}
-
 ParamRecord ParamRecord::End() {
     return ParamRecord{TAG_END, {}};
 }
@@ -120,10 +112,27 @@ Bytes BuildFileDescriptorBody(std::string_view remotePath, std::uint32_t fileSiz
     return body;
 }
 
+namespace {
+
+// Record length and tag; an argument's data adds its id and the text's NUL.
+constexpr std::size_t kRecordHead = 4;
+constexpr std::size_t kArgumentExtra = 3;
+
+void AppendArgument(Bytes& body, std::uint16_t argumentId, std::string_view text) {
+    PutU16(body, static_cast<std::uint16_t>(text.size() + kArgumentExtra));
+    PutU16(body, TAG_EXECUTE_ARG);
+    PutU16(body, argumentId);
+    body.insert(body.end(), text.begin(), text.end());
+    body.push_back(0);
+}
+
+}  // namespace
+
 Bytes BuildExecuteBody(std::string_view remotePath, std::string_view updateCode) {
     Bytes body;
-    ParamRecord::Argument(ARG_REMOTE_PATH, remotePath).AppendTo(body);
-    ParamRecord::Argument(ARG_UPDATE_CODE, updateCode).AppendTo(body);
+    body.reserve(3 * kRecordHead + 2 * kArgumentExtra + remotePath.size() + updateCode.size());
+    AppendArgument(body, ARG_REMOTE_PATH, remotePath);
+    AppendArgument(body, ARG_UPDATE_CODE, updateCode);
     ParamRecord::End().AppendTo(body);
     return body;
 }

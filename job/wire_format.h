@@ -89,8 +89,6 @@ struct ParamRecord {
 
     static ParamRecord Text(std::uint16_t tag, std::string_view text);
     static ParamRecord U32(std::uint16_t tag, std::uint32_t value);
-    // An execute argument: u16 argument id, then the text and its NUL.
-    static ParamRecord Argument(std::uint16_t argumentId, std::string_view text);
     // Ends every record list: length 0, tag TAG_END.
     static ParamRecord End();
 
@@ -101,7 +99,10 @@ struct ParamRecord {
 // Body of CMD_FILE_DESCRIPTOR: the remote path and the file size.
 Bytes BuildFileDescriptorBody(std::string_view remotePath, std::uint32_t fileSize);
 
-// Body of CMD_EXECUTE_UPDATE: the remote path and the update code as arguments.
+// Body of CMD_EXECUTE_UPDATE: the remote path and the update code as
+// arguments (u16 argument id, then the text and its NUL). Written into one
+// buffer sized once, so the update code is in no other storage; the caller
+// wipes it after use.
 Bytes BuildExecuteBody(std::string_view remotePath, std::string_view updateCode);
 
 }  // namespace trelvo

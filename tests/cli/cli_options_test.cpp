@@ -24,7 +24,7 @@ TEST(CliOptions, DefaultsMatchTheWindowButForTheTimeOuts) {
     EXPECT_EQ(update.timeoutSeconds, 30);
     EXPECT_EQ(update.resultTimeoutSeconds, 1800);
     EXPECT_EQ(update.retries, 0);
-    EXPECT_EQ(update.updateCode, "");
+    EXPECT_EQ(update.updateCode.text(), "");
     EXPECT_FALSE(update.json);
 }
 
@@ -39,7 +39,7 @@ TEST(CliOptions, EveryOptionIsTakenOver) {
     EXPECT_EQ(update.hosts, (QStringList{"a", "b"}));
     EXPECT_EQ(update.hostsFile, "hosts");
     EXPECT_EQ(update.port, 4000);
-    EXPECT_EQ(update.updateCode, "Code 7");
+    EXPECT_EQ(update.updateCode.text(), "Code 7");
     EXPECT_EQ(update.passwordFile, "-");
     EXPECT_EQ(update.parallel, 200);
     EXPECT_EQ(update.timeoutSeconds, 2.5);

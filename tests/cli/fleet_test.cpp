@@ -78,7 +78,7 @@ struct PendingFleet {
             targets.push_back({static_cast<int>(targets.size()), std::move(name), false});
         }
         fleet = std::make_unique<Fleet>(
-            targets, request, password, parallel, clock,
+            targets, std::move(request), password, parallel, clock,
             [this](const RecorderTarget&) {
                 return RecorderLinks{std::make_unique<PendingNetLink>(connects),
                                      std::make_unique<NoSerialLink>()};

@@ -56,6 +56,8 @@ TEST(ExecuteBody, ArgumentsCarryTheirIdTextAndNul) {
     EXPECT_EQ(body, (Bytes{0x0C, 0x00, 0x7D, 0x08, 0x01, 0x00, '/',  't',  'm',  'p',
                            '/',  'a',  '.',  's',  'h',  0x00, 0x05, 0x00, 0x7D, 0x08,
                            0x02, 0x00, 'X',  'Y',  0x00, 0x00, 0x00, 0xFF, 0xFF}));
+    // Sized once: no reallocation left a copy of the update code behind.
+    EXPECT_EQ(body.capacity(), body.size());
 }
 
 TEST(ExecuteBody, EmptyUpdateCodeGivesARecordOfLengthThree) {

@@ -183,7 +183,7 @@ QString ReadUpdate(const QCommandLineParser& parser, const Options& o, UpdateOpt
         return "update needs exactly one FILE";
     }
     update.file = positional[1];
-    update.updateCode = parser.value(o.code).toStdString();
+    update.updateCode = Secret(parser.value(o.code).toStdString());
     update.reportFile = parser.value(o.report);
     update.retryFailed = parser.value(o.retryFailed);
     for (const QCommandLineOption* named : {&o.report, &o.retryFailed}) {

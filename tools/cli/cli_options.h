@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "job/text/secret.h"
 #include "job/update_job.h"
 
 namespace trelvo {
@@ -17,8 +18,8 @@ struct UpdateOptions {
     QStringList serialDevices;  // --serial in the order given
     std::uint16_t port = UPDATE_PORT;
     int baud = DEFAULT_SERIAL_BAUD;
-    std::string updateCode;  // as typed, UTF-8
-    QString passwordFile;    // empty: environment, then prompt
+    Secret updateCode;     // as typed, UTF-8
+    QString passwordFile;  // empty: environment, then prompt
     int parallel = 8;
     // 0 waits for ever, like the window.
     double timeoutSeconds = 30;          // connect, each reply, a transfer that does not drain

@@ -34,7 +34,7 @@ void RecorderRun::Start(const UpdateRequest& request) {
     started_ = true;
     const LinkChoice link{target_.serial ? LinkKind::Serial : LinkKind::Network, target_.name,
                           request.port, request.baud};
-    StartJob(job_, request.file, request.password->text(), request.updateCode, link);
+    StartJob(job_, request.file, request.password->text(), request.updateCode.text(), link);
 }
 
 void RecorderRun::Tick() {

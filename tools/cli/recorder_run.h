@@ -28,7 +28,7 @@ struct UpdateRequest {
     UpdateSource file;  // empty for a probe
     std::vector<std::string> skipVersions;
     const Secret* password = nullptr;  // Windows-1252, as the recorders read it
-    std::string updateCode;            // the same
+    Secret updateCode;                 // the same
     std::uint16_t port = UPDATE_PORT;
     int baud = DEFAULT_SERIAL_BAUD;
     std::uint32_t timeoutMs = 0;        // 0: wait like the window

@@ -144,16 +144,15 @@ bool PrepareTexts(const UpdateOptions& options, bool probe, Secret& password,
         problem = std::string("the password ") + kNotWindows1252;
         return false;
     }
-    if (HoldsNul(options.updateCode)) {
+    if (HoldsNul(options.updateCode.text())) {
         problem = std::string("the update code ") + kHoldsNul;
         return false;
     }
-    const std::optional<std::string> code = Utf8ToWindows1252(options.updateCode);
-    if (!code) {
+    request.updateCode = Secret(std::string(options.updateCode.text()));
+    if (!ToWindows1252(request.updateCode)) {
         problem = std::string("the update code ") + kNotWindows1252;
         return false;
     }
-    request.updateCode = *code;
     for (const QString& version : options.skipVersions) {
         const std::optional<std::string> bytes = Utf8ToWindows1252(version.toStdString());
         if (!bytes) {
