@@ -117,6 +117,8 @@ TEST_F(DialogTemplateTest, CaptionAndClientSize) {
     GetClientRect(dialog_.hwnd(), &client);
     EXPECT_EQ(client.right, expected.right);
     EXPECT_EQ(client.bottom, expected.bottom);
+    // In MS Sans Serif 8 pt, as on Windows, the dialog is as wide as its art.
+    EXPECT_EQ(client.right, 441);
 }
 
 const void* GermanResource(const wchar_t* type, int id) {

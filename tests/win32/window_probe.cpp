@@ -4,8 +4,8 @@
 //   trelvo-window-probe gone TITLE SECONDS   waits until none is
 //   trelvo-window-probe texts TITLE          prints one line per control:
 //                                            id, enabled (1/0), text
-//   trelvo-window-probe rect TITLE           prints the window's outer
-//                                            rectangle as WxH+X+Y
+//   trelvo-window-probe client TITLE         prints the window's client
+//                                            area on the screen as WxH+X+Y
 // Texts are printed as UTF-8. Exits 1 when the window does not show up, or
 // does not go, in time.
 #include <windows.h>
@@ -74,16 +74,17 @@ int wmain(int argc, wchar_t** argv) {
         EnumChildWindows(window, PrintControl, reinterpret_cast<LPARAM>(window));
         return 0;
     }
-    if (argc >= 3 && std::wcscmp(argv[1], L"rect") == 0) {
+    if (argc >= 3 && std::wcscmp(argv[1], L"client") == 0) {
         const HWND window = FindShown(argv[2]);
         RECT area{};
-        if (window == nullptr || !GetWindowRect(window, &area)) {
+        if (window == nullptr || !GetClientRect(window, &area)) {
             return 1;
         }
-        std::printf("%ldx%ld+%ld+%ld\n", area.right - area.left, area.bottom - area.top, area.left,
-                    area.top);
+        POINT origin{0, 0};
+        ClientToScreen(window, &origin);
+        std::printf("%ldx%ld+%ld+%ld\n", area.right, area.bottom, origin.x, origin.y);
         return 0;
     }
-    std::fputs("usage: trelvo-window-probe wait|gone TITLE SECONDS | texts|rect TITLE\n", stderr);
+    std::fputs("usage: trelvo-window-probe wait|gone TITLE SECONDS | texts|client TITLE\n", stderr);
     return 2;
 }

@@ -42,9 +42,8 @@ wine_session_start() {
     [[ -n $number ]] || { echo "Xvfb did not start" >&2; return 1; }
     export DISPLAY=":$number"
     export WINEPREFIX="$wine_session_dir/prefix" WINEDEBUG=-all WINEARCH=win64
-    # No Mono or Gecko installer questions while the prefix is made.
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    timeout 180 wineboot --init >/dev/null 2>&1
+    "$(dirname "${BASH_SOURCE[0]}")/wine-prefix" "$WINEPREFIX"
     # One virtual desktop: every window of the program lives in it, and it
     # is the one X window that has the keyboard.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
