@@ -5,17 +5,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
-#include "job/text/secure_wipe.h"
 #include "link/posix_socket_layer.h"
 #include "link/threaded_name_resolver.h"
 
 namespace trelvo {
 
 namespace {
-
-constexpr int kInitialSendCapacity = 10000;
 
 SocketLayer& SystemSockets() {
     static PosixSocketLayer layer;
@@ -36,8 +32,6 @@ NetLink::NetLink(SocketLayer& layer) : NetLink(layer, SystemResolver()) {}
 NetLink::NetLink(SocketLayer& layer, NameResolver& resolver)
     : layer_(layer),
       resolver_(resolver),
-      sendBuffer_(new std::uint8_t[kInitialSendCapacity]()),
-      sendCapacity_(kInitialSendCapacity),
       watch_([this] { WhenReadable(); }, [this] { WhenWritable(); }) {}
 
 NetLink::~NetLink() {
@@ -116,44 +110,25 @@ void NetLink::SendBuffered(const std::uint8_t* bytes, int count) {
     if (count < 0) {
         return;
     }
-    if (pendingLength_ == 0 && socket_ != -1) {
+    if (sendBuffer_.pendingLength() == 0 && socket_ != -1) {
         // Nothing waits before these bytes: the socket takes them from the
         // caller's hands, and only what it leaves is copied in. A fleet's
         // file blocks nearly always go at once, and copying each into the
         // block and wiping it after cost a tenth of the tool's CPU.
         const int taken = std::clamp(layer_.Send(socket_, bytes, count), 0, count);
-        Keep(bytes + taken, count - taken);
+        sendBuffer_.Append(bytes + taken, count - taken);
         WatchWrites();
         return;
     }
-    Keep(bytes, count);
+    sendBuffer_.Append(bytes, count);
     OfferPending();
-}
-
-void NetLink::Keep(const std::uint8_t* bytes, int count) {
-    // Growth to the exact size needed and only when the bytes would not fit,
-    // so the block settles at the most that ever waited and is then reused.
-    if (pendingLength_ + count > sendCapacity_) {
-        const int capacity = pendingLength_ + count;
-        std::unique_ptr<std::uint8_t[]> grown(new std::uint8_t[capacity]);
-        std::copy_n(sendBuffer_.get(), pendingLength_, grown.get());
-        // The password passes through the send buffer: the block given up
-        // keeps no copy of it.
-        SecureWipe(sendBuffer_.get(), static_cast<std::size_t>(pendingLength_));
-        sendBuffer_ = std::move(grown);
-        sendCapacity_ = capacity;
-    }
-    std::copy_n(bytes, count, sendBuffer_.get() + pendingLength_);
-    pendingLength_ += count;
 }
 
 void NetLink::Close() {
     // A lookup still under way delivers nothing from now on.
     lookup_.reset();
-    // Bytes the socket has not taken are dropped, never sent later, and
-    // leave no copy behind.
-    SecureWipe(sendBuffer_.get(), static_cast<std::size_t>(pendingLength_));
-    pendingLength_ = 0;
+    // Bytes the socket has not taken are dropped, never sent later.
+    sendBuffer_.Drop();
     if (socket_ == -1) {
         return;
     }
@@ -169,7 +144,7 @@ void NetLink::Close() {
 }
 
 void NetLink::OnSend(int error) {
-    if (error == 0 && pendingLength_ != 0) {
+    if (error == 0 && sendBuffer_.pendingLength() != 0) {
         OfferPending();
     }
 }
@@ -177,20 +152,18 @@ void NetLink::OnSend(int error) {
 // Everything pending goes to the socket in one call; what it does not take
 // moves to the front and waits for the socket to report room.
 void NetLink::OfferPending() {
-    const int sent = socket_ == -1 ? -1 : layer_.Send(socket_, sendBuffer_.get(), pendingLength_);
-    const int taken = std::clamp(sent, 0, pendingLength_);
-    pendingLength_ -= taken;
-    std::memmove(sendBuffer_.get(), sendBuffer_.get() + taken,
-                 static_cast<std::size_t>(pendingLength_));
-    // The move leaves the last `taken` places holding stale bytes.
-    SecureWipe(sendBuffer_.get() + pendingLength_, static_cast<std::size_t>(taken));
+    if (socket_ != -1) {
+        sendBuffer_.Consume(
+            layer_.Send(socket_, sendBuffer_.pending(), sendBuffer_.pendingLength()));
+    }
     WatchWrites();
 }
 
 // A connected socket is nearly always writable, so it is watched only
 // while a connect or pending bytes wait for it.
 void NetLink::WatchWrites() {
-    watch_.WatchWrites(socket_ != -1 && (connecting_ || (pendingLength_ != 0 && !sendRefused_)));
+    watch_.WatchWrites(socket_ != -1 &&
+                       (connecting_ || (sendBuffer_.pendingLength() != 0 && !sendRefused_)));
 }
 
 void NetLink::WhenWritable() {
@@ -198,9 +171,9 @@ void NetLink::WhenWritable() {
         FinishConnect();
         return;
     }
-    const int before = pendingLength_;
+    const int before = sendBuffer_.pendingLength();
     OnSend(0);
-    if (before != 0 && pendingLength_ == before) {
+    if (before != 0 && sendBuffer_.pendingLength() == before) {
         // The bytes stay pending until Close, as after any failed send.
         sendRefused_ = true;
         WatchWrites();

@@ -8,6 +8,7 @@
 #include "job/links.h"
 #include "link/name_resolver.h"
 #include "link/readiness_hub.h"
+#include "link/send_buffer.h"
 #include "link/socket_layer.h"
 
 namespace trelvo {
@@ -32,17 +33,15 @@ public:
     bool Connect(const std::string& host, std::uint16_t port) override;
     int Receive(std::uint8_t* buffer, int count, ReceiveMode mode) override;
     void SendBuffered(const std::uint8_t* bytes, int count) override;
-    int PendingBytes() const override { return pendingLength_; }
+    int PendingBytes() const override { return sendBuffer_.pendingLength(); }
     void Close() override;
 
     // The socket can take more: offers what is pending, unless `error` is set.
     void OnSend(int error);
 
-    int sendCapacity() const { return sendCapacity_; }
+    int sendCapacity() const { return sendBuffer_.capacity(); }
     // The whole send block, pending bytes first; for tests.
-    std::span<const std::uint8_t> sendBlock() const {
-        return {sendBuffer_.get(), static_cast<std::size_t>(sendCapacity_)};
-    }
+    std::span<const std::uint8_t> sendBlock() const { return sendBuffer_.block(); }
 
 private:
     void WhenWritable();
@@ -51,8 +50,6 @@ private:
     void WhenResolved(std::optional<std::uint32_t> address, std::uint16_t port);
     void FinishConnect();
     void DeliverReadable(int available);
-    // Appends to the pending bytes, growing the block if they would not fit.
-    void Keep(const std::uint8_t* bytes, int count);
     void OfferPending();
     void WatchWrites();
 
@@ -62,12 +59,8 @@ private:
     // The name lookup a Connect is waiting for, if any.
     std::unique_ptr<NameResolver::Lookup> lookup_;
 
-    // Unsent bytes at the front of a block that grows to exactly the largest
-    // amount ever pending and never shrinks; the rest of it is always zero.
     // Bytes the socket takes at once from a hand-over never enter it.
-    std::unique_ptr<std::uint8_t[]> sendBuffer_;
-    int pendingLength_ = 0;
-    int sendCapacity_ = 0;
+    SendBuffer sendBuffer_;
 
     int socket_ = -1;
     // Counts sockets made and closed, so a handler can tell that the job
