@@ -8,7 +8,7 @@
 #include "job/job_environment.h"
 #include "job/links.h"
 #include "job/update_job.h"
-#include "link/steady_tick_clock.h"
+#include "link/posix/steady_tick_clock.h"
 #include "names/hosts_name_reader.h"
 #include "names/system_hosts_file.h"
 #include "ui/standard_dialogs.h"

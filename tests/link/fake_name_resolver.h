@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/name_resolver.h"
+#include "link/posix/name_resolver.h"
 
 namespace trelvo::testing {
 

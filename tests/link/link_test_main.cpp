@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "link/readiness_hub.h"
+#include "link/posix/readiness_hub.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <numeric>
 
-#include "link/net_link.h"
+#include "link/posix/net_link.h"
 #include "scripted_socket_layer.h"
 
 namespace trelvo {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fake_name_resolver.h"
-#include "link/net_link.h"
+#include "link/posix/net_link.h"
 #include "scripted_socket_layer.h"
 
 namespace trelvo {

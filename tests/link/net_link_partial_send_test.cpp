@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "link/net_link.h"
+#include "link/posix/net_link.h"
 #include "scripted_socket_layer.h"
 
 namespace trelvo {

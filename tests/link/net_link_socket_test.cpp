@@ -11,8 +11,8 @@
 
 #include "event_loop.h"
 #include "fake_name_resolver.h"
-#include "link/net_link.h"
-#include "link/posix_socket_layer.h"
+#include "link/posix/net_link.h"
+#include "link/posix/posix_socket_layer.h"
 
 // The network link on real sockets over the loopback interface, driven by
 // the Qt event loop as in the tool.

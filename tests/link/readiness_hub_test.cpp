@@ -1,4 +1,4 @@
-#include "link/readiness_hub.h"
+#include "link/posix/readiness_hub.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/socket_layer.h"
+#include "link/posix/socket_layer.h"
 
 namespace trelvo::testing {
 

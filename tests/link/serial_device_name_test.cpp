@@ -1,4 +1,4 @@
-#include "link/serial_device_name.h"
+#include "link/posix/serial_device_name.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include "event_loop.h"
 #include "line_readback.h"
-#include "link/serial_link.h"
+#include "link/posix/serial_link.h"
 #include "pseudo_terminal.h"
 #include "scratch_dir.h"
 

@@ -1,4 +1,4 @@
-#include "link/threaded_name_resolver.h"
+#include "link/posix/threaded_name_resolver.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "job/update_job.h"
-#include "link/net_link.h"
-#include "link/serial_link.h"
-#include "link/steady_tick_clock.h"
+#include "link/posix/net_link.h"
+#include "link/posix/serial_link.h"
+#include "link/posix/steady_tick_clock.h"
 
 namespace trelvo::testing {
 

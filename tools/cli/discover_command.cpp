@@ -8,7 +8,7 @@
 #include <cmath>
 #include <iostream>
 
-#include "link/steady_tick_clock.h"
+#include "link/posix/steady_tick_clock.h"
 #include "tools/cli/address_range.h"
 #include "tools/cli/discovery.h"
 #include "tools/cli/fleet.h"

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "job/text/secure_wipe.h"
-#include "link/retry_on_interrupt.h"
+#include "link/posix/retry_on_interrupt.h"
 
 namespace trelvo {
 namespace {

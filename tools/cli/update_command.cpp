@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "job/text/windows1252_text.h"
-#include "link/steady_tick_clock.h"
+#include "link/posix/steady_tick_clock.h"
 #include "tools/cli/fleet.h"
 #include "tools/cli/hosts_command.h"
 #include "tools/cli/interrupt_watch.h"

@@ -21,7 +21,7 @@
 #include <memory>
 #include <vector>
 
-#include "link/retry_on_interrupt.h"
+#include "link/posix/retry_on_interrupt.h"
 #include "tools/recorder-sim/disk_file_sink.h"
 
 namespace trelvo {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/socket_layer.h"
+#include "link/posix/socket_layer.h"
 
 namespace trelvo {
 

@@ -1,4 +1,4 @@
-#include "link/readiness_hub.h"
+#include "link/posix/readiness_hub.h"
 
 #include <sys/epoll.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <array>
 
-#include "link/retry_on_interrupt.h"
+#include "link/posix/retry_on_interrupt.h"
 
 namespace trelvo {
 

@@ -1,4 +1,4 @@
-#include "link/net_link.h"
+#include "link/posix/net_link.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "link/posix_socket_layer.h"
-#include "link/threaded_name_resolver.h"
+#include "link/posix/posix_socket_layer.h"
+#include "link/posix/threaded_name_resolver.h"
 
 namespace trelvo {
 

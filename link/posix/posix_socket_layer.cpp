@@ -1,4 +1,4 @@
-#include "link/posix_socket_layer.h"
+#include "link/posix/posix_socket_layer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -9,7 +9,7 @@
 
 #include <cerrno>
 
-#include "link/retry_on_interrupt.h"
+#include "link/posix/retry_on_interrupt.h"
 
 namespace trelvo {
 

@@ -1,4 +1,4 @@
-#include "link/serial_line_rate.h"
+#include "link/posix/serial_line_rate.h"
 
 // The kernel's own terminal record carries the rate as a plain number, so
 // rates without a B constant (7200, 14400) work too. Its header clashes with

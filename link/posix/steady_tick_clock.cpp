@@ -1,4 +1,4 @@
-#include "link/steady_tick_clock.h"
+#include "link/posix/steady_tick_clock.h"
 
 #include <chrono>
 

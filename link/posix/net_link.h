@@ -6,10 +6,10 @@
 #include <string>
 
 #include "job/links.h"
-#include "link/name_resolver.h"
-#include "link/readiness_hub.h"
+#include "link/posix/name_resolver.h"
+#include "link/posix/readiness_hub.h"
+#include "link/posix/socket_layer.h"
 #include "link/send_buffer.h"
-#include "link/socket_layer.h"
 
 namespace trelvo {
 

@@ -1,4 +1,4 @@
-#include "link/serial_line_settings.h"
+#include "link/posix/serial_line_settings.h"
 
 #include <sys/ioctl.h>
 #include <termios.h>

@@ -1,4 +1,4 @@
-#include "link/threaded_name_resolver.h"
+#include "link/posix/threaded_name_resolver.h"
 
 #include <netdb.h>
 #include <netinet/in.h>

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "job/links.h"
-#include "link/readiness_hub.h"
+#include "link/posix/readiness_hub.h"
 
 namespace trelvo {
 

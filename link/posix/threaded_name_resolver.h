@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "link/name_resolver.h"
+#include "link/posix/name_resolver.h"
 
 namespace trelvo {
 

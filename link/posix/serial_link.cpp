@@ -1,4 +1,4 @@
-#include "link/serial_link.h"
+#include "link/posix/serial_link.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -9,10 +9,10 @@
 #include <cerrno>
 #include <utility>
 
-#include "link/retry_on_interrupt.h"
-#include "link/serial_device_name.h"
-#include "link/serial_line_rate.h"
-#include "link/serial_line_settings.h"
+#include "link/posix/retry_on_interrupt.h"
+#include "link/posix/serial_device_name.h"
+#include "link/posix/serial_line_rate.h"
+#include "link/posix/serial_line_settings.h"
 
 namespace trelvo {
 namespace {
