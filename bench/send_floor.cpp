@@ -3,7 +3,10 @@
 // the same 50 ms pace, by a loop that does nothing else. A sink thread in
 // this process reads and drops the bytes; only the sending thread's CPU is
 // counted. Prints
-//   floor_cpu_s=X floor_cpu_s_per_gb=X
+//   floor_cpu_s=X floor_cpu_s_per_gb=X floor_last_block_s=X
+// where floor_last_block_s is when the last blocks went out, from the first
+// ones: (BLOCKS - 1) ticks when the loop keeps its pace, more when one
+// thread cannot make a tick's sends within the tick.
 // On loopback the receiving side's protocol work runs in the sender's
 // system calls, so this is the least any sender can use for these sends.
 //   send_floor CONNECTIONS BLOCK_BYTES BLOCKS
@@ -93,13 +96,16 @@ int main(int argc, char** argv) {
     }
     const std::vector<char> block(blockBytes, 'x');
     const double before = CpuSeconds(RUSAGE_THREAD);
-    auto due = std::chrono::steady_clock::now();
+    const auto start = std::chrono::steady_clock::now();
+    auto due = start;
+    auto lastBlock = start;
     double sentBytes = 0;
     for (int step = 0; step < blocks; ++step) {
         for (const int fd : sockets) {
             const ssize_t sent = send(fd, block.data(), block.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
             sentBytes += static_cast<double>(std::max<ssize_t>(sent, 0));
         }
+        lastBlock = std::chrono::steady_clock::now();
         due += kTick;
         std::this_thread::sleep_until(due);
     }
@@ -111,6 +117,8 @@ int main(int argc, char** argv) {
     sink.join();
     close(listener);
     const double gigabytes = sentBytes / 1e9;
-    std::printf("floor_cpu_s=%.2f floor_cpu_s_per_gb=%.3f\n", cpu, cpu / gigabytes);
+    const std::chrono::duration<double> lastBlockSeconds = lastBlock - start;
+    std::printf("floor_cpu_s=%.2f floor_cpu_s_per_gb=%.3f floor_last_block_s=%.3f\n", cpu,
+                cpu / gigabytes, lastBlockSeconds.count());
     return 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <map>
 #include <ostream>
+#include <unordered_map>
 
 #include "tools/cli/reporter.h"
 
@@ -34,7 +34,8 @@ private:
 
     std::ostream& out_;
     RunFacts facts_;
-    std::map<int, Shown> shown_;
+    // By the recorder's index: looked up for every running recorder on every tick.
+    std::unordered_map<int, Shown> shown_;
 };
 
 }  // namespace trelvo

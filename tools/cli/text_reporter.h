@@ -1,8 +1,8 @@
 #pragma once
 
-#include <map>
 #include <ostream>
 #include <string>
+#include <unordered_map>
 
 #include "tools/cli/reporter.h"
 
@@ -56,7 +56,8 @@ private:
     int aborted_ = 0;
     int drawnLines_ = 0;
     std::string drawn_;
-    std::map<int, Shown> shown_;
+    // By the recorder's index: looked up for every running recorder on every tick.
+    std::unordered_map<int, Shown> shown_;
 };
 
 }  // namespace trelvo
