@@ -33,6 +33,8 @@ TEST_F(DialogCommandsTest, StartHandsTheFieldsToTheChosenLink) {
     const Case cases[] = {
         {"network by name", 0, "recorder", "net.Connect recorder:30000"},
         {"network by address", 0, "10.0.0.7", "net.Connect 10.0.0.7:30000"},
+        {"a name with umlauts, in Windows-1252", 0, "B\u00fcro", "net.Connect B\xfcro:30000"},
+        {"a name the code page cannot carry, as typed", 0, "\u4e2d", "net.Connect \u4e2d:30000"},
         {"no link kind selected", -1, "recorder", "net.Connect recorder:30000"},
         {"COM1", 1, "9600", "serial.Open COM1 9600 waiting"},
         {"COM2, the rate's leading digits", 2, " 57600 baud", "serial.Open COM2 57600 waiting"},

@@ -102,6 +102,7 @@ TEST(DialogTextsTest, SetUpListsTheHostsFilesNamesWithTheFirstSelected) {
         {"several",
          "10.0.0.1 alpha\n# 10.0.0.9 hidden\n10.0.0.2\tbeta #PRE\n10.0.0.3 \"gamma one\"\n",
          {"alpha", "beta", "gamma one"}},
+        {"in Windows-1252, shown as text", "10.0.0.1 B\xfcro-Rek\n", {"B\u00fcro-Rek"}},
         {"without names", "# nothing\n", {}},
         {"missing", std::nullopt, {}},
     };

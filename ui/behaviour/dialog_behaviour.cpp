@@ -6,6 +6,7 @@
 
 #include "job/job_status_text.h"
 #include "job/text/secret.h"
+#include "job/text/windows1252_text.h"
 #include "job/version_check.h"
 #include "ui/localisation/localize_text.h"
 
@@ -35,6 +36,13 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// The name as the hosts file and the lookup hold names, in Windows-1252,
+// so a listed name reaches the very recorder it came from; a typed name
+// the code page cannot carry goes as it was typed, for the lookup to refuse.
+std::string AddressBytes(const std::string& typed) {
+    return Utf8ToWindows1252(typed, Unassigned::FromC1Controls).value_or(typed);
 }
 
 }  // namespace
@@ -84,9 +92,10 @@ void DialogBehaviour::OnInitDialog(const std::string& hostsPath) {
     view_.Select(IDC_ADDRESS, view_.ListCount(IDC_ADDRESS) > 0 ? 0 : -1);
 }
 
+// A hosts file holds its names in Windows-1252; the list shows them as text.
 void DialogBehaviour::AppendHostNames() {
     for (const std::string& name : hostsReader_.names()) {
-        view_.AppendToList(IDC_ADDRESS, name);
+        view_.AppendToList(IDC_ADDRESS, Windows1252ToUtf8(name));
     }
 }
 
@@ -109,8 +118,8 @@ void DialogBehaviour::OnBrowse() {
 void DialogBehaviour::OnStart() {
     EnableInputs(false);
     const std::string fileName = view_.Text(IDC_SOURCE_FILE);
-    const LinkChoice link =
-        WindowLinkChoice(view_.Selected(IDC_LINK_KIND), view_.Text(IDC_ADDRESS), port_);
+    const LinkChoice link = WindowLinkChoice(view_.Selected(IDC_LINK_KIND),
+                                             AddressBytes(view_.Text(IDC_ADDRESS)), port_);
     // The edits keep their texts for the next start; these copies go when
     // the start returns, the job having taken its own.
     const Secret password = view_.Windows1252Text(IDC_PASSWORD);
