@@ -6,7 +6,7 @@
 
 namespace trelvo {
 
-// The bytes a network link has been handed and its socket has not taken
+// The bytes a link has been handed and its socket or port has not taken
 // yet, in order, at the front of one block. The block starts at 10000
 // bytes, grows only when a hand-over would not fit, to exactly the size
 // needed, and never shrinks, so it settles at the largest hand-over of an

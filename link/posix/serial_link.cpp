@@ -93,14 +93,12 @@ bool SerialLink::Write(const std::uint8_t* bytes, std::uint32_t count) {
         return false;
     }
     // New bytes may go straight to the driver only when nothing waits before them.
-    const std::size_t written = queueFront_ == queue_.size() ? WriteNow(bytes, count) : 0;
+    const std::size_t written = queue_.pendingLength() == 0 ? WriteNow(bytes, count) : 0;
     if (failed_) {
         return false;
     }
     if (written < count) {
-        queue_.erase(queue_.begin(), queue_.begin() + static_cast<std::ptrdiff_t>(queueFront_));
-        queueFront_ = 0;
-        queue_.insert(queue_.end(), bytes + written, bytes + count);
+        queue_.Append(bytes + written, static_cast<int>(count - written));
         WatchWrites();
     }
     return true;
@@ -137,30 +135,23 @@ bool SerialLink::HasFailed() const {
 }
 
 void SerialLink::WhenWritable() {
-    const std::size_t written = WriteNow(queue_.data() + queueFront_, queue_.size() - queueFront_);
+    const std::size_t written =
+        WriteNow(queue_.pending(), static_cast<std::size_t>(queue_.pendingLength()));
     if (failed_) {
         return;
     }
-    queueFront_ += written;
-    if (queueFront_ == queue_.size()) {
-        DropQueue();
-    }
+    queue_.Consume(static_cast<int>(written));
     WatchWrites();
 }
 
 void SerialLink::Fail() {
     failed_ = true;
-    DropQueue();
+    queue_.Drop();
     WatchWrites();
 }
 
-void SerialLink::DropQueue() {
-    queue_.clear();
-    queueFront_ = 0;
-}
-
 void SerialLink::WatchWrites() {
-    watch_.WatchWrites(fd_ >= 0 && queueFront_ < queue_.size());
+    watch_.WatchWrites(fd_ >= 0 && queue_.pendingLength() > 0);
 }
 
 std::uint32_t SerialLink::Read(std::uint8_t* buffer, std::uint32_t count) {
@@ -184,11 +175,11 @@ std::uint32_t SerialLink::InputCount() {
 }
 
 bool SerialLink::IsOutputEmpty() {
-    return fd_ >= 0 && queueFront_ == queue_.size() && outputCount_(fd_) == 0;
+    return fd_ >= 0 && queue_.pendingLength() == 0 && outputCount_(fd_) == 0;
 }
 
 void SerialLink::Close() {
-    DropQueue();
+    queue_.Drop();
     if (fd_ < 0) {
         return;
     }

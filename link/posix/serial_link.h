@@ -7,10 +7,10 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "job/links.h"
 #include "link/posix/readiness_hub.h"
+#include "link/send_buffer.h"
 
 namespace trelvo {
 
@@ -69,7 +69,6 @@ private:
     std::size_t WriteNow(const std::uint8_t* bytes, std::size_t count);
     void WhenWritable();
     void Fail();
-    void DropQueue();
     void WatchWrites();
 
     OutputCount outputCount_;
@@ -77,9 +76,8 @@ private:
     bool failed_ = false;
     unsigned refusedSteps_ = 0;
     std::optional<termios> savedSettings_;
-    // Bytes the driver has not taken yet start at queueFront_.
-    std::vector<std::uint8_t> queue_;
-    std::size_t queueFront_ = 0;
+    // Bytes the driver has not taken yet; the password passes through.
+    SendBuffer queue_;
     // Writes are watched only while bytes wait: a port with room is writable
     // all the time.
     ReadinessWatch watch_;
