@@ -34,6 +34,19 @@ void Wipe(std::vector<std::uint8_t>& bytes) {
     bytes.clear();
 }
 
+// Grown by hand when the bytes would not fit, so that the storage given up,
+// which may hold the password's request, is wiped first.
+void Append(std::vector<std::uint8_t>& queue, const std::uint8_t* bytes, std::size_t count) {
+    if (queue.size() + count > queue.capacity()) {
+        std::vector<std::uint8_t> grown;
+        grown.reserve(queue.size() + count);
+        grown.assign(queue.begin(), queue.end());
+        Wipe(queue);
+        queue.swap(grown);
+    }
+    queue.insert(queue.end(), bytes, bytes + count);
+}
+
 }  // namespace
 
 std::string Win32SerialDevicePath(const std::string& device) {
@@ -102,7 +115,7 @@ bool Win32SerialLink::Write(const std::uint8_t* bytes, std::uint32_t count) {
     if (failed_) {
         return false;
     }
-    queue_.insert(queue_.end(), bytes, bytes + count);
+    Append(queue_, bytes, count);
     if (writing_ == nullptr) {
         StartWrite();
     }
