@@ -9,21 +9,10 @@
 
 #include <cerrno>
 
+#include "link/ipv4_address.h"
 #include "link/posix/retry_on_interrupt.h"
 
 namespace trelvo {
-
-namespace {
-
-sockaddr_in Ipv4Address(std::uint32_t address, std::uint16_t port) {
-    sockaddr_in socketAddress{};
-    socketAddress.sin_family = AF_INET;
-    socketAddress.sin_addr.s_addr = address;
-    socketAddress.sin_port = htons(port);
-    return socketAddress;
-}
-
-}  // namespace
 
 int PosixSocketLayer::Open() {
     return ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -35,13 +24,13 @@ bool PosixSocketLayer::BindAnyPort(int socket) {
     // made a fleet's thousands of binds cost a third of its CPU.
     const int deferPort = 1;
     ::setsockopt(socket, IPPROTO_IP, IP_BIND_ADDRESS_NO_PORT, &deferPort, sizeof deferPort);
-    const sockaddr_in any = Ipv4Address(htonl(INADDR_ANY), 0);
+    const sockaddr_in any = Ipv4SocketAddress(htonl(INADDR_ANY), 0);
     return ::bind(socket, reinterpret_cast<const sockaddr*>(&any), sizeof any) == 0;
 }
 
 SocketLayer::ConnectStart PosixSocketLayer::Connect(int socket, std::uint32_t address,
                                                     std::uint16_t port) {
-    const sockaddr_in peer = Ipv4Address(address, port);
+    const sockaddr_in peer = Ipv4SocketAddress(address, port);
     if (::connect(socket, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
         return ConnectStart::Done;
     }

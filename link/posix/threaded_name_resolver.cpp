@@ -1,15 +1,13 @@
 #include "link/posix/threaded_name_resolver.h"
 
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include <QMetaObject>
 #include <QObject>
 #include <algorithm>
 #include <system_error>
 #include <thread>
 #include <utility>
+
+#include "link/ipv4_address.h"
 
 namespace trelvo {
 
@@ -61,20 +59,6 @@ private:
 };
 
 }  // namespace
-
-std::optional<std::uint32_t> LookUpIpv4(const std::string& host) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        return std::nullopt;
-    }
-    const std::uint32_t first =
-        reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(found);
-    return first;
-}
 
 LookupThreads::LookupThreads(Limits limits, LookupFunction lookup)
     : limits_(limits), lookup_(std::move(lookup)) {}

@@ -12,10 +12,6 @@
 
 namespace trelvo {
 
-// The first IPv4 address of `host` as getaddrinfo finds it; blocks for as
-// long as getaddrinfo does.
-std::optional<std::uint32_t> LookUpIpv4(const std::string& host);
-
 // Runs blocking lookups, each on a thread of its own, for the resolvers that
 // share it.
 //

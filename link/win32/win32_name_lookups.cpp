@@ -4,7 +4,7 @@
 #include <thread>
 #include <utility>
 
-#include "link/win32/win32_socket.h"
+#include "link/ipv4_address.h"
 
 namespace trelvo {
 namespace {
@@ -21,7 +21,7 @@ LPARAM Pack(std::optional<std::uint32_t> address) {
 }  // namespace
 
 Win32NameLookups& Win32NameLookups::System() {
-    static Win32NameLookups lookups(&Win32Socket::LookUp);
+    static Win32NameLookups lookups(&LookUpIpv4);
     return lookups;
 }
 

@@ -2,16 +2,10 @@
 
 #include <ws2tcpip.h>
 
+#include "link/ipv4_address.h"
+
 namespace trelvo {
 namespace {
-
-sockaddr_in Ipv4Address(std::uint32_t address, std::uint16_t port) {
-    sockaddr_in socketAddress{};
-    socketAddress.sin_family = AF_INET;
-    socketAddress.sin_addr.s_addr = address;
-    socketAddress.sin_port = htons(port);
-    return socketAddress;
-}
 
 // Everything a connection reports: connect finished, bytes to read, room to
 // send, the recorder gone.
@@ -45,7 +39,7 @@ bool Win32Socket::Open(HWND window, UINT message) {
     if (socket_ == INVALID_SOCKET) {
         return false;
     }
-    const sockaddr_in any = Ipv4Address(htonl(INADDR_ANY), 0);
+    const sockaddr_in any = Ipv4SocketAddress(htonl(INADDR_ANY), 0);
     if (WSAAsyncSelect(socket_, window, message, kEvents) != 0 ||
         ::bind(socket_, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0) {
         Close();
@@ -55,7 +49,7 @@ bool Win32Socket::Open(HWND window, UINT message) {
 }
 
 int Win32Socket::StartConnect(std::uint32_t address, std::uint16_t port) {
-    const sockaddr_in peer = Ipv4Address(address, port);
+    const sockaddr_in peer = Ipv4SocketAddress(address, port);
     if (::connect(socket_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
         // Done at once: FD_CONNECT reports it like any other end.
         return 0;
@@ -99,20 +93,6 @@ std::optional<std::uint32_t> Win32Socket::ParseDotted(const std::string& host) {
         return std::nullopt;
     }
     return dotted.s_addr;
-}
-
-std::optional<std::uint32_t> Win32Socket::LookUp(const std::string& host) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
-        return std::nullopt;
-    }
-    const std::uint32_t first =
-        reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(found);
-    return first;
 }
 
 }  // namespace trelvo

@@ -54,9 +54,6 @@ public:
 
     // A dotted IPv4 address in network byte order, or none.
     static std::optional<std::uint32_t> ParseDotted(const std::string& host);
-    // The host's first IPv4 address in network byte order, or none; blocks
-    // for as long as the system's lookup does.
-    static std::optional<std::uint32_t> LookUp(const std::string& host);
     // Why a connect to a name without an address failed.
     static constexpr int kNoAddress = WSAHOST_NOT_FOUND;
 
