@@ -13,6 +13,7 @@
 #include "fake_name_resolver.h"
 #include "link/posix/net_link.h"
 #include "link/posix/posix_socket_layer.h"
+#include "recording_net_events.h"
 
 // The network link on real sockets over the loopback interface, driven by
 // the Qt event loop as in the tool.
@@ -37,27 +38,6 @@ public:
     }
     int availableCalls = 0;
     int sendCalls = 0;
-};
-
-class RecordingEvents : public NetLinkEvents {
-public:
-    void OnConnect(int error) override { connects.push_back(error); }
-    void OnReceive(int error) override {
-        receives.push_back(error);
-        order.emplace_back("receive");
-        if (error == 0 && whenReadable) {
-            whenReadable();
-        }
-    }
-    void OnClose(int error) override {
-        closes.push_back(error);
-        order.emplace_back("close");
-    }
-    std::vector<int> connects;
-    std::vector<int> receives;
-    std::vector<int> closes;
-    std::vector<std::string> order;
-    std::function<void()> whenReadable;
 };
 
 // The recorder's end: a listening socket on 127.0.0.1 and the connection it accepts.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "message_pump.h"
+#include "recording_net_events.h"
 
 // The network link on Winsock over the loopback interface, driven by the
 // thread's message loop as in the window.
@@ -17,22 +18,6 @@ namespace {
 using testing::PumpUntil;
 using testing::RunPosted;
 using Bytes = std::vector<std::uint8_t>;
-
-class RecordingEvents : public NetLinkEvents {
-public:
-    void OnConnect(int error) override { connects.push_back(error); }
-    void OnReceive(int error) override {
-        receives.push_back(error);
-        if (whenReadable) {
-            whenReadable();
-        }
-    }
-    void OnClose(int error) override { closes.push_back(error); }
-    std::vector<int> connects;
-    std::vector<int> receives;
-    std::vector<int> closes;
-    std::function<void()> whenReadable;
-};
 
 // The recorder's end: a listener on 127.0.0.1 and the connection it accepts,
 // both non-blocking so the test thread only ever waits in its message loop.
