@@ -18,8 +18,7 @@ void Wipe(std::uint8_t* bytes, int count) {
 
 }  // namespace
 
-SendBuffer::SendBuffer()
-    : block_(new std::uint8_t[kInitialCapacity]()), capacity_(kInitialCapacity) {}
+SendBuffer::SendBuffer() : capacity_(kInitialCapacity) {}
 
 SendBuffer::~SendBuffer() {
     Drop();
@@ -29,11 +28,13 @@ void SendBuffer::Append(const std::uint8_t* bytes, int count) {
     if (count <= 0) {
         return;
     }
-    if (pendingLength_ + count > capacity_) {
-        const int capacity = pendingLength_ + count;
-        std::unique_ptr<std::uint8_t[]> grown(new std::uint8_t[capacity]);
-        std::copy_n(block_.get(), pendingLength_, grown.get());
-        Wipe(block_.get(), pendingLength_);
+    if (!block_ || pendingLength_ + count > capacity_) {
+        const int capacity = std::max(capacity_, pendingLength_ + count);
+        std::unique_ptr<std::uint8_t[]> grown(new std::uint8_t[capacity]());
+        if (pendingLength_ > 0) {
+            std::copy_n(block_.get(), pendingLength_, grown.get());
+            Wipe(block_.get(), pendingLength_);
+        }
         block_ = std::move(grown);
         capacity_ = capacity;
     }
@@ -43,6 +44,9 @@ void SendBuffer::Append(const std::uint8_t* bytes, int count) {
 
 void SendBuffer::Consume(int count) {
     const int taken = std::clamp(count, 0, pendingLength_);
+    if (taken == 0) {
+        return;
+    }
     pendingLength_ -= taken;
     std::memmove(block_.get(), block_.get() + taken, static_cast<std::size_t>(pendingLength_));
     // The move leaves the last `taken` places holding stale bytes.

@@ -68,6 +68,15 @@ INSTANTIATE_TEST_SUITE_P(
                       BufferCase{"NextHandOverTakesTheBacklog", {100, 50}, {30}, 0, 10000}),
     [](const auto& info) { return info.param.name; });
 
+// A fleet has thousands of links, nearly all of whose sockets take every
+// hand-over at once: those hold no block at all.
+TEST_F(NetLinkBufferTest, ALinkWhoseSocketTakesEverythingHoldsNoBlock) {
+    HandOver(Pattern(25000, 0));
+    HandOver(Pattern(18, 1));
+    EXPECT_EQ(layer.sent, handed);
+    EXPECT_TRUE(link.sendBlock().empty());
+}
+
 // The block is replaced only when the bytes would not fit: filling it to the
 // byte keeps it.
 TEST_F(NetLinkBufferTest, AHandOverThatFillsTheBlockExactlyKeepsIt) {
