@@ -11,6 +11,7 @@
 
 #include "event_loop.h"
 #include "fake_name_resolver.h"
+#include "link/ipv4_address.h"
 #include "link/posix/net_link.h"
 #include "link/posix/posix_socket_layer.h"
 #include "recording_net_events.h"
@@ -44,9 +45,7 @@ public:
 class LoopbackPeer {
 public:
     LoopbackPeer() {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in address = Ipv4SocketAddress(htonl(INADDR_LOOPBACK), 0);
         socklen_t length = sizeof address;
         listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         // A fixed, small receive window, so that a large block cannot

@@ -7,6 +7,7 @@
 #include <numeric>
 #include <vector>
 
+#include "link/ipv4_address.h"
 #include "message_pump.h"
 #include "recording_net_events.h"
 
@@ -24,9 +25,7 @@ using Bytes = std::vector<std::uint8_t>;
 class LoopbackPeer {
 public:
     LoopbackPeer() {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in address = Ipv4SocketAddress(htonl(INADDR_LOOPBACK), 0);
         int length = sizeof address;
         u_long nonBlocking = 1;
         ioctlsocket(listener_, FIONBIO, &nonBlocking);
