@@ -14,9 +14,6 @@ namespace {
 // ends at its first NUL or at the end of the body.
 constexpr std::size_t kVersionTextOffset = 4;
 
-// An execute argument holds a two-byte id, the text and its NUL.
-constexpr std::size_t kArgumentOverhead = 3;
-
 }  // namespace
 
 UpdateJob::UpdateJob(NetLinkInterface& net, SerialLinkInterface& serial, TickClock& clock,
@@ -85,7 +82,7 @@ bool UpdateJob::Prepare(const UpdateSource& file, const std::string& password,
     fileSize_ = static_cast<std::uint32_t>(file_.Size());
     SetBlockCount();
     // A longer code would not fit its record's 16-bit length.
-    if (updateCode_.text().size() + kArgumentOverhead > MAX_RECORD_DATA) {
+    if (updateCode_.text().size() + EXECUTE_ARGUMENT_EXTRA > MAX_RECORD_DATA) {
         EndAndShow({Outcome::CodeTooLong});
         return false;
     }

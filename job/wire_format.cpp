@@ -114,12 +114,11 @@ Bytes BuildFileDescriptorBody(std::string_view remotePath, std::uint32_t fileSiz
 
 namespace {
 
-// Record length and tag; an argument's data adds its id and the text's NUL.
+// A record's length and tag.
 constexpr std::size_t kRecordHead = 4;
-constexpr std::size_t kArgumentExtra = 3;
 
 void AppendArgument(Bytes& body, std::uint16_t argumentId, std::string_view text) {
-    PutU16(body, static_cast<std::uint16_t>(text.size() + kArgumentExtra));
+    PutU16(body, static_cast<std::uint16_t>(text.size() + EXECUTE_ARGUMENT_EXTRA));
     PutU16(body, TAG_EXECUTE_ARG);
     PutU16(body, argumentId);
     body.insert(body.end(), text.begin(), text.end());
@@ -130,7 +129,8 @@ void AppendArgument(Bytes& body, std::uint16_t argumentId, std::string_view text
 
 Bytes BuildExecuteBody(std::string_view remotePath, std::string_view updateCode) {
     Bytes body;
-    body.reserve(3 * kRecordHead + 2 * kArgumentExtra + remotePath.size() + updateCode.size());
+    body.reserve(3 * kRecordHead + 2 * EXECUTE_ARGUMENT_EXTRA + remotePath.size() +
+                 updateCode.size());
     AppendArgument(body, ARG_REMOTE_PATH, remotePath);
     AppendArgument(body, ARG_UPDATE_CODE, updateCode);
     ParamRecord::End().AppendTo(body);

@@ -48,6 +48,8 @@ inline constexpr std::string_view REMOTE_DIR = "/tmp/";
 
 // Largest number of data bytes one record's 16-bit length can describe.
 inline constexpr std::size_t MAX_RECORD_DATA = 0xFFFF;
+// An execute argument's data beyond its text: a two-byte id and the NUL.
+inline constexpr std::size_t EXECUTE_ARGUMENT_EXTRA = 3;
 
 void PutU16(Bytes& out, std::uint16_t value);
 void PutU32(Bytes& out, std::uint32_t value);
