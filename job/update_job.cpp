@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "job/text/secure_wipe.h"
+#include "job/text/terminal_text.h"
 #include "job/version_check.h"
 
 namespace trelvo {
@@ -38,7 +39,7 @@ bool UpdateJob::StartNetwork(const UpdateSource& file, const std::string& passwo
     // got under way, so the operator is told and gets the inputs back.
     const bool underWay = net_.Create() && net_.Connect(host, port);
     state_ = JobState::Connecting;
-    NoteActivity();
+    StartWaiting();
     if (!underWay) {
         EndAndShow({Outcome::ConnectFailed});
         return false;
@@ -58,7 +59,6 @@ bool UpdateJob::StartSerial(const UpdateSource& file, const std::string& passwor
     linkKind_ = LinkKind::Serial;
     link_ = &serialLink_;
     state_ = JobState::QueryVersion;
-    NoteActivity();
     Advance();
     return true;
 }
@@ -145,8 +145,9 @@ int UpdateJob::PumpTransfer() {
             return 0;
         }
         ++blocksSent_;
-        // The link passed on everything before this block.
-        NoteActivity();
+        // The link passed on everything before this block: the recorder is
+        // taking the file, and the wait for its reply starts again.
+        StartWaiting();
     }
     return static_cast<int>(static_cast<std::int64_t>(blocksSent_) * 100 / blockCount_);
 }
@@ -211,7 +212,6 @@ void UpdateJob::End(const JobOutcome& outcome) {
     linkKind_ = LinkKind::None;
     link_ = nullptr;
     awaitingHeader_ = true;
-    seenAvailable_ = 0;
     resultIn_ = false;
     if (owner_ != nullptr) {
         owner_->EnableInputs(true);
@@ -233,11 +233,15 @@ void UpdateJob::Advance() {
                 Refuse();
                 return;
             }
-            recorderVersion_ =
-                linkKind_ == LinkKind::Serial ? std::to_string(reply_.value) : VersionText();
-            if (IsVersionToSkip()) {
-                EndAndShow({Outcome::Skipped});
-                return;
+            {
+                const std::string version =
+                    linkKind_ == LinkKind::Serial ? std::to_string(reply_.value) : VersionText();
+                // Kept cut short, but judged whole.
+                recorderVersion_ = CutToKeptLength(version);
+                if (IsVersionToSkip(version)) {
+                    EndAndShow({Outcome::Skipped});
+                    return;
+                }
             }
             if (!IsVersionAccepted()) {
                 Refuse();
@@ -318,14 +322,14 @@ void UpdateJob::Show(const JobOutcome& outcome) {
     messages_.Show(std::string(OutcomeMessage(outcome)));
 }
 
-void UpdateJob::NoteActivity() {
-    lastActivityMs_ = clock_.NowMs();
+void UpdateJob::StartWaiting() {
+    waitingSinceMs_ = clock_.NowMs();
 }
 
 bool UpdateJob::TimedOut() {
     const std::uint32_t limit =
         state_ == JobState::AwaitResult ? resultTimeoutMs_ : replyTimeoutMs_;
-    return limit != 0 && state_ != JobState::Idle && clock_.NowMs() - lastActivityMs_ >= limit;
+    return limit != 0 && state_ != JobState::Idle && clock_.NowMs() - waitingSinceMs_ >= limit;
 }
 
 void UpdateJob::EndLost() {
@@ -343,7 +347,6 @@ void UpdateJob::OnConnect(int error) {
         EndAndShow({Outcome::ConnectFailed});
         return;
     }
-    NoteActivity();
     state_ = JobState::QueryVersion;
     Advance();
 }
@@ -378,7 +381,7 @@ void UpdateJob::ProcessIncoming() {
 bool UpdateJob::FrameNext() {
     if (awaitingHeader_) {
         MessageHeader::Wire raw{};
-        if (Available(HEADER_SIZE) < HEADER_SIZE) {
+        if (link_->Available(HEADER_SIZE) < HEADER_SIZE) {
             return false;
         }
         if (Take(raw.data(), HEADER_SIZE) != HEADER_SIZE) {
@@ -401,7 +404,7 @@ bool UpdateJob::FrameNext() {
             return true;
         }
     } else {
-        if (Available(reply_.bodyLength) < reply_.bodyLength) {
+        if (link_->Available(reply_.bodyLength) < reply_.bodyLength) {
             return false;
         }
         if (Take(replyBody_.data(), reply_.bodyLength) != reply_.bodyLength) {
@@ -417,18 +420,7 @@ bool UpdateJob::FrameNext() {
     return true;
 }
 
-// Counts what has arrived; more than last time shows the recorder is there.
-std::uint32_t UpdateJob::Available(std::uint32_t count) {
-    const std::uint32_t available = link_->Available(count);
-    if (available > seenAvailable_) {
-        NoteActivity();
-    }
-    seenAvailable_ = available;
-    return available;
-}
-
 std::uint32_t UpdateJob::Take(std::uint8_t* buffer, std::uint32_t count) {
-    seenAvailable_ = 0;
     const std::uint32_t taken = link_->Take(buffer, count);
     bytesTaken_ += taken;
     return taken;
@@ -447,9 +439,8 @@ bool UpdateJob::IsVersionAccepted() const {
     return false;
 }
 
-bool UpdateJob::IsVersionToSkip() const {
-    return recorderVersion_ && std::find(skipVersions_.begin(), skipVersions_.end(),
-                                         *recorderVersion_) != skipVersions_.end();
+bool UpdateJob::IsVersionToSkip(const std::string& version) const {
+    return std::find(skipVersions_.begin(), skipVersions_.end(), version) != skipVersions_.end();
 }
 
 std::string UpdateJob::VersionText() const {
@@ -483,6 +474,8 @@ void UpdateJob::SendRequest(std::uint16_t command, std::uint32_t value, const st
     // The password's or the update code's request: no copy of it outlives
     // the hand-over.
     SecureWipe(request.data(), request.size());
+    // Every request is answered by one reply, and its deadline starts now.
+    StartWaiting();
 }
 
 void UpdateJob::SendRaw(const std::uint8_t* bytes, std::size_t count) {

@@ -63,10 +63,12 @@ public:
 
     void SetOwner(JobOwner& owner) { owner_ = &owner; }
 
-    // A recorder that sends nothing and takes nothing for this long while
-    // the job waits on it ends the job with Outcome::TimedOut; 0 waits for
-    // ever, as the window does. The reply to the execute request has a
-    // limit of its own: the recorder is carrying out the update meanwhile.
+    // A reply that has not come in whole this long after its request went
+    // out (or, in the transfer, after the last block the link passed on)
+    // ends the job with Outcome::TimedOut; so does a connect that takes as
+    // long. Bytes that do not make a reply do not put the deadline off. 0
+    // waits for ever, as the window does. The reply to the execute request
+    // has a limit of its own: the recorder is carrying out the update.
     void SetReplyTimeout(std::uint32_t ms) { replyTimeoutMs_ = ms; }
     void SetResultTimeout(std::uint32_t ms) { resultTimeoutMs_ = ms; }
     // Applies from the next start.
@@ -127,7 +129,7 @@ public:
     JobState endedIn() const { return endedIn_; }
     // The recorder's version as its version reply gave it, if that was
     // accepted as a reply: the text over the network, the number over a
-    // serial line.
+    // serial line; cut to MAX_KEPT_TEXT characters.
     const std::optional<std::string>& recorderVersion() const { return recorderVersion_; }
     LinkKind linkKind() const { return linkKind_; }
     std::uint32_t startTick() const { return startTick_; }
@@ -147,7 +149,7 @@ private:
     std::string RemotePath() const;
 
     bool IsVersionAccepted() const;
-    bool IsVersionToSkip() const;
+    bool IsVersionToSkip(const std::string& version) const;
     bool IsAccessGranted();
     std::string VersionText() const;
 
@@ -168,10 +170,10 @@ private:
 
     // One header or one body, if all of it is there; false when nothing was taken.
     bool FrameNext();
-    std::uint32_t Available(std::uint32_t count);
     std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count);
 
-    void NoteActivity();
+    // The job begins to wait for the recorder: its deadline counts from now.
+    void StartWaiting();
     bool TimedOut();
     // The recorder or the line has gone while the job still needed it.
     void EndLost();
@@ -219,10 +221,8 @@ private:
     // Every byte framing ever took; a polled line that has hung up ends the
     // job only once a tick takes nothing more from it.
     std::uint64_t bytesTaken_ = 0;
-    // When the recorder last showed it is there, and what the job had seen
-    // of it then.
-    std::uint32_t lastActivityMs_ = 0;
-    std::uint32_t seenAvailable_ = 0;
+    // When the job began to wait for what it waits for now.
+    std::uint32_t waitingSinceMs_ = 0;
 };
 
 }  // namespace trelvo

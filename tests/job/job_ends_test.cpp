@@ -129,33 +129,48 @@ TEST_F(JobEndsTest, ASilentRecorderTimesOutInEveryWaitingState) {
     }
 }
 
-TEST_F(JobEndsTest, BytesComingInOrGoingOutKeepTheRecorderAlive) {
+// Blocks the link passes on show the recorder is taking the file; bytes
+// that come in without making a reply show nothing: a device that keeps
+// talking still times out when its reply is due.
+TEST_F(JobEndsTest, OnlyBlocksTakenPutTheDeadlineOffNotBytesThatMakeNoReply) {
     WriteFile("a.sh", 5000);
     job.SetReplyTimeout(1000);
     ASSERT_NO_FATAL_FAILURE(NetworkJobIn(JobState::Transfer));
-    // A transfer that drains block by block, 900 ms apart, never times ou
-    for (int tick = 0; tick < 20; ++tick) {
+    // A transfer that drains block by block, 900 ms apart, never times out.
+    while (job.blocksSent() <= job.blockCount()) {
         clock.now += 900;
         job.PumpTransfer();
+        ASSERT_EQ(job.state(), JobState::Transfer);
     }
-    EXPECT_EQ(job.state(), JobState::Transfer);
-    // Neither does a reply that trickles in a byte every 900 ms.
+    // The reply to the file trickles in a byte every 300 ms: whole after
+    // 5.4 s, far past its deadline 1 s after the last block.
     const Bytes reply = Reply(STATUS_OK);
-    // One step per block and one for the rest; a job that stopped streaming
-    // ends the loop all the same.
-    for (int tick = 0; tick <= job.blockCount() + 1 && job.blocksSent() <= job.blockCount();
-         ++tick) {
-        job.PumpTransfer();
-    }
-    ASSERT_GT(job.blocksSent(), job.blockCount());
-    for (std::size_t at = 0; at + 1 < reply.size(); ++at) {
-        clock.now += 900;
+    std::uint32_t waited = 0;
+    for (std::size_t at = 0; at + 1 < reply.size() && job.state() == JobState::Transfer; ++at) {
+        clock.now += 300;
+        waited += 300;
         net.Arrive(Bytes{reply[at]});
         job.PumpTransfer();
     }
-    EXPECT_EQ(job.state(), JobState::Transfer);
-    net.Arrive(Bytes{reply.back()});
-    EXPECT_EQ(job.state(), JobState::AwaitResult);
+    EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::TimedOut}});
+    EXPECT_EQ(job.endedIn(), JobState::Transfer);
+    EXPECT_EQ(waited, 1200u);
+
+    // Every reply's deadline counts from its request, whatever came before.
+    for (const JobState state : {JobState::AwaitVersion, JobState::AwaitAccess}) {
+        owner.outcomes.clear();
+        NetworkJobIn(state);
+        for (int tick = 0; tick < 3; ++tick) {
+            clock.now += 300;
+            net.Arrive(Bytes{0});
+            job.PumpTransfer();
+        }
+        EXPECT_EQ(job.state(), state) << static_cast<int>(state);
+        clock.now += 100;
+        job.PumpTransfer();
+        EXPECT_EQ(owner.outcomes, std::vector<JobOutcome>{{Outcome::TimedOut}})
+            << static_cast<int>(state);
+    }
 }
 
 TEST_F(JobEndsTest, WithoutATimeOutTheJobWaitsForEver) {
