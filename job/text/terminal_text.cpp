@@ -36,4 +36,18 @@ std::string TerminalSafe(std::string_view text) {
     return safe;
 }
 
+std::string TerminalSafeWindows1252(std::string_view bytes) {
+    return TerminalSafe(Windows1252ToUtf8(bytes));
+}
+
+std::string CutToKeptLength(std::string_view bytes) {
+    if (bytes.size() <= MAX_KEPT_TEXT) {
+        return std::string(bytes);
+    }
+    // Windows-1252 has one byte per character; 0x85 is its ellipsis.
+    std::string kept(bytes.substr(0, MAX_KEPT_TEXT - 1));
+    kept += '\x85';
+    return kept;
+}
+
 }  // namespace trelvo

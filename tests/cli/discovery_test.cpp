@@ -7,6 +7,7 @@
 
 #include "scratch_dir.h"
 #include "tools/cli/hosts_command.h"
+#include "tools/cli/json_line.h"
 
 namespace trelvo {
 namespace {
@@ -78,12 +79,18 @@ TEST(DiscoveryOutput, TextJsonAndHostsLines) {
         {Found("10.0.0.9", Outcome::Probed, "QRB\n10.0.0.1 \"evil\x1b"),
          "10.0.0.9         accepted  QRB\\x0a10.0.0.1 \"evil\\x1b",
          R"({"accepted":true,"host":"10.0.0.9","version":"QRB\n10.0.0.1 \"evil\u001b"})",
-         "10.0.0.9 10.0.0.9 # QRB?10.0.0.1 \"evil?"},
+         "10.0.0.9 10.0.0.9 # QRB\\x0a10.0.0.1 \"evil\\x1b"},
+        // Windows-1252 shown as UTF-8 everywhere; its unassigned bytes decode
+        // to C1 controls, DEL is one too, and none leaves unescaped.
+        {Found("10.0.0.8", Outcome::Probed, "B\xfc\x80ro\x81\x7f\x9d"),
+         "10.0.0.8         accepted  B\u00fc\u20acro\\xc2\\x81\\x7f\\xc2\\x9d",
+         "{\"accepted\":true,\"host\":\"10.0.0.8\",\"version\":\"B\u00fc\u20acro\\u0081\\u007f"
+         "\\u009d\"}",
+         "10.0.0.8 10.0.0.8 # B\xfc\x80ro\\xc2\\x81\\x7f\\xc2\\x9d"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DiscoveryLine(c.recorder), c.text);
-        EXPECT_EQ(QJsonDocument(DiscoveryJson(c.recorder)).toJson(QJsonDocument::Compact),
-                  QByteArray(c.json));
+        EXPECT_EQ(JsonLine(DiscoveryJson(c.recorder)), c.json);
         EXPECT_EQ(HostsFileLine(c.recorder), c.hosts);
     }
 }
@@ -100,9 +107,9 @@ TEST(DiscoveryOutput, HostsLinesReadBackAsTheAddressesAlone) {
         file += HostsFileLine(recorder) + '\n';
     }
     const ScratchDir scratch;
-    NameList names;
-    ASSERT_TRUE(ReadHostNames(scratch.Write("lmhosts", file), names));
-    EXPECT_EQ(names, (NameList{"10.0.0.4", "10.0.0.5", "10.0.0.6", "10.0.0.7"}));
+    const HostsFileNames read = ReadHostNames(scratch.Write("lmhosts", file));
+    EXPECT_EQ(read.problem, "");
+    EXPECT_EQ(read.names, (NameList{"10.0.0.4", "10.0.0.5", "10.0.0.6", "10.0.0.7"}));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QJsonDocument>
 #include <QSaveFile>
 #include <cmath>
 #include <iostream>
@@ -13,6 +12,7 @@
 #include "tools/cli/discovery.h"
 #include "tools/cli/fleet.h"
 #include "tools/cli/interrupt_watch.h"
+#include "tools/cli/json_line.h"
 
 namespace trelvo {
 namespace {
@@ -38,9 +38,7 @@ std::vector<RecorderTarget> Targets(const AddressRanges& ranges) {
 void Print(const std::vector<FoundRecorder>& found, bool json) {
     for (const FoundRecorder& recorder : found) {
         if (json) {
-            std::cout << QJsonDocument(DiscoveryJson(recorder))
-                             .toJson(QJsonDocument::Compact)
-                             .toStdString();
+            std::cout << JsonLine(DiscoveryJson(recorder));
         } else {
             std::cout << DiscoveryLine(recorder);
         }

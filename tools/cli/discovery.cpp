@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "job/text/terminal_text.h"
+#include "job/text/windows1252_text.h"
 #include "tools/cli/result_fields.h"
 
 namespace trelvo {
@@ -54,7 +55,7 @@ std::string DiscoveryLine(const FoundRecorder& recorder) {
     std::ostringstream line;
     line << std::left << std::setw(15) << recorder.target.name << "  "
          << (recorder.accepted() ? "accepted" : "refused ") << "  "
-         << (recorder.result.version ? TerminalSafe(*recorder.result.version) : "-");
+         << (recorder.result.version ? TerminalSafeWindows1252(*recorder.result.version) : "-");
     return line.str();
 }
 
@@ -67,11 +68,10 @@ QJsonObject DiscoveryJson(const FoundRecorder& recorder) {
 std::string HostsFileLine(const FoundRecorder& recorder) {
     std::string line = recorder.target.name + ' ' + recorder.target.name + " #";
     if (recorder.result.version) {
-        std::string version = *recorder.result.version;
-        std::replace_if(
-            version.begin(), version.end(),
-            [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
-        line += ' ' + version;
+        // Escaped as on the terminal, then back to the file's code page:
+        // every character the escaping leaves is one Windows-1252 carries.
+        line += ' ' +
+                Utf8ToWindows1252(TerminalSafeWindows1252(*recorder.result.version)).value_or("?");
     }
     return line;
 }

@@ -55,9 +55,9 @@ QJsonObject DiscoveryJson(const FoundRecorder& recorder);
 // "ADDRESS ADDRESS # VERSION": a line of an lmhosts file whose name is the
 // address, so the window and --hosts-file offer it; the version stands
 // after the name, where the hosts reader ignores the rest of the line and
-// lmhosts readers take "#" for a comment. The version's bytes stay as the
-// recorder sent them (Windows-1252, as the file is read), but control
-// characters become "?", so none can end the line early.
+// lmhosts readers take "#" for a comment. The version stays in
+// Windows-1252, as the file is read, with its control characters escaped
+// as on the terminal (\xNN), so none can end the line early.
 std::string HostsFileLine(const FoundRecorder& recorder);
 
 }  // namespace trelvo

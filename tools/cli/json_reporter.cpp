@@ -1,9 +1,9 @@
 #include "tools/cli/json_reporter.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include "job/job_status_text.h"
+#include "tools/cli/json_line.h"
 #include "tools/cli/result_fields.h"
 #include "tools/cli/target_name.h"
 #include "ui/localisation/localize_text.h"
@@ -31,7 +31,7 @@ QString Name(Outcome kind) {
 }
 
 void WriteLine(std::ostream& out, const QJsonObject& object) {
-    out << QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() << '\n';
+    out << JsonLine(object) << '\n';
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ std::string OneLine(std::string text) {
 }
 
 std::string ShownVersion(const RecorderResult& result) {
-    return TerminalSafe(Windows1252ToUtf8(result.version.value_or("")));
+    return TerminalSafeWindows1252(result.version.value_or(""));
 }
 
 }  // namespace

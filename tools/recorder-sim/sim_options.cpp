@@ -50,8 +50,9 @@ bool SetCount(std::string_view text, std::optional<std::uint64_t>& field) {
 // Texts typed in UTF-8, held as a recorder holds them: in Windows-1252. Any
 // text, even an empty one, is something a recorder might be set up with, as
 // long as the code page can carry it.
-bool SetRecorderText(std::string_view text, std::string& field) {
-    const std::optional<std::string> bytes = Utf8ToWindows1252(text);
+bool SetRecorderText(std::string_view text, std::string& field,
+                     Unassigned unassigned = Unassigned::Refuse) {
+    const std::optional<std::string> bytes = Utf8ToWindows1252(text, unassigned);
     // A NUL would end the text on the wire: no recorder holds one.
     if (!bytes || bytes->find('\0') != std::string::npos) {
         return false;
@@ -89,7 +90,11 @@ struct ValueOption {
 constexpr ValueOption kValueOptions[] = {
     {"--listen", ReadListen},
     {"--version-text",
-     [](std::string_view v, SimOptions& o) { return SetRecorderText(v, o.behaviour.versionText); }},
+     [](std::string_view v, SimOptions& o) {
+         // A misbehaving recorder may send any byte: C1 controls stand for
+         // the bytes Windows-1252 leaves unassigned.
+         return SetRecorderText(v, o.behaviour.versionText, Unassigned::FromC1Controls);
+     }},
     {"--version-number",
      [](std::string_view v, SimOptions& o) { return SetNumber(v, o.behaviour.versionNumber); }},
     {"--password",
@@ -105,6 +110,7 @@ constexpr ValueOption kValueOptions[] = {
     {"--result-status",
      [](std::string_view v, SimOptions& o) { return SetNumber(v, o.behaviour.resultStatus); }},
     {"--delay-ms", [](std::string_view v, SimOptions& o) { return SetNumber(v, o.delayMs); }},
+    {"--babble-ms", [](std::string_view v, SimOptions& o) { return SetNumber(v, o.babbleMs); }},
     {"--silent-after",
      [](std::string_view v, SimOptions& o) { return SetCount(v, o.silentAfter); }},
     {"--close-after-bytes",
@@ -226,7 +232,9 @@ Where to serve:
                           port 0 picks a free one)
   --pty                   serve a new pseudo-terminal instead of TCP
 What the recorder answers:
-  --version-text TEXT     version text of network replies (default 2.0.60)
+  --version-text TEXT     version text of network replies (default 2.0.60);
+                          U+0081 and the like give the bytes Windows-1252
+                          leaves unassigned
   --version-number N      version number of serial replies (default 20070)
   --password TEXT         the expected password (default admin)
   --update-code TEXT      the expected update code (default: any code);
@@ -241,6 +249,8 @@ Misbehaving on purpose:
   --delay-ms N            wait N ms before each reply
   --silent-after N        after N replies on a connection, read on but
                           never answer again
+  --babble-ms N           answer nothing, but send a zero byte every N ms,
+                          bytes that never make a reply
   --close-after-bytes N   close a connection (--pty: hang the line up)
                           once it has sent N bytes
   --hang-up-at STEP       close a connection (--pty: hang the line up) at
