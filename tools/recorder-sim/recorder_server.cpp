@@ -77,7 +77,8 @@ struct Link {
         : fd(fdIn),
           id(idIn),
           socket(socketIn),
-          session(options.behaviour, MakeSaveSinks(options.savePath, options.saveDir, idIn)) {}
+          session(options.behaviour, MakeSaveSinks(options.savePath, options.saveDir, idIn)),
+          nextBabble(Clock::now() + std::chrono::milliseconds(options.babbleMs)) {}
 
     int fd;
     int id;
@@ -90,6 +91,7 @@ struct Link {
         Reply reply;
     };
     std::deque<Delayed> delayed;
+    Clock::time_point nextBabble;  // with --babble-ms
     std::uint64_t received = 0;
     std::uint64_t repliesSent = 0;
     bool resultSent = false;
@@ -128,6 +130,7 @@ private:
     void Trace(const std::string& line) const;
     void QueueReplies(Link& link);
     void Release(Link& link, Clock::time_point now);
+    void Babble(Clock::time_point now);
     void Flush(Link& link);
     void Report(Link& link);
     void End(Link& link, const std::string& why, bool reset = false);
@@ -206,6 +209,9 @@ int Server::Run() {
                     Watch(*link);
                 }
             }
+        }
+        if (options_.babbleMs > 0) {
+            Babble(now);
         }
         CheckPtyDrained(now);
         if (endedLinks_ > 0) {
@@ -387,11 +393,13 @@ void Server::Read(Link& link) {
 // During a file transfer the socket wakes the loop only once a good part
 // of the file has arrived, not for every block: a fleet's blocks then cost
 // the simulator a fraction of the wakes, and of the CPU it would take from
-// the tool it is measured beside. Not when each arrival is traced or the
-// received bytes are counted to the byte.
+// the tool it is measured beside. Not when each arrival is traced, the
+// received bytes are counted to the byte, or the first file bytes are to
+// end the connection: a small file would be in whole before the wake.
 void Server::SetReadThreshold(Link& link) {
     constexpr std::uint32_t kFileWake = 64 * 1024;
-    if (!link.socket || options_.trace || options_.closeAfterBytes || options_.stopReadingAfter) {
+    if (!link.socket || options_.trace || options_.closeAfterBytes || options_.stopReadingAfter ||
+        options_.behaviour.hangUpAt == HangUpStep::File) {
         return;
     }
     const int threshold =
@@ -419,6 +427,10 @@ void Server::Release(Link& link, Clock::time_point now) {
             Log(link, "silent: reply not sent");
             continue;
         }
+        if (options_.babbleMs > 0) {
+            Log(link, "babbling: reply not sent");
+            continue;
+        }
         link.out.insert(link.out.end(), reply.bytes.begin(), reply.bytes.end());
         ++link.repliesSent;
         if (reply.kind == ReplyKind::Result) {
@@ -429,6 +441,21 @@ void Server::Release(Link& link, Clock::time_point now) {
     }
     if (added) {
         Flush(link);
+    }
+}
+
+// A zero byte per link that is due: eighteen of them make a header that is
+// no reply, so a client never gets an answer out of them.
+void Server::Babble(Clock::time_point now) {
+    const auto every = std::chrono::milliseconds(options_.babbleMs);
+    for (const auto& link : links_) {
+        if (link->ended || link->nextBabble > now) {
+            continue;
+        }
+        link->out.push_back(0);
+        link->nextBabble = now + every;
+        Flush(*link);
+        Watch(*link);
     }
 }
 
@@ -549,6 +576,13 @@ int Server::PollTimeoutMs(Clock::time_point now) const {
         for (const auto& link : links_) {
             if (!link->delayed.empty() && (!next || link->delayed.front().due < *next)) {
                 next = link->delayed.front().due;
+            }
+        }
+    }
+    if (options_.babbleMs > 0) {
+        for (const auto& link : links_) {
+            if (!link->ended && (!next || link->nextBabble < *next)) {
+                next = link->nextBabble;
             }
         }
     }

@@ -23,6 +23,9 @@ struct SimOptions {
     // Received bytes per connection after which nothing more is read, as a
     // recorder holding CTS off: the peer's writes back up.
     std::optional<std::uint64_t> stopReadingAfter;
+    // Above 0: answers nothing, but sends one zero byte every this many ms,
+    // bytes that never make a reply, as a device that keeps talking.
+    std::uint32_t babbleMs = 0;
     // Connections reset as soon as they are accepted, before any other.
     std::uint64_t refuseFirst = 0;
     bool reset = false;
