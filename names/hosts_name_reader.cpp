@@ -71,7 +71,11 @@ bool HostsNameReader::BuildTable() {
 bool HostsNameReader::OnToken(std::int32_t type) {
     if (type == HS_NAME || type == HS_QUOTED_NAME) {
         TrimNameSpace(mutableToken());
-        names_.push_back(token());
+        if (const NameProblem problem = CheckHostName(token()); problem != NameProblem::None) {
+            refused_.push_back({token().substr(0, 40), problem});
+        } else {
+            names_.push_back(token());
+        }
     }
     return true;
 }

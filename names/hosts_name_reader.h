@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "names/host_name.h"
 #include "names/table_tokenizer.h"
 
 namespace trelvo {
@@ -11,6 +12,17 @@ namespace trelvo {
 // Host names in the order they stand in the file; empty names and
 // duplicates are kept as found.
 using NameList = std::vector<std::string>;
+
+// The most bytes of a hosts file the reader takes: far more than any real
+// one holds, and a bound for a device or an endless pipe named by mistake.
+inline constexpr std::uint64_t MAX_HOSTS_FILE_BYTES = std::uint64_t{16} * 1024 * 1024;
+
+// A name of the file that no recorder can be reached by: its first bytes
+// (at most 40, enough to find it in the file) and why.
+struct RefusedName {
+    std::string start;
+    NameProblem problem = NameProblem::None;
+};
 
 // The reader's states; the state left is the type of the token handed over.
 enum HostsState : std::int32_t {
@@ -24,8 +36,8 @@ enum HostsState : std::int32_t {
 
 // Collects the host names of an lmhosts-style file: each line holds an
 // address, then a name, bare or in double quotes; the rest of the line and
-// lines beginning with a number sign are ignored. Nothing in the file is
-// validated and nothing in it is an error.
+// lines beginning with a number sign are ignored. A name that cannot name
+// a recorder (CheckHostName) is set aside in refused() instead.
 class HostsNameReader : public TableTokenizer {
 public:
     HostsNameReader() : TableTokenizer(HS_LINE_START) {}
@@ -33,7 +45,12 @@ public:
     // Appends the grammar's rows; false only when the table had no room left.
     bool BuildTable() override;
 
+    // ParseFile up to MAX_HOSTS_FILE_BYTES: on TooLarge the names before
+    // the limit have been read.
+    ParseEnd ReadFile(const std::string& path) { return ParseFileUpTo(path, MAX_HOSTS_FILE_BYTES); }
+
     const NameList& names() const { return names_; }
+    const std::vector<RefusedName>& refused() const { return refused_; }
 
 protected:
     // Keeps every name token, trimmed of white space; never stops the parse.
@@ -41,6 +58,7 @@ protected:
 
 private:
     NameList names_;
+    std::vector<RefusedName> refused_;
 };
 
 }  // namespace trelvo

@@ -1,6 +1,8 @@
 #include "names/table_tokenizer.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <memory>
 
 namespace trelvo {
@@ -27,19 +29,30 @@ bool TableTokenizer::AddTransition(std::int32_t from, std::int32_t symbol, std::
 }
 
 bool TableTokenizer::ParseFile(const std::string& path) {
+    return ParseFileUpTo(path, std::numeric_limits<std::uint64_t>::max()) == ParseEnd::Whole;
+}
+
+TableTokenizer::ParseEnd TableTokenizer::ParseFileUpTo(const std::string& path,
+                                                       std::uint64_t maxBytes) {
     // "rb": a carriage return must reach the table as byte 13.
     const FileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        return false;
+        return ParseEnd::CannotOpen;
     }
     std::array<char, 4096> chunk{};
+    std::uint64_t room = maxBytes;
     // A failed read ends the input just like the end of the file.
     while (const std::size_t read = std::fread(chunk.data(), 1, chunk.size(), file.get())) {
-        if (!StepBytes({chunk.data(), read})) {
-            return false;
+        const std::size_t fed = static_cast<std::size_t>(std::min<std::uint64_t>(read, room));
+        if (!StepBytes({chunk.data(), fed})) {
+            return ParseEnd::Refused;
         }
+        if (fed < read) {
+            return ParseEnd::TooLarge;
+        }
+        room -= fed;
     }
-    return Step(SYM_EOF);
+    return Step(SYM_EOF) ? ParseEnd::Whole : ParseEnd::Refused;
 }
 
 bool TableTokenizer::ParseBuffer(std::string_view content) {

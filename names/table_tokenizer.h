@@ -55,6 +55,12 @@ public:
     // refused. Neither the state nor the token is reset before or after.
     bool ParseFile(const std::string& path);
 
+    enum class ParseEnd { Whole, CannotOpen, Refused, TooLarge };
+    // ParseFile for a file that may be endless (a device, a pipe): feeds
+    // at most `maxBytes` bytes, and on a longer file ends TooLarge after
+    // them without SYM_EOF, so a name cut short by the limit is not taken.
+    ParseEnd ParseFileUpTo(const std::string& path, std::uint64_t maxBytes);
+
     // The same for content already in memory: every byte, then SYM_EOF.
     bool ParseBuffer(std::string_view content);
 

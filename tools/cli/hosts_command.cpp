@@ -1,30 +1,39 @@
 #include "tools/cli/hosts_command.h"
 
 #include "job/text/terminal_text.h"
-#include "job/text/windows1252_text.h"
 #include "names/system_hosts_file.h"
 
 namespace trelvo {
 
-bool ReadHostNames(const std::string& path, NameList& names) {
+HostsFileNames ReadHostNames(const std::string& path) {
     HostsNameReader reader;
     reader.BuildTable();
-    if (!reader.ParseFile(path)) {
-        return false;
+    const TableTokenizer::ParseEnd end = reader.ReadFile(path);
+    HostsFileNames read{reader.names(), end != TableTokenizer::ParseEnd::CannotOpen, {}};
+    if (!read.opened) {
+        read.problem = "cannot read the hosts file " + path;
+    } else if (end == TableTokenizer::ParseEnd::TooLarge) {
+        read.problem = "the hosts file " + path + " is larger than " +
+                       std::to_string(MAX_HOSTS_FILE_BYTES >> 20) +
+                       " MiB, more than a hosts file holds";
+    } else if (!reader.refused().empty()) {
+        const RefusedName& first = reader.refused().front();
+        read.problem = "the hosts file " + path + " names \"" +
+                       TerminalSafeWindows1252(first.start) + "\", which " +
+                       std::string(NameProblemText(first.problem));
     }
-    names = reader.names();
-    return true;
+    return read;
 }
 
 int ListHosts(const std::string& path, std::ostream& out, std::ostream& err) {
-    NameList names;
-    if (!ReadHostNames(path.empty() ? SystemHostsFile() : path, names) && !path.empty()) {
-        err << "trelvo-cli: cannot read the hosts file " << path << '\n';
+    const HostsFileNames read = ReadHostNames(path.empty() ? SystemHostsFile() : path);
+    if (!read.problem.empty() && (read.opened || !path.empty())) {
+        err << "trelvo-cli: " << read.problem << '\n';
         return 2;
     }
-    for (const std::string& name : names) {
+    for (const std::string& name : read.names) {
         // The file's names are Windows-1252; the terminal reads UTF-8.
-        out << TerminalSafe(Windows1252ToUtf8(name)) << '\n';
+        out << TerminalSafeWindows1252(name) << '\n';
     }
     return 0;
 }

@@ -75,7 +75,9 @@ std::string DialogBehaviour::ChooseFileTitle() {
 
 void DialogBehaviour::OnInitDialog(const std::string& hostsPath) {
     hostsReader_.BuildTable();
-    hostsReader_.ParseFile(hostsPath);
+    // A file cut at the reader's limit still offers the names before it;
+    // names no recorder can be reached by are not offered.
+    hostsReader_.ReadFile(hostsPath);
     // The source file changes only through the browse button.
     view_.Enable(IDC_SOURCE_FILE, false);
     for (const ControlId label : kLabels) {
