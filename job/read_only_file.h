@@ -6,6 +6,17 @@
 
 namespace trelvo {
 
+// Why a name gave no file to read.
+enum class FileProblem : std::int32_t {
+    None,
+    Missing,       // nothing by that name
+    NoPermission,  // it may not be read
+    Folder,
+    Pipe,        // a named pipe or a socket
+    Device,      // a character or block device
+    Unreadable,  // any other failure
+};
+
 // A regular file opened for reading, byte for byte (no text-mode
 // translation), sized in 64 bits. While it is open others may read it but
 // neither write nor delete it where the platform can refuse that. A plain
@@ -21,6 +32,8 @@ public:
     // False when the name does not lead to a readable regular file: a
     // folder, a device or a pipe is none. Never waits for a writer.
     bool Open(const std::string& name);
+    // Why the last Open failed; None after one that succeeded.
+    FileProblem problem() const { return problem_; }
     void Close();
     bool IsOpen() const { return handle_ != kClosed; }
     // The size of the file that was opened, taken when it was opened.
@@ -33,6 +46,7 @@ private:
     static constexpr std::intptr_t kClosed = -1;
     std::intptr_t handle_ = kClosed;
     std::uint64_t size_ = 0;
+    FileProblem problem_ = FileProblem::None;
 };
 
 }  // namespace trelvo

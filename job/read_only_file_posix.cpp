@@ -7,6 +7,24 @@
 #include "job/read_only_file.h"
 
 namespace trelvo {
+namespace {
+
+FileProblem ProblemOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return FileProblem::Missing;
+        case EACCES:
+        case EPERM:
+            return FileProblem::NoPermission;
+        case ENXIO:  // a socket
+            return FileProblem::Pipe;
+        default:
+            return FileProblem::Unreadable;
+    }
+}
+
+}  // namespace
 
 // The type and size are those of the file that was opened, not of whatever
 // the name leads to a moment later. Opening without waiting: a FIFO by the
@@ -16,13 +34,20 @@ bool ReadOnlyFile::Open(const std::string& name) {
     Close();
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd == -1) {
+        problem_ = ProblemOf(errno);
         return false;
     }
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const mode_t mode = status.st_mode;
+        problem_ = mode == 0                          ? FileProblem::Unreadable
+                   : S_ISDIR(mode)                    ? FileProblem::Folder
+                   : S_ISFIFO(mode) || S_ISSOCK(mode) ? FileProblem::Pipe
+                                                      : FileProblem::Device;
         ::close(fd);
         return false;
     }
+    problem_ = FileProblem::None;
     handle_ = fd;
     size_ = static_cast<std::uint64_t>(status.st_size);
     return true;

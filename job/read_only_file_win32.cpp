@@ -24,6 +24,25 @@ std::wstring WideName(const std::string& name) {
     return result;
 }
 
+// A folder refuses the open with "access denied" too; its attributes tell.
+FileProblem ProblemOf(DWORD error, const std::wstring& name) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+            return FileProblem::Missing;
+        case ERROR_ACCESS_DENIED: {
+            const DWORD attributes = GetFileAttributesW(name.c_str());
+            return attributes != INVALID_FILE_ATTRIBUTES &&
+                           (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                       ? FileProblem::Folder
+                       : FileProblem::NoPermission;
+        }
+        default:
+            return FileProblem::Unreadable;
+    }
+}
+
 HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
@@ -37,19 +56,27 @@ bool ReadOnlyFile::Open(const std::string& name) {
     Close();
     const std::wstring wide = WideName(name);
     if (wide.empty()) {
+        problem_ = FileProblem::Missing;
         return false;
     }
     const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
+        problem_ = ProblemOf(GetLastError(), wide);
         return false;
     }
     LARGE_INTEGER size{};
-    if (GetFileType(file) != FILE_TYPE_DISK || GetFileSizeEx(file, &size) == 0 ||
-        size.QuadPart < 0) {
+    if (const DWORD type = GetFileType(file); type != FILE_TYPE_DISK) {
+        problem_ = type == FILE_TYPE_PIPE ? FileProblem::Pipe : FileProblem::Device;
         CloseHandle(file);
         return false;
     }
+    if (GetFileSizeEx(file, &size) == 0 || size.QuadPart < 0) {
+        problem_ = FileProblem::Unreadable;
+        CloseHandle(file);
+        return false;
+    }
+    problem_ = FileProblem::None;
     handle_ = reinterpret_cast<std::intptr_t>(file);
     size_ = static_cast<std::uint64_t>(size.QuadPart);
     return true;

@@ -36,6 +36,8 @@ public:
 
     // False when the name does not lead to a readable regular file.
     bool Open(const std::string& name);
+    // Why the last Open failed.
+    FileProblem problem() const { return file_.problem(); }
     // Streams bytes read before, which need no descriptor.
     void Use(FileBytes bytes);
     void Close();

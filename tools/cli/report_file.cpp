@@ -3,9 +3,10 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <algorithm>
 
+#include "names/host_name.h"
+#include "tools/cli/json_line.h"
 #include "tools/cli/result_fields.h"
 #include "tools/cli/target_name.h"
 
@@ -21,22 +22,30 @@ void ReportFile::Ended() {
                      [](const QJsonObject& a, const QJsonObject& b) {
                          return a["recorder"].toInt() < b["recorder"].toInt();
                      });
-    // QSaveFile writes to a temporary file and renames it over the report
-    // only on commit, so a crash leaves the old report or none, never half.
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly)) {
-        problem_ = "cannot write the report " + path_.toStdString() + ": " +
-                   file.errorString().toStdString();
+    if (!file_.isOpen() && !Open()) {
         return;
     }
     for (const QJsonObject& result : results_) {
-        file.write(QJsonDocument(result).toJson(QJsonDocument::Compact));
-        file.write("\n");
+        file_.write(QByteArray::fromStdString(JsonLine(result) + '\n'));
     }
-    if (!file.commit()) {
-        problem_ = "cannot write the report " + path_.toStdString() + ": " +
-                   file.errorString().toStdString();
+    if (!file_.commit()) {
+        Fail();
     }
+}
+
+// QSaveFile writes to a temporary file and renames it over the report only
+// on commit, so a crash leaves the old report or none, never half.
+bool ReportFile::Open() {
+    if (!file_.open(QIODevice::WriteOnly)) {
+        Fail();
+        return false;
+    }
+    return true;
+}
+
+void ReportFile::Fail() {
+    problem_ =
+        "cannot write the report " + path_.toStdString() + ": " + file_.errorString().toStdString();
 }
 
 bool ReadRetryTargets(const QString& path, const std::string& sha256,
@@ -76,6 +85,12 @@ bool ReadRetryTargets(const QString& path, const std::string& sha256,
         if (!host) {
             problem =
                 name + " line " + std::to_string(line) + " names no recorder the tool can reach";
+            return false;
+        }
+        if (const NameProblem nameProblem = CheckHostName(*host);
+            nameProblem != NameProblem::None) {
+            problem = name + " line " + std::to_string(line) + ": the recorder's name " +
+                      std::string(NameProblemText(nameProblem));
             return false;
         }
         targets.push_back({static_cast<int>(targets.size()), std::move(*host), serial});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QSaveFile>
 #include <QString>
 #include <string>
 #include <vector>
@@ -14,7 +15,15 @@ namespace trelvo {
 // file beside FILE that then replaces it, so FILE is always whole.
 class ReportFile final : public Reporter {
 public:
-    ReportFile(QString path, RunFacts facts) : path_(std::move(path)), facts_(std::move(facts)) {}
+    // `facts` must outlive the report; it is read only once the run is on,
+    // so the report can be made before the password settles the goal.
+    ReportFile(QString path, const RunFacts& facts)
+        : path_(std::move(path)), facts_(facts), file_(path_) {}
+
+    // Makes the temporary file before the run, so a folder that cannot be
+    // written is refused before any recorder is touched. False, with
+    // problem() saying why, when it cannot be made.
+    bool Open();
 
     void Ticked(std::span<RecorderRun* const>) override {}
     void Finished(const RecorderTarget& target, const RecorderResult& result) override;
@@ -24,8 +33,11 @@ public:
     const std::string& problem() const { return problem_; }
 
 private:
+    void Fail();
+
     QString path_;
-    RunFacts facts_;
+    const RunFacts& facts_;
+    QSaveFile file_;
     std::vector<QJsonObject> results_;
     std::string problem_;
 };

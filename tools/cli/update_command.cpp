@@ -10,8 +10,10 @@
 #include <iostream>
 #include <memory>
 
+#include "job/text/terminal_text.h"
 #include "job/text/windows1252_text.h"
 #include "link/posix/steady_tick_clock.h"
+#include "names/host_name.h"
 #include "tools/cli/fleet.h"
 #include "tools/cli/hosts_command.h"
 #include "tools/cli/interrupt_watch.h"
@@ -44,15 +46,21 @@ bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& t
             problem = "-H " + host.toStdString() + " " + kNotWindows1252;
             return false;
         }
+        if (const NameProblem nameProblem = CheckHostName(*name);
+            nameProblem != NameProblem::None) {
+            problem = "-H " + TerminalSafe(host.left(40).toStdString()) + " " +
+                      std::string(NameProblemText(nameProblem));
+            return false;
+        }
         names.push_back(std::move(*name));
     }
     if (!options.hostsFile.isEmpty()) {
-        NameList fromFile;
-        if (!ReadHostNames(options.hostsFile.toStdString(), fromFile)) {
-            problem = "cannot read the hosts file " + options.hostsFile.toStdString();
+        HostsFileNames fromFile = ReadHostNames(options.hostsFile.toStdString());
+        if (!fromFile.problem.empty()) {
+            problem = fromFile.problem;
             return false;
         }
-        for (std::string& name : fromFile) {
+        for (std::string& name : fromFile.names) {
             if (!name.empty()) {
                 names.push_back(std::move(name));
             }
@@ -89,6 +97,27 @@ TextReporter::TerminalSize Terminal() {
 // read of the file instead of one per recorder and block.
 constexpr std::uint64_t kSharedFileLimit = std::uint64_t{256} * 1024 * 1024;
 
+// What the name leads to instead of a file to send.
+std::string_view ProblemText(FileProblem problem) {
+    switch (problem) {
+        case FileProblem::None:
+            break;
+        case FileProblem::Missing:
+            return "there is no such file";
+        case FileProblem::NoPermission:
+            return "it may not be read";
+        case FileProblem::Folder:
+            return "it is a folder";
+        case FileProblem::Pipe:
+            return "it is a pipe or a socket, not a file";
+        case FileProblem::Device:
+            return "it is a device, not a file";
+        case FileProblem::Unreadable:
+            return "it cannot be opened";
+    }
+    return {};
+}
+
 // The update file, refused once here if every job would refuse it, and its
 // digest; `source.bytes` holds it when it is small enough to share.
 bool CheckUpdateFile(UpdateSource& source, std::string& sha256, std::string& problem) {
@@ -96,6 +125,9 @@ bool CheckUpdateFile(UpdateSource& source, std::string& sha256, std::string& pro
     if (const Outcome opened = OpenUpdateFile(file, {source.path, {}, {}});
         opened != Outcome::Succeeded) {
         problem = source.path + ": " + ShownMessage({opened});
+        if (const std::string_view why = ProblemText(file.problem()); !why.empty()) {
+            problem += " (" + std::string(why) + ")";
+        }
         return false;
     }
     std::optional<std::string> digest;
@@ -194,6 +226,15 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     } else if (!CollectTargets(options, targets, problem)) {
         return LocalProblem(problem);
     }
+    // Made before the password is asked for, so a folder that cannot be
+    // written is refused before the operator types anything.
+    std::unique_ptr<ReportFile> reportFile;
+    if (!options.reportFile.isEmpty()) {
+        reportFile = std::make_unique<ReportFile>(options.reportFile, facts);
+        if (!reportFile->Open()) {
+            return LocalProblem(reportFile->problem());
+        }
+    }
     Secret password;
     if (!PrepareTexts(options, probe, password, request, problem)) {
         return LocalProblem(problem);
@@ -214,11 +255,9 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     } else {
         reporters.Add(std::make_unique<TextReporter>(std::cout, Terminal(), facts));
     }
-    ReportFile* report = nullptr;
-    if (!options.reportFile.isEmpty()) {
-        auto file = std::make_unique<ReportFile>(options.reportFile, facts);
-        report = file.get();
-        reporters.Add(std::move(file));
+    ReportFile* report = reportFile.get();
+    if (reportFile) {
+        reporters.Add(std::move(reportFile));
     }
     SteadyTickClock clock;
     Fleet fleet(std::move(targets), std::move(request), password, options.parallel, clock,
