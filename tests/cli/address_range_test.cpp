@@ -21,6 +21,9 @@ TEST(AddressRanges, GoodRangesGiveEveryAddressOnceInOrder) {
         // Host bits are ignored: the block the address lies in.
         {{"192.168.1.77/24"}, {{"192.168.1.0", "192.168.1.255"}}, 256},
         {{"10.0.0.5/32"}, {{"10.0.0.5", "10.0.0.5"}}, 1},
+        // A lone address is a range of one.
+        {{"127.0.0.50"}, {{"127.0.0.50", "127.0.0.50"}}, 1},
+        {{"127.0.0.50", "127.0.0.49/32"}, {{"127.0.0.49", "127.0.0.50"}}, 2},
         {{"10.1.2.3/31"}, {{"10.1.2.2", "10.1.2.3"}}, 2},
         {{"127.42.0.0/16"}, {{"127.42.0.0", "127.42.255.255"}}, 65536},
         {{"192.168.1.10-192.168.1.40"}, {{"192.168.1.10", "192.168.1.40"}}, 31},
@@ -55,10 +58,11 @@ TEST(AddressRanges, BadRangesSayWhatIsWrong) {
     };
     const Case cases[] = {
         {{}, "at least one RANGE"},
-        {{"192.168.1.5"}, "give a CIDR block"},
-        {{"rec17"}, "give a CIDR block"},
+        {{"192.168.1.256"}, "give an address"},
+        {{"192.168.1"}, "give an address"},
+        {{"rec17"}, "give an address"},
         {{"rec-17"}, "two IPv4 addresses"},
-        {{""}, "give a CIDR block"},
+        {{""}, "give an address"},
         {{"192.168.1.0/33"}, "0 to 32"},
         {{"192.168.1.0/"}, "0 to 32"},
         {{"192.168.1.0/-1"}, "0 to 32"},

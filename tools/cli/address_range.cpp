@@ -66,7 +66,13 @@ std::optional<AddressBlock> ParseOne(std::string_view text, std::string& error) 
         }
         return AddressBlock{*first, *last};
     }
-    return bad("give a CIDR block (192.168.1.0/24) or first-last (192.168.1.10-192.168.1.40)");
+    // A lone address is the block of just that address.
+    if (const std::optional<std::uint32_t> address = Dotted(text)) {
+        return AddressBlock{*address, *address};
+    }
+    return bad(
+        "give an address (192.168.1.7), a CIDR block (192.168.1.0/24) or first-last "
+        "(192.168.1.10-192.168.1.40)");
 }
 
 }  // namespace

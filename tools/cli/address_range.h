@@ -26,9 +26,9 @@ struct AddressRanges {
     bool ok() const { return error.empty(); }
 };
 
-// Each text is a CIDR block ("192.168.1.0/24"; host bits are ignored, so
-// "192.168.1.7/24" is the same block) or a first-last range
-// ("192.168.1.10-192.168.1.40"). Addresses are four decimal parts without
+// Each text is one address ("192.168.1.7"), a CIDR block ("192.168.1.0/24";
+// host bits are ignored, so "192.168.1.7/24" is the same block) or a
+// first-last range ("192.168.1.10-192.168.1.40"). Addresses are four decimal parts without
 // leading zeros, which some tools would read as octal. Overlapping ranges
 // are merged; more than MAX_DISCOVER_ADDRESSES in all is an error.
 AddressRanges ParseAddressRanges(const std::vector<std::string>& texts);
