@@ -97,6 +97,38 @@ TEST(HostsNameReader, ReadsSeveralThousandLinesInOrder) {
     ExpectNames({content, expected});
 }
 
+// A name the resolver would read only up to its NUL, or too long for any
+// recorder, is set aside with the reason, never taken cut short.
+TEST(HostsNameReader, SetsAsideNamesNoRecorderCanBeReachedBy) {
+    const ScratchDir dir;
+    const std::string longName(256, 'a');
+    const std::string path =
+        dir.Write("lmhosts", std::string("1.2.3.4 \"127.0.0.90\0junk\"\n1.2.3.5 ok\n1.2.3.6 ", 45) +
+                                 longName + "\n1.2.3.7 " + std::string(255, 'b') + "\n");
+    HostsNameReader reader;
+    reader.BuildTable();
+    EXPECT_EQ(reader.ReadFile(path), TableTokenizer::ParseEnd::Whole);
+    EXPECT_EQ(reader.names(), (NameList{"ok", std::string(255, 'b')}));
+    ASSERT_EQ(reader.refused().size(), 2u);
+    EXPECT_EQ(reader.refused()[0].start, std::string("127.0.0.90\0junk", 15));
+    EXPECT_EQ(reader.refused()[0].problem, NameProblem::HoldsNul);
+    EXPECT_EQ(reader.refused()[1].start, longName.substr(0, 40));
+    EXPECT_EQ(reader.refused()[1].problem, NameProblem::TooLong);
+}
+
+// Past the reader's limit the file is not read on, and a name the limit
+// cut through is not taken; the names before it are.
+TEST(HostsNameReader, StopsAtItsLimitWithTheNamesBeforeIt) {
+    const ScratchDir dir;
+    std::string content = "1.2.3.4 first\n1.2.3.5 second\n1.2.3.6 ";
+    content.resize(MAX_HOSTS_FILE_BYTES + 10, 'c');
+    HostsNameReader reader;
+    reader.BuildTable();
+    EXPECT_EQ(reader.ReadFile(dir.Write("lmhosts", content)), TableTokenizer::ParseEnd::TooLarge);
+    EXPECT_EQ(reader.names(), (NameList{"first", "second"}));
+    EXPECT_TRUE(reader.refused().empty());
+}
+
 TEST(HostsNameReader, TableStartsEmpty) {
     HostsNameReader reader;
     EXPECT_TRUE(reader.names().empty());

@@ -33,6 +33,10 @@ TEST(SimOptions, EveryValueIsTaken) {
     const ParsedOptions parsed = Parse({"--listen",
                                         "0.0.0.0:0",
                                         "--version-text=QRB7",
+                                        "--version-pad-to",
+                                        "6",
+                                        "--babble-ms",
+                                        "300",
                                         "--version-number",
                                         "20069",
                                         "--password",
@@ -59,7 +63,8 @@ TEST(SimOptions, EveryValueIsTaken) {
     const SimOptions& o = *parsed.options;
     EXPECT_EQ(o.listenAddress, "0.0.0.0");
     EXPECT_EQ(o.listenPort, 0);
-    EXPECT_EQ(o.behaviour.versionText, "QRB7");
+    EXPECT_EQ(o.behaviour.versionText, "QRB7xx");
+    EXPECT_EQ(o.babbleMs, 300u);
     EXPECT_EQ(o.behaviour.versionNumber, 20069u);
     EXPECT_EQ(o.behaviour.password, "");
     EXPECT_EQ(o.behaviour.updateCode, "u1");

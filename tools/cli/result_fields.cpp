@@ -38,9 +38,8 @@ QJsonValue Access(const RecorderResult& result, const RunFacts& facts) {
 
 }  // namespace
 
-// Recorders send Windows-1252; its first 256 code points are Latin-1's but
-// for 0x80-0x9F, which nothing a recorder sends as a version should hold.
-// Recorders send their texts in Windows-1252.
+// Recorders send their texts in Windows-1252; the bytes it leaves
+// unassigned come out as C1 controls, which the JSON line escapes.
 QJsonValue VersionField(const RecorderResult& result) {
     return result.version ? QJsonValue(QString::fromStdString(Windows1252ToUtf8(*result.version)))
                           : QJsonValue();

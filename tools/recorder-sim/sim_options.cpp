@@ -1,5 +1,6 @@
 #include "tools/recorder-sim/sim_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <optional>
@@ -111,6 +112,8 @@ constexpr ValueOption kValueOptions[] = {
      [](std::string_view v, SimOptions& o) { return SetNumber(v, o.behaviour.resultStatus); }},
     {"--delay-ms", [](std::string_view v, SimOptions& o) { return SetNumber(v, o.delayMs); }},
     {"--babble-ms", [](std::string_view v, SimOptions& o) { return SetNumber(v, o.babbleMs); }},
+    {"--version-pad-to",
+     [](std::string_view v, SimOptions& o) { return SetNumber(v, o.versionPadTo); }},
     {"--silent-after",
      [](std::string_view v, SimOptions& o) { return SetCount(v, o.silentAfter); }},
     {"--close-after-bytes",
@@ -209,6 +212,8 @@ ParsedOptions ParseSimOptions(std::span<const std::string_view> args) {
     if (std::string problem = CheckCombination(options, listenGiven); !problem.empty()) {
         return {std::nullopt, std::move(problem)};
     }
+    std::string& version = options.behaviour.versionText;
+    version.resize(std::max<std::size_t>(version.size(), options.versionPadTo), 'x');
     return {std::move(options), {}};
 }
 
@@ -251,6 +256,7 @@ Misbehaving on purpose:
                           never answer again
   --babble-ms N           answer nothing, but send a zero byte every N ms,
                           bytes that never make a reply
+  --version-pad-to N      pad the version text with "x" to N bytes
   --close-after-bytes N   close a connection (--pty: hang the line up)
                           once it has sent N bytes
   --hang-up-at STEP       close a connection (--pty: hang the line up) at

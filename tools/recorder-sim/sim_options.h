@@ -26,6 +26,9 @@ struct SimOptions {
     // Above 0: answers nothing, but sends one zero byte every this many ms,
     // bytes that never make a reply, as a device that keeps talking.
     std::uint32_t babbleMs = 0;
+    // The version text is padded with "x" to this many bytes: a recorder's
+    // text far longer than any command line can pass.
+    std::uint32_t versionPadTo = 0;
     // Connections reset as soon as they are accepted, before any other.
     std::uint64_t refuseFirst = 0;
     bool reset = false;

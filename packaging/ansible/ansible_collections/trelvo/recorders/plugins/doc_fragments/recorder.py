@@ -29,10 +29,11 @@ options:
     type: int
   timeout:
     description:
-      - Give up on a recorder that shows no sign of life for this many
-        seconds while trelvo-cli waits for it to connect, to answer or to
-        take the file. Fractions are allowed; 0 waits for ever, as the
-        window does.
+      - Give up on a recorder when a connection or a reply has not come
+        this many seconds after trelvo-cli began to wait for it (in the
+        transfer, after the last block the recorder took). Bytes that never
+        make a reply do not put this off. Fractions are allowed; 0 waits
+        for ever, as the window does.
       - Left out, trelvo-cli's default of 30 seconds applies.
     type: float
   cli:
