@@ -25,6 +25,9 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 find_program(TRELVO_WINE wine REQUIRED)
 find_program(TRELVO_WINE_SERVER wineserver REQUIRED)
 set(TRELVO_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+# No menu builder: nothing is written into the home folder. LANG gives
+# programs that set no locale of their own (LC_ALL does for the language
+# tests) a UTF-8 code page also where the caller's environment sets none.
 set(CMAKE_CROSSCOMPILING_EMULATOR
     env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=${TRELVO_WINE_PREFIX} WINEDEBUG=-all
-    ${TRELVO_WINE})
+    WINEDLLOVERRIDES=winemenubuilder.exe=d LANG=C.UTF-8 ${TRELVO_WINE})

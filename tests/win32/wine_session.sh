@@ -42,7 +42,14 @@ wine_session_start() {
     [[ -n $number ]] || { echo "Xvfb did not start" >&2; return 1; }
     export DISPLAY=":$number"
     export WINEPREFIX="$wine_session_dir/prefix" WINEDEBUG=-all WINEARCH=win64
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # No Mono or Gecko installer, and no menu builder writing desktop
+    # entries and icons into the home folder of whoever runs the tests.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    # Wine reads the probe's arguments (window titles with umlauts) in the
+    # locale's code page: UTF-8, whatever the caller's environment says. A
+    # program under test gets the locale it is tried in of its own.
+    export LC_ALL=C.UTF-8
+    unset LANGUAGE
     "$(dirname "${BASH_SOURCE[0]}")/wine-prefix" "$WINEPREFIX"
     # One virtual desktop: every window of the program lives in it, and it
     # is the one X window that has the keyboard.
