@@ -36,8 +36,10 @@ bool UpdateJob::StartNetwork(const UpdateSource& file, const std::string& passwo
         return false;
     }
     // A socket that cannot be made is reported like a connect that never
-    // got under way, so the operator is told and gets the inputs back.
-    const bool underWay = net_.Create() && net_.Connect(host, port);
+    // got under way, so the operator is told and gets the inputs back. So is
+    // a blank address, which a resolver would take for this machine.
+    const bool blank = host.find_first_not_of(" \t") == std::string::npos;
+    const bool underWay = !blank && net_.Create() && net_.Connect(host, port);
     state_ = JobState::Connecting;
     StartWaiting();
     if (!underWay) {

@@ -267,6 +267,7 @@ TEST_F(CliProcess, LocalProblemsEndWithStatusTwo) {
         {{"install", file}, "admin", "unknown command"},
         {{"update", "-H", "h"}, "admin", "exactly one FILE"},
         {{"update", file}, "admin", "at least one recorder"},
+        {{"update", "-H", " ", file}, "admin", "not a blank"},
         {{"update", "-H", "h", "--bogus", file}, "admin", "Unknown option"},
         {{"update", "-H", "h", "-p", "0", file}, "admin", "--port"},
         {{"update", "-H", "h", "-j", "0", file}, "admin", "--parallel"},

@@ -442,6 +442,21 @@ TEST_F(UpdateJobTest, ConnectFailuresAreReportedAfterTheClose) {
     EXPECT_TRUE(net.sends.empty());
 }
 
+// Nobody means "this machine" by an empty address, which a resolver would
+// take it for: the job ends as a connect that failed, and no socket is made.
+TEST_F(UpdateJobTest, ABlankAddressIsRefusedBeforeAnyConnection) {
+    for (const std::string host : {"", " ", "\t", " \t "}) {
+        Events();
+        EXPECT_FALSE(job.StartNetwork("a.sh", "pw", "CODE", host, UPDATE_PORT));
+        EXPECT_EQ(Events(),
+                  (EventLog{"net.Close", "inputs on", std::string("show ") + kConnectFailed}))
+            << "[" << host << "]";
+        EXPECT_EQ(job.state(), JobState::Idle);
+    }
+    // A name with spaces around it is still a name, for the resolver to judge.
+    EXPECT_TRUE(job.StartNetwork("a.sh", "pw", "CODE", " rec ", UPDATE_PORT));
+}
+
 TEST_F(UpdateJobTest, SerialPortThatWillNotOpenIsReported) {
     serial.openSucceeds = false;
     EXPECT_FALSE(job.StartSerial("a.sh", "pw", "CODE", 1, 14400));

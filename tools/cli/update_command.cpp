@@ -52,6 +52,12 @@ bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& t
                       std::string(NameProblemText(nameProblem));
             return false;
         }
+        // Nobody means this machine by an empty name, which a resolver
+        // would take it for.
+        if (host.trimmed().isEmpty()) {
+            problem = "-H needs a recorder's name or address, not a blank";
+            return false;
+        }
         names.push_back(std::move(*name));
     }
     if (!options.hostsFile.isEmpty()) {
