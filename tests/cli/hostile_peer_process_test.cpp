@@ -135,8 +135,10 @@ TEST_F(HostilePeer, NamesThatWouldBeCutShortAreRefused) {
     const QString port = QString::number(sim.port());
     const QString file = Write("update.sh", std::string(1000, 'u'));
     const QString nulHosts = Write("nul.lmhosts", std::string("1.2.3.4 \"127.0.0.1\0junk\"\n", 25));
-    const QString longHosts =
-        Write("long.lmhosts", "1.2.3.4 " + std::string(10'000'000, 'a') + "\n");
+    // One name of ten million bytes.
+    std::string longLine = "1.2.3.4 ";
+    longLine.resize(10'000'000, 'a');
+    const QString longHosts = Write("long.lmhosts", longLine + "\n");
     const QString sha256 =
         QCryptographicHash::hash(QByteArray(1000, 'u'), QCryptographicHash::Sha256).toHex();
     const QString nulReport =
