@@ -28,11 +28,26 @@ std::string Trimmed(std::string_view name) {
 // blanks a bare name up to a blank, quote or line end, or a quoted name up to
 // the closing quote wherever it is. The rest of the line is skipped. A line
 // that ends the file right after the address's blanks gives an empty name;
-// a quote still open at the end gives none.
-trelvo::NameList ReferenceNames(std::string_view text) {
+// a quote still open at the end gives none. A name holding a NUL or longer
+// than 255 bytes is set aside, as its first 40 bytes.
+struct Reading {
+    trelvo::NameList names;
+    trelvo::NameList refused;
+
+    void Take(std::string_view raw) {
+        std::string name = Trimmed(raw);
+        if (name.find('\0') != std::string::npos || name.size() > 255) {
+            refused.push_back(name.substr(0, 40));
+        } else {
+            names.push_back(std::move(name));
+        }
+    }
+};
+
+Reading ReferenceNames(std::string_view text) {
     enum class At { LineStart, Address, AfterAddress, Name, QuotedName, SkipLine };
     At at = At::LineStart;
-    trelvo::NameList names;
+    Reading reading;
     std::string name;
     for (const char c : text) {
         switch (at) {
@@ -63,7 +78,7 @@ trelvo::NameList ReferenceNames(std::string_view text) {
                 break;
             case At::Name:
                 if (c == '\n' || c == '"' || c == ' ') {
-                    names.push_back(Trimmed(name));
+                    reading.Take(name);
                     at = c == ' ' ? At::SkipLine : At::LineStart;
                 } else {
                     name += c;
@@ -71,7 +86,7 @@ trelvo::NameList ReferenceNames(std::string_view text) {
                 break;
             case At::QuotedName:
                 if (c == '"') {
-                    names.push_back(Trimmed(name));
+                    reading.Take(name);
                     at = At::SkipLine;
                 } else {
                     name += c;
@@ -85,11 +100,11 @@ trelvo::NameList ReferenceNames(std::string_view text) {
         }
     }
     if (at == At::Name) {
-        names.push_back(Trimmed(name));
+        reading.Take(name);
     } else if (at == At::AfterAddress) {
-        names.emplace_back();
+        reading.Take("");
     }
-    return names;
+    return reading;
 }
 
 }  // namespace
@@ -103,7 +118,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!reader.BuildTable() || !reader.ParseBuffer(text)) {
         std::abort();
     }
-    if (reader.names() != ReferenceNames(text)) {
+    const Reading expected = ReferenceNames(text);
+    trelvo::NameList refused;
+    for (const trelvo::RefusedName& name : reader.refused()) {
+        refused.push_back(name.start);
+    }
+    if (reader.names() != expected.names || refused != expected.refused) {
         std::abort();
     }
     return 0;
