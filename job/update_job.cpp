@@ -17,6 +17,10 @@ constexpr std::size_t kVersionTextOffset = 4;
 
 }  // namespace
 
+bool IsBlankHost(std::string_view host) {
+    return host.find_first_not_of(" \t") == std::string_view::npos;
+}
+
 UpdateJob::UpdateJob(NetLinkInterface& net, SerialLinkInterface& serial, TickClock& clock,
                      MessageBox& messages)
     : net_(net), serial_(serial), clock_(clock), messages_(messages) {
@@ -35,11 +39,10 @@ bool UpdateJob::StartNetwork(const UpdateSource& file, const std::string& passwo
     if (!Prepare(file, password, updateCode)) {
         return false;
     }
-    // A socket that cannot be made is reported like a connect that never
-    // got under way, so the operator is told and gets the inputs back. So is
-    // a blank address, which a resolver would take for this machine.
-    const bool blank = host.find_first_not_of(" \t") == std::string::npos;
-    const bool underWay = !blank && net_.Create() && net_.Connect(host, port);
+    // A socket that cannot be made, or a blank host, is reported like a
+    // connect that never got under way, so the operator is told and gets
+    // the inputs back.
+    const bool underWay = !IsBlankHost(host) && net_.Create() && net_.Connect(host, port);
     state_ = JobState::Connecting;
     StartWaiting();
     if (!underWay) {

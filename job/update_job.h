@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "job/job_environment.h"
@@ -47,6 +48,9 @@ inline constexpr std::uint32_t MIN_SERIAL_VERSION = 20070;
 // announces or sends one.
 enum class JobGoal : std::int32_t { Update, ProbeVersion, ProbeAccess };
 
+// Empty, or nothing but spaces and tabs: no recorder's name or address.
+bool IsBlankHost(std::string_view host);
+
 // Carries one update of one recorder over one link, from the start to the
 // result message: version gate, password, file descriptor, the streamed
 // file, the execute request. Every end, good or bad or by abort, goes
@@ -79,7 +83,8 @@ public:
     void SetSkipVersions(std::vector<std::string> versions) { skipVersions_ = std::move(versions); }
 
     // True when the connect is under way; on false the job has been closed
-    // and the operator told why.
+    // and the operator told why. A blank host (IsBlankHost) is refused as a
+    // connect that failed: a resolver would take it for this machine.
     bool StartNetwork(const UpdateSource& file, const std::string& password,
                       const std::string& updateCode, const std::string& host, std::uint16_t port);
     bool StartNetwork(const std::string& fileName, const std::string& password,

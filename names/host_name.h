@@ -22,6 +22,11 @@ enum class NameProblem : std::int32_t {
 
 NameProblem CheckHostName(std::string_view name);
 
+// The first bytes of a refused name, enough to find it by in a message.
+inline std::string_view ShownNameStart(std::string_view name) {
+    return name.substr(0, 40);
+}
+
 // "holds a NUL character", "is longer than 255 bytes"; empty for None.
 std::string_view NameProblemText(NameProblem problem);
 

@@ -72,7 +72,7 @@ bool HostsNameReader::OnToken(std::int32_t type) {
     if (type == HS_NAME || type == HS_QUOTED_NAME) {
         TrimNameSpace(mutableToken());
         if (const NameProblem problem = CheckHostName(token()); problem != NameProblem::None) {
-            refused_.push_back({token().substr(0, 40), problem});
+            refused_.push_back({std::string(ShownNameStart(token())), problem});
         } else {
             names_.push_back(token());
         }

@@ -18,7 +18,7 @@ using NameList = std::vector<std::string>;
 inline constexpr std::uint64_t MAX_HOSTS_FILE_BYTES = std::uint64_t{16} * 1024 * 1024;
 
 // A name of the file that no recorder can be reached by: its first bytes
-// (at most 40, enough to find it in the file) and why.
+// (ShownNameStart) and why.
 struct RefusedName {
     std::string start;
     NameProblem problem = NameProblem::None;

@@ -12,6 +12,7 @@
 
 #include "job/text/terminal_text.h"
 #include "job/text/windows1252_text.h"
+#include "job/update_job.h"
 #include "link/posix/steady_tick_clock.h"
 #include "names/host_name.h"
 #include "tools/cli/fleet.h"
@@ -48,13 +49,12 @@ bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& t
         }
         if (const NameProblem nameProblem = CheckHostName(*name);
             nameProblem != NameProblem::None) {
-            problem = "-H " + TerminalSafe(host.left(40).toStdString()) + " " +
+            problem = "-H " + TerminalSafeWindows1252(ShownNameStart(*name)) + " " +
                       std::string(NameProblemText(nameProblem));
             return false;
         }
-        // Nobody means this machine by an empty name, which a resolver
-        // would take it for.
-        if (host.trimmed().isEmpty()) {
+        // Refused here too, so a run of several recorders does not start.
+        if (IsBlankHost(*name)) {
             problem = "-H needs a recorder's name or address, not a blank";
             return false;
         }
