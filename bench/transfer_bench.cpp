@@ -21,9 +21,9 @@
 
 #include "cpu_seconds.h"
 #include "job_rig.h"
+#include "localisation/localize_text.h"
 #include "recorder_sim_process.h"
 #include "scratch_dir.h"
-#include "ui/localisation/localize_text.h"
 
 namespace {
 

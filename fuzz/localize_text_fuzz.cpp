@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/localisation/localize_text.h"
+#include "localisation/localize_text.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <limits>
 
-#include "job/text/secure_wipe.h"
-#include "job/text/terminal_text.h"
 #include "job/version_check.h"
+#include "text/secure_wipe.h"
+#include "text/terminal_text.h"
 
 namespace trelvo {
 namespace {

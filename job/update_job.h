@@ -10,9 +10,9 @@
 #include "job/job_link.h"
 #include "job/job_outcome.h"
 #include "job/links.h"
-#include "job/text/secret.h"
 #include "job/update_file.h"
 #include "job/wire_format.h"
+#include "text/secret.h"
 
 namespace trelvo {
 

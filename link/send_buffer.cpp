@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "job/text/secure_wipe.h"
+#include "text/secure_wipe.h"
 
 namespace trelvo {
 namespace {

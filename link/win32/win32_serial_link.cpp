@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "job/text/secure_wipe.h"
+#include "text/secure_wipe.h"
 
 namespace trelvo {
 namespace {

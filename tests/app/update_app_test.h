@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/update_app.h"
+#include "app/qt/update_app.h"
 #include "job_fakes.h"
 #include "scratch_session.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "localisation/localize_text.h"
 #include "scratch_session.h"
-#include "ui/localisation/localize_text.h"
 #include "window_rig.h"
 
 namespace trelvo::testing {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "job/text/secret.h"
 #include "job_fakes.h"
+#include "text/secret.h"
 #include "ui/behaviour/dialog_view.h"
 
 namespace trelvo::testing {

@@ -1,4 +1,4 @@
-#include "ui/localisation/localize_text.h"
+#include "localisation/localize_text.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "job/job_outcome.h"
 #include "job/job_status_text.h"
 #include "test_platform.h"
-#include "ui/dialog_template.h"
+#include "ui/behaviour/dialog_template.h"
 
 namespace trelvo {
 namespace {

@@ -1,4 +1,4 @@
-#include "job/text/secret.h"
+#include "text/secret.h"
 
 #include <gtest/gtest.h>
 

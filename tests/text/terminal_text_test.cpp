@@ -1,4 +1,4 @@
-#include "job/text/terminal_text.h"
+#include "text/terminal_text.h"
 
 #include <gtest/gtest.h>
 

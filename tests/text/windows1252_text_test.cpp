@@ -1,4 +1,4 @@
-#include "job/text/windows1252_text.h"
+#include "text/windows1252_text.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/win32/test_dialog.h"
-#include "ui/dialog_template.h"
+#include "ui/behaviour/dialog_template.h"
 
 namespace trelvo {
 namespace {

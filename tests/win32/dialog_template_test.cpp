@@ -1,6 +1,6 @@
 // Dialog template 102 as the platform builds it, row by row against the
 // layout table every window shares, and the other resources of the program.
-#include "ui/dialog_template.h"
+#include "ui/behaviour/dialog_template.h"
 
 #include <gtest/gtest.h>
 

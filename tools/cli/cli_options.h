@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "job/text/secret.h"
 #include "job/update_job.h"
+#include "text/secret.h"
 
 namespace trelvo {
 

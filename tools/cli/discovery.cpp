@@ -4,8 +4,8 @@
 #include <iomanip>
 #include <sstream>
 
-#include "job/text/terminal_text.h"
-#include "job/text/windows1252_text.h"
+#include "text/terminal_text.h"
+#include "text/windows1252_text.h"
 #include "tools/cli/result_fields.h"
 
 namespace trelvo {

@@ -1,7 +1,7 @@
 #include "tools/cli/hosts_command.h"
 
-#include "job/text/terminal_text.h"
 #include "names/system_hosts_file.h"
+#include "text/terminal_text.h"
 
 namespace trelvo {
 

@@ -3,10 +3,10 @@
 #include <QJsonObject>
 
 #include "job/job_status_text.h"
+#include "localisation/localize_text.h"
 #include "tools/cli/json_line.h"
 #include "tools/cli/result_fields.h"
 #include "tools/cli/target_name.h"
-#include "ui/localisation/localize_text.h"
 
 namespace trelvo {
 namespace {

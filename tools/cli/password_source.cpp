@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "job/text/secure_wipe.h"
 #include "link/posix/retry_on_interrupt.h"
+#include "text/secure_wipe.h"
 
 namespace trelvo {
 namespace {

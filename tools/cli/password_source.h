@@ -3,7 +3,7 @@
 #include <QString>
 #include <string>
 
-#include "job/text/secret.h"
+#include "text/secret.h"
 
 namespace trelvo {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/behaviour/job_steps.h"
+#include "job/job_steps.h"
 
 namespace trelvo {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "job/text/secret.h"
 #include "job/update_job.h"
+#include "text/secret.h"
 
 namespace trelvo {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "localisation/localize_text.h"
 #include "tools/cli/recorder_run.h"
-#include "ui/localisation/localize_text.h"
 
 namespace trelvo {
 

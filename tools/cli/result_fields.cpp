@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "job/job_status_text.h"
-#include "job/text/windows1252_text.h"
+#include "text/windows1252_text.h"
 #include "tools/cli/target_name.h"
 
 namespace trelvo {

@@ -1,6 +1,6 @@
 #include "tools/cli/target_name.h"
 
-#include "job/text/windows1252_text.h"
+#include "text/windows1252_text.h"
 
 namespace trelvo {
 

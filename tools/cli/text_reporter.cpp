@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "job/job_status_text.h"
-#include "job/text/terminal_text.h"
-#include "job/text/windows1252_text.h"
+#include "localisation/localize_text.h"
+#include "text/terminal_text.h"
+#include "text/windows1252_text.h"
 #include "tools/cli/target_name.h"
-#include "ui/localisation/localize_text.h"
 
 namespace trelvo {
 namespace {

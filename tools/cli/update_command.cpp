@@ -10,11 +10,11 @@
 #include <iostream>
 #include <memory>
 
-#include "job/text/terminal_text.h"
-#include "job/text/windows1252_text.h"
 #include "job/update_job.h"
 #include "link/posix/steady_tick_clock.h"
 #include "names/host_name.h"
+#include "text/terminal_text.h"
+#include "text/windows1252_text.h"
 #include "tools/cli/fleet.h"
 #include "tools/cli/hosts_command.h"
 #include "tools/cli/interrupt_watch.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <utility>
 
-#include "job/text/windows1252_text.h"
+#include "text/windows1252_text.h"
 
 namespace trelvo {
 namespace {

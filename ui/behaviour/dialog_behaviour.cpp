@@ -5,10 +5,10 @@
 #include <string_view>
 
 #include "job/job_status_text.h"
-#include "job/text/secret.h"
-#include "job/text/windows1252_text.h"
 #include "job/version_check.h"
-#include "ui/localisation/localize_text.h"
+#include "localisation/localize_text.h"
+#include "text/secret.h"
+#include "text/windows1252_text.h"
 
 namespace trelvo {
 namespace {

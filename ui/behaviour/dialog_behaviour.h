@@ -5,11 +5,11 @@
 #include <string>
 
 #include "job/job_environment.h"
+#include "job/job_steps.h"
 #include "job/links.h"
 #include "job/update_job.h"
 #include "names/hosts_name_reader.h"
 #include "ui/behaviour/dialog_view.h"
-#include "ui/behaviour/job_steps.h"
 
 namespace trelvo {
 

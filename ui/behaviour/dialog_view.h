@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "job/text/secret.h"
-#include "ui/dialog_template.h"
+#include "text/secret.h"
+#include "ui/behaviour/dialog_template.h"
 
 namespace trelvo {
 

@@ -1,6 +1,6 @@
 #include "ui/win32/dialog_appearance.h"
 
-#include "ui/dialog_template.h"
+#include "ui/behaviour/dialog_template.h"
 #include "ui/win32/resource_ids.h"
 
 namespace trelvo {

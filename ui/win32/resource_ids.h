@@ -1,7 +1,7 @@
 #pragma once
 
 // Ids of the program's resources, shared by the resource script and the code.
-// The controls' ids are the layout table's (ui/dialog_template.h); the
+// The controls' ids are the layout table's (ui/behaviour/dialog_template.h); the
 // resource script spells them out because the resource compiler reads only
 // the preprocessor's language.
 #define IDD_UPDATE_DIALOG 102

@@ -1,6 +1,6 @@
 #include "ui/win32/win32_text.h"
 
-#include "job/text/secure_wipe.h"
+#include "text/secure_wipe.h"
 #include "ui/win32/win32_api.h"
 
 namespace trelvo {

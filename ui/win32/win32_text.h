@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "job/text/secret.h"
+#include "text/secret.h"
 
 // Between the window's UTF-16 controls and the texts the rest of the program
 // holds: UTF-8, and Windows-1252 for what goes to a recorder.

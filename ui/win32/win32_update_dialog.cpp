@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "job/job_environment.h"
-#include "ui/dialog_template.h"
+#include "ui/behaviour/dialog_template.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/windows1252_edit.h"
 

@@ -1,0 +1,15 @@
+#include "ui/qt/dialog_parts.h"
+
+#include "link/posix/net_link.h"
+#include "link/posix/serial_link.h"
+
+namespace trelvo {
+
+DialogParts StandardDialogParts() {
+    DialogParts parts;
+    parts.net = std::make_unique<NetLink>();
+    parts.serial = std::make_unique<SerialLink>();
+    return parts;
+}
+
+}  // namespace trelvo
