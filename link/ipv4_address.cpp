@@ -3,6 +3,7 @@
 #ifdef _WIN32
 #include <ws2tcpip.h>
 #else
+#include <arpa/inet.h>
 #include <netdb.h>
 #include <sys/socket.h>
 #endif
@@ -15,6 +16,14 @@ sockaddr_in Ipv4SocketAddress(std::uint32_t address, std::uint16_t port) {
     socketAddress.sin_addr.s_addr = address;
     socketAddress.sin_port = htons(port);
     return socketAddress;
+}
+
+std::optional<std::uint32_t> ParseDottedIpv4(const std::string& host) {
+    in_addr dotted{};
+    if (inet_pton(AF_INET, host.c_str(), &dotted) != 1) {
+        return std::nullopt;
+    }
+    return dotted.s_addr;
 }
 
 std::optional<std::uint32_t> LookUpIpv4(const std::string& host) {

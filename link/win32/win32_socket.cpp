@@ -1,7 +1,5 @@
 #include "link/win32/win32_socket.h"
 
-#include <ws2tcpip.h>
-
 #include "link/ipv4_address.h"
 
 namespace trelvo {
@@ -85,14 +83,6 @@ void Win32Socket::Close() {
         ::closesocket(socket_);
         socket_ = INVALID_SOCKET;
     }
-}
-
-std::optional<std::uint32_t> Win32Socket::ParseDotted(const std::string& host) {
-    in_addr dotted{};
-    if (inet_pton(AF_INET, host.c_str(), &dotted) != 1) {
-        return std::nullopt;
-    }
-    return dotted.s_addr;
 }
 
 }  // namespace trelvo

@@ -3,8 +3,6 @@
 #include <winsock2.h>
 
 #include <cstdint>
-#include <optional>
-#include <string>
 
 namespace trelvo {
 
@@ -52,8 +50,6 @@ public:
     // already posted for it stays in the queue: the message number tells.
     void Close();
 
-    // A dotted IPv4 address in network byte order, or none.
-    static std::optional<std::uint32_t> ParseDotted(const std::string& host);
     // Why a connect to a name without an address failed.
     static constexpr int kNoAddress = WSAHOST_NOT_FOUND;
 

@@ -2,7 +2,8 @@
 
 #include <numeric>
 
-#include "link/posix/net_link.h"
+#include "link/net_link.h"
+#include "link/posix/posix_net_backend.h"
 #include "scripted_socket_layer.h"
 
 namespace trelvo {
@@ -28,7 +29,7 @@ protected:
     }
 
     ScriptedSocketLayer layer;
-    NetLink link{layer};
+    NetLink link{std::make_unique<PosixNetBackend>(layer)};
     Bytes handed;
 };
 
@@ -132,7 +133,7 @@ TEST(NetLinkWipeTest, KeepsNoCopyOfSentOrDroppedBytes) {
     for (const auto& c : cases) {
         ScriptedSocketLayer layer;
         layer.takes = c.takes;
-        NetLink link(layer);
+        NetLink link(std::make_unique<PosixNetBackend>(layer));
         ASSERT_TRUE(link.Create());
         const Bytes secret(100, 0xA5);
         link.SendBuffered(secret.data(), 100);
@@ -151,7 +152,7 @@ TEST(NetLinkWipeTest, KeepsNoCopyOfSentOrDroppedBytes) {
 
 TEST(NetLinkCreateTest, FailsWhenTheSocketCannotBeMadeOrBound) {
     ScriptedSocketLayer layer;
-    NetLink link(layer);
+    NetLink link(std::make_unique<PosixNetBackend>(layer));
     layer.openFails = true;
     EXPECT_FALSE(link.Create());
     layer.openFails = false;
@@ -162,7 +163,7 @@ TEST(NetLinkCreateTest, FailsWhenTheSocketCannotBeMadeOrBound) {
 
 TEST(NetLinkConnectTest, UnderWayUnlessTheLayerRefusesOrNoSocketExists) {
     ScriptedSocketLayer layer;
-    NetLink link(layer);
+    NetLink link(std::make_unique<PosixNetBackend>(layer));
     EXPECT_FALSE(link.Connect("127.0.0.1", 30000));
     ASSERT_TRUE(link.Create());
     layer.connectStart = SocketLayer::ConnectStart::Failed;

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "fake_name_resolver.h"
-#include "link/posix/net_link.h"
+#include "link/net_link.h"
+#include "link/posix/posix_net_backend.h"
 #include "scripted_socket_layer.h"
 
 namespace trelvo {
@@ -46,7 +47,7 @@ TEST(NetLinkLookup, ADottedAddressNeedsNoLookupAndANameWaitsForItsAnswer) {
         layer.connectError = ENETUNREACH;
         FakeNameResolver resolver;
         ConnectEvents events;
-        NetLink link(layer, resolver);
+        NetLink link(std::make_unique<PosixNetBackend>(layer, resolver));
         link.SetEvents(&events);
         ASSERT_TRUE(link.Create());
         ASSERT_TRUE(link.Connect(c.host, 30000)) << c.host;
@@ -67,7 +68,7 @@ TEST(NetLinkLookup, CloseCancelsALookupThatNeverAnswers) {
     ScriptedSocketLayer layer;
     FakeNameResolver resolver;
     ConnectEvents events;
-    NetLink link(layer, resolver);
+    NetLink link(std::make_unique<PosixNetBackend>(layer, resolver));
     link.SetEvents(&events);
     ASSERT_TRUE(link.Create());
     ASSERT_TRUE(link.Connect("rec-17", 30000));

@@ -4,7 +4,8 @@
 
 #include <random>
 
-#include "link/posix/net_link.h"
+#include "link/net_link.h"
+#include "link/posix/posix_net_backend.h"
 #include "scripted_socket_layer.h"
 
 namespace trelvo {
@@ -25,7 +26,7 @@ TEST(NetLinkPartialSends, EveryByteArrivesOnceAndInOrder) {
             // About one send in four would block.
             return random() % 4 == 0 ? -1 : std::min(cap, count);
         };
-        NetLink link(layer);
+        NetLink link(std::make_unique<PosixNetBackend>(layer));
         ASSERT_TRUE(link.Create());
         // Each call passes on a byte or more unless the socket would block,
         // about one time in four: far fewer calls than this empty any backlog.

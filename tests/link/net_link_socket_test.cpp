@@ -12,7 +12,8 @@
 #include "event_loop.h"
 #include "fake_name_resolver.h"
 #include "link/ipv4_address.h"
-#include "link/posix/net_link.h"
+#include "link/net_link.h"
+#include "link/posix/posix_net_backend.h"
 #include "link/posix/posix_socket_layer.h"
 #include "recording_net_events.h"
 
@@ -134,7 +135,7 @@ protected:
     LoopbackPeer peer;
     RecordingEvents events;
     CountingSocketLayer layer;
-    NetLink link{layer};
+    NetLink link{std::make_unique<PosixNetBackend>(layer)};
 };
 
 TEST_F(NetLinkSocketTest, RefusedConnectEndsInOnConnectWithItsError) {
@@ -151,7 +152,7 @@ TEST_F(NetLinkSocketTest, RefusedConnectEndsInOnConnectWithItsError) {
 
 TEST_F(NetLinkSocketTest, ANameConnectsOnceTheResolverAnswers) {
     testing::FakeNameResolver resolver;
-    NetLink named(layer, resolver);
+    NetLink named(std::make_unique<PosixNetBackend>(layer, resolver));
     named.SetEvents(&events);
     ASSERT_TRUE(named.Create());
     ASSERT_TRUE(named.Connect("recorder", peer.port));

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "job/update_job.h"
-#include "link/posix/net_link.h"
+#include "link/net_link.h"
 #include "link/posix/serial_link.h"
 #include "link/posix/steady_tick_clock.h"
 

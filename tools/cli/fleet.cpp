@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/posix/net_link.h"
+#include "link/net_link.h"
 #include "link/posix/serial_link.h"
 #include "tools/cli/retry_policy.h"
 

@@ -1,6 +1,6 @@
 #include "ui/qt/dialog_parts.h"
 
-#include "link/posix/net_link.h"
+#include "link/net_link.h"
 #include "link/posix/serial_link.h"
 
 namespace trelvo {

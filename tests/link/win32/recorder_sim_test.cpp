@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/win32/win32_net_link.h"
+#include "link/net_link.h"
 #include "link/win32/win32_serial_link.h"
 #include "message_pump.h"
 // <windows.h> makes MessageBox a macro for its own function; the job's
@@ -60,7 +60,7 @@ std::vector<char> WriteUpdateFile(std::size_t size) {
 // loop delivers the links' messages and a 50 ms timer pumps the transfer.
 class Win32JobRig : private MessageBox, private JobOwner, private NetLinkEvents {
 public:
-    Win32NetLink net;
+    NetLink net;
     Win32SerialLink serial;
 
 private:

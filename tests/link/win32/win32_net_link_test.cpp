@@ -1,5 +1,3 @@
-#include "link/win32/win32_net_link.h"
-
 #include <gtest/gtest.h>
 #include <winsock2.h>
 
@@ -8,6 +6,8 @@
 #include <vector>
 
 #include "link/ipv4_address.h"
+#include "link/net_link.h"
+#include "link/win32/win32_net_backend.h"
 #include "message_pump.h"
 #include "recording_net_events.h"
 
@@ -78,7 +78,7 @@ protected:
 
     LoopbackPeer peer;
     RecordingEvents events;
-    Win32NetLink link;
+    NetLink link;
 };
 
 TEST_F(Win32NetLinkTest, BytesTheSocketCannotTakeWaitAndLeaveInOrder) {
@@ -126,7 +126,7 @@ TEST(Win32NetLinkConnect, ARefusalEndsTheAttemptThroughOnConnect) {
         closedPort = gone.port;
     }
     RecordingEvents events;
-    Win32NetLink link;
+    NetLink link;
     link.SetEvents(&events);
     ASSERT_TRUE(link.Create());
     ASSERT_TRUE(link.Connect("127.0.0.1", closedPort));
@@ -145,8 +145,8 @@ TEST(Win32NetLinkLookup, ALateAnswerIsDroppedAndLookupsAreBounded) {
         1);
     RecordingEvents aborted;
     RecordingEvents refused;
-    Win32NetLink first(lookups);
-    Win32NetLink second(lookups);
+    NetLink first(std::make_unique<Win32NetBackend>(lookups));
+    NetLink second(std::make_unique<Win32NetBackend>(lookups));
     first.SetEvents(&aborted);
     second.SetEvents(&refused);
     ASSERT_TRUE(first.Create() && first.Connect("recorder", 30000));

@@ -2,28 +2,26 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "job/links.h"
-#include "link/posix/name_resolver.h"
-#include "link/posix/readiness_hub.h"
-#include "link/posix/socket_layer.h"
+#include "link/net_backend.h"
 #include "link/send_buffer.h"
 
 namespace trelvo {
 
-// The TCP/IPv4 client connection to a recorder. The job hands over whole
-// messages and file blocks; what the socket will not take at once waits in
-// the send buffer and goes out, in order, when the socket reports room. Readiness and
-// name lookups' answers come from the thread's Qt event loop, which must run
-// for anything to arrive.
-class NetLink : public NetLinkInterface {
+// The TCP/IPv4 client connection to a recorder, on one platform's sockets.
+// The job hands over whole messages and file blocks; what the socket will
+// not take at once waits in the send buffer and goes out, in order, when
+// the socket reports room. Readiness and name lookups' answers come from
+// the thread's event loop, which must run for anything to arrive.
+class NetLink final : public NetLinkInterface, private NetBackendEvents {
 public:
-    // POSIX sockets and the threaded resolver, unless given others.
+    // On this platform's sockets and name lookups; defined with its backend.
     NetLink();
-    explicit NetLink(SocketLayer& layer);
-    NetLink(SocketLayer& layer, NameResolver& resolver);
+    explicit NetLink(std::unique_ptr<NetBackend> backend);
     ~NetLink() override;
     NetLink(const NetLink&) = delete;
     NetLink& operator=(const NetLink&) = delete;
@@ -44,29 +42,25 @@ public:
     std::span<const std::uint8_t> sendBlock() const { return sendBuffer_.block(); }
 
 private:
-    void WhenWritable();
-    void WhenReadable();
-    int StartConnect(std::uint32_t address, std::uint16_t port);
-    void WhenResolved(std::optional<std::uint32_t> address, std::uint16_t port);
-    void FinishConnect();
+    void WhenConnected(int error) override;
+    void WhenResolved(std::optional<std::uint32_t> address) override;
+    void WhenReadable() override;
+    void WhenWritable() override;
     void DeliverReadable(int available);
     void OfferPending();
     void WatchWrites();
 
-    SocketLayer& layer_;
-    NameResolver& resolver_;
+    std::unique_ptr<NetBackend> backend_;
     NetLinkEvents* events_ = nullptr;
-    // The name lookup a Connect is waiting for, if any.
-    std::unique_ptr<NameResolver::Lookup> lookup_;
 
     // Bytes the socket takes at once from a hand-over never enter it.
     SendBuffer sendBuffer_;
 
-    int socket_ = -1;
+    // Where the connect waiting for a name lookup goes.
+    std::uint16_t lookupPort_ = 0;
     // Counts sockets made and closed, so a handler can tell that the job
     // closed (and perhaps re-made) the socket while it was being notified.
     std::uint32_t generation_ = 0;
-    bool connecting_ = false;
     // The socket reported room but took nothing: the connection has failed,
     // and watching it again would only spin.
     bool sendRefused_ = false;
@@ -76,8 +70,6 @@ private:
     // Grows with every byte the job takes, so a notification can tell
     // whether the job took anything.
     std::uint64_t bytesTaken_ = 0;
-
-    ReadinessWatch watch_;
 };
 
 }  // namespace trelvo
