@@ -1,5 +1,6 @@
 // Any hosts file content up to 64 KiB, read from memory, against a reading
 // of the same grammar written out by hand.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -25,18 +26,24 @@ std::string Trimmed(std::string_view name) {
 }
 
 // Each line: blanks, then a '#' comment or an address; after the address's
-// blanks a bare name up to a blank, quote or line end, or a quoted name up to
+// blanks a bare name up to a blank, tab, quote or line end, or a quoted name up to
 // the closing quote wherever it is. The rest of the line is skipped. A line
 // that ends the file right after the address's blanks gives an empty name;
-// a quote still open at the end gives none. A name holding a NUL or longer
-// than 255 bytes is set aside, as its first 40 bytes.
+// a quote still open at the end gives none. A name holding a control byte
+// (below 0x20, or 0x7F) or one of the five the code page leaves unassigned,
+// or longer than 255 bytes, is set aside, as its first 40 bytes.
 struct Reading {
     trelvo::NameList names;
     trelvo::NameList refused;
 
     void Take(std::string_view raw) {
         std::string name = Trimmed(raw);
-        if (name.find('\0') != std::string::npos || name.size() > 255) {
+        const bool untypable = std::any_of(name.begin(), name.end(), [](char c) {
+            const auto byte = static_cast<unsigned char>(c);
+            return byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F ||
+                   byte == 0x90 || byte == 0x9D;
+        });
+        if (untypable || name.size() > 255) {
             refused.push_back(name.substr(0, 40));
         } else {
             names.push_back(std::move(name));
@@ -77,9 +84,9 @@ Reading ReferenceNames(std::string_view text) {
                 }
                 break;
             case At::Name:
-                if (c == '\n' || c == '"' || c == ' ') {
+                if (c == '\n' || c == '"' || c == ' ' || c == '\t') {
                     reading.Take(name);
-                    at = c == ' ' ? At::SkipLine : At::LineStart;
+                    at = c == ' ' || c == '\t' ? At::SkipLine : At::LineStart;
                 } else {
                     name += c;
                 }

@@ -11,7 +11,7 @@ struct Translation {
 };
 
 // Row order is search order. Texts are UTF-8; "\n" is a line break.
-constexpr std::array<Translation, 48> kTranslationTable{{
+constexpr std::array<Translation, 52> kTranslationTable{{
     {"Gewählte Datei konnte nicht gefunden werden", "File not found"},
     {"Gewählte Datei hat keinen Inhalt", "File has no content"},
     {"Kein Update Code angegeben", "Update code missing"},
@@ -70,6 +70,15 @@ constexpr std::array<Translation, 48> kTranslationTable{{
     {"Prüfung bestanden", "Check passed"},
     {"Version bereits installiert", "Version already installed"},
     {"Verbindung zum Rekorder unterbrochen", "Connection to the recorder lost"},
+    // What the window refuses to send: a text the recorders cannot read.
+    {"Das Passwort enthält Zeichen, die der Rekorder nicht annimmt",
+     "The password holds characters the recorder does not take"},
+    {"Der Update Code enthält Zeichen, die der Rekorder nicht annimmt",
+     "The update code holds characters the recorder does not take"},
+    {"Der Dateiname enthält Zeichen, die der Rekorder nicht annimmt",
+     "The file name holds characters the recorder does not take"},
+    {"Die Adresse des Rekorders enthält ungültige Zeichen",
+     "The recorder's address holds invalid characters"},
 }};
 
 constexpr unsigned char FoldAsciiCase(unsigned char c) {

@@ -9,10 +9,10 @@ constexpr std::int32_t SPACE = 32;
 constexpr std::int32_t QUOTE = 34;
 constexpr std::int32_t HASH = 35;
 
-// In each state the first matching row wins, so the order matters. There is
-// no tab row for a bare name and no line-feed or end-of-file row for a
-// quoted one: a tab stays inside a bare name, and a quoted name runs over
-// line ends until its closing quote.
+// In each state the first matching row wins, so the order matters. A tab
+// ends a bare name as a blank does (lmhosts files put one before "#PRE"); a
+// quoted name has no line-feed or end-of-file row, so it runs over line
+// ends until its closing quote.
 constexpr Transition kHostsGrammar[] = {
     {HS_LINE_START, LF, HS_LINE_START},
     {HS_LINE_START, SPACE, HS_LINE_START},
@@ -34,6 +34,7 @@ constexpr Transition kHostsGrammar[] = {
     {HS_NAME, LF, HS_LINE_START},
     {HS_NAME, QUOTE, HS_LINE_START},
     {HS_NAME, SPACE, HS_SKIP_LINE},
+    {HS_NAME, TAB, HS_SKIP_LINE},
     {HS_NAME, SYM_EOF, HS_LINE_START},
     {HS_NAME, SYM_ANY, HS_NAME},
     {HS_QUOTED_NAME, QUOTE, HS_SKIP_LINE},
@@ -71,7 +72,7 @@ bool HostsNameReader::BuildTable() {
 bool HostsNameReader::OnToken(std::int32_t type) {
     if (type == HS_NAME || type == HS_QUOTED_NAME) {
         TrimNameSpace(mutableToken());
-        if (const NameProblem problem = CheckHostName(token()); problem != NameProblem::None) {
+        if (const NameProblem problem = CheckHostName(token()); !problem.none()) {
             refused_.push_back({std::string(ShownNameStart(token())), problem});
         } else {
             names_.push_back(token());

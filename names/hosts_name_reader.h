@@ -21,7 +21,7 @@ inline constexpr std::uint64_t MAX_HOSTS_FILE_BYTES = std::uint64_t{16} * 1024 *
 // (ShownNameStart) and why.
 struct RefusedName {
     std::string start;
-    NameProblem problem = NameProblem::None;
+    NameProblem problem;
 };
 
 // The reader's states; the state left is the type of the token handed over.

@@ -88,11 +88,6 @@ std::optional<std::uint8_t> Windows1252Byte(char32_t character) {
     return std::nullopt;
 }
 
-bool IsTypableWindows1252(char32_t character) {
-    const bool control = character < 0x20 || character == 0x7F;
-    return !control && Windows1252Byte(character).has_value();
-}
-
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8, Unassigned unassigned) {
     std::string bytes;
     // Never more bytes than the UTF-8 text: no reallocation leaves a copy.

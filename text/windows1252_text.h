@@ -16,12 +16,6 @@ namespace trelvo {
 // nothing, and a surrogate is no character).
 std::optional<std::uint8_t> Windows1252Byte(char32_t character);
 
-// True for a character an operator may type into a password or update code:
-// one the code page carries and no control character. A NUL would end the
-// text on the wire early, and nothing else of them belongs in a typed
-// password or code.
-bool IsTypableWindows1252(char32_t character);
-
 // Decodes the UTF-8 character at `at` and moves past it; nothing (and `at`
 // unmoved) when no well-formed, shortest-form sequence starts there.
 std::optional<char32_t> NextUtf8Character(std::string_view text, std::size_t& at);

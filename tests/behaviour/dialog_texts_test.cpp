@@ -128,13 +128,25 @@ TEST(DialogTextsTest, BrowseTakesOnlyShFilesAndTheirBareName) {
     struct Case {
         const char* chosen;  // null: the operator cancels
         const char* field;
-        bool refused;
+        const char* refused;
     };
+    const char* const notSh = "Es sind nur *.sh Dateien gültig";
+    // The recorder is told the name, so it must keep the rule for operator texts.
+    const char* const unreadable = "Der Dateiname enthält Zeichen, die der Rekorder nicht annimmt";
     const Case cases[] = {
-        {nullptr, "old.sh", false}, {"new.sh", "new.sh", false},     {"NEW.SH", "NEW.SH", false},
-        {"n.Sh", "n.Sh", false},    {"n.tar.sh", "n.tar.sh", false}, {".sh", ".sh", false},
-        {"n.txt", "old.sh", true},  {"n.sh.bak", "old.sh", true},    {"sh", "old.sh", true},
-        {"n.", "old.sh", true},
+        {nullptr, "old.sh", nullptr},
+        {"new.sh", "new.sh", nullptr},
+        {"NEW.SH", "NEW.SH", nullptr},
+        {"n.Sh", "n.Sh", nullptr},
+        {"n.tar.sh", "n.tar.sh", nullptr},
+        {".sh", ".sh", nullptr},
+        {"B\u00f6se Datei.sh", "B\u00f6se Datei.sh", nullptr},
+        {"n.txt", "old.sh", notSh},
+        {"n.sh.bak", "old.sh", notSh},
+        {"sh", "old.sh", notSh},
+        {"n.", "old.sh", notSh},
+        {"\u4e2d.sh", "old.sh", unreadable},
+        {"a\tb.sh", "old.sh", unreadable},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.chosen ? c.chosen : "cancelled");
@@ -146,7 +158,7 @@ TEST(DialogTextsTest, BrowseTakesOnlyShFilesAndTheirBareName) {
         }
         w.behaviour.OnBrowse();
         EXPECT_EQ(w.view[IDC_SOURCE_FILE].text, c.field);
-        EXPECT_EQ(w.view.messages, c.refused ? Texts{"Es sind nur *.sh Dateien gültig"} : Texts{});
+        EXPECT_EQ(w.view.messages, c.refused ? Texts{c.refused} : Texts{});
         const bool taken = c.chosen && !c.refused;
         EXPECT_EQ(w.Logged("current folder /updates/sub"), taken);
     }

@@ -28,9 +28,9 @@ public:
     explicit FakeDialogView(EventLog& log) : log_(log) {}
 
     std::string Text(ControlId id) const override { return controls_[id].text; }
-    Secret Windows1252Text(ControlId id) const override {
-        std::string bytes = controls_[id].text;
-        return Secret(std::move(bytes));
+    Secret SecretText(ControlId id) const override {
+        std::string text = controls_[id].text;
+        return Secret(std::move(text));
     }
     void SetText(ControlId id, const std::string& text) override {
         log_.push_back(std::string(TemplateOf(id).name) + " " + text);

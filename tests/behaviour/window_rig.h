@@ -22,7 +22,7 @@ struct WindowRig {
     // Every field as an operator fills it in for the update file "a.sh".
     void FillIn(const std::string& address = "recorder") {
         view[IDC_SOURCE_FILE].text = "a.sh";
-        view[IDC_PASSWORD].text = "p\xE4\x80";
+        view[IDC_PASSWORD].text = "p\u00e4\u20ac";
         view[IDC_UPDATE_CODE].text = "CODE-1";
         view[IDC_ADDRESS].text = address;
     }

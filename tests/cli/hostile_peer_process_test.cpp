@@ -151,11 +151,11 @@ TEST_F(HostilePeer, NamesThatWouldBeCutShortAreRefused) {
         QStringList arguments;
         const char* message;
     } cases[] = {
-        {{"update", "-p", port, "--hosts-file", nulHosts, file}, "holds a NUL character"},
-        {{"hosts", nulHosts}, "holds a NUL character"},
+        {{"update", "-p", port, "--hosts-file", nulHosts, file}, "holds a control character"},
+        {{"hosts", nulHosts}, "holds a control character"},
         {{"update", "-p", port, "--hosts-file", longHosts, file}, "longer than 255 bytes"},
         {{"update", "-p", port, "-H", QString(300, 'a'), file}, "longer than 255 bytes"},
-        {{"update", "-p", port, "--retry-failed", nulReport, file}, "holds a NUL character"},
+        {{"update", "-p", port, "--retry-failed", nulReport, file}, "holds a control character"},
     };
     for (const auto& c : cases) {
         const std::string what = c.arguments.join(' ').left(120).toStdString();

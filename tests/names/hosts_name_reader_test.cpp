@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "operator_text_cases.h"
 #include "scratch_dir.h"
 
 namespace trelvo {
@@ -37,12 +38,14 @@ TEST(HostsNameReader, ReadsTheGrammarEdgeCases) {
         {"10.0.0.5\n", {}},
         {"REC1\n", {}},
         {"10.0.0.5 REC1 REC2\n", {"REC1"}},
-        {"10.0.0.5\tREC1\t#PRE\n", {"REC1\t#PRE"}},
+        // A tab ends a bare name as a blank does: lmhosts files put one before #PRE.
+        {"10.0.0.5\tREC1\t#PRE\n", {"REC1"}},
         {"10.0.0.5 REC1#PRE\n", {"REC1#PRE"}},
         {"10.0.0.5 REC1\t\r\n", {"REC1"}},
         {"10.0.0.5\t\"REC 2\"\n", {"REC 2"}},
         {"10.0.0.5 REC\"X Y\n", {"REC", "Y"}},
-        {"10.0.0.5 \"REC\nX\" tail\n", {"REC\nX"}},
+        // A name holding a line feed is set aside; nothing resolves it.
+        {"10.0.0.5 \"REC\nX\" tail\n", {}},
         {"10.0.0.5 \"REC 9", {}},
         {"10.0.0.5 \"\"\n", {""}},
         {"10.0.0.5 \r\n", {""}},
@@ -65,9 +68,9 @@ TEST(HostsNameReader, ReadsCrLfFilesOpenQuotesAndHighBytes) {
         {"# lmhosts\r\n\t10.0.0.1\tALPHA\t\r\n10.0.0.2 \"BETA ONE\" #PRE\r\n"
          "   \r\n#10.0.0.3 GAMMA\r\n10.0.0.4  DELTA\r\n",
          {"ALPHA", "BETA ONE", "DELTA"}},
-        // A quote left open runs over the following lines up to the next quote.
-        {"10.0.0.1 \"REC\n10.0.0.2 X\n10.0.0.3 \"tail\n10.0.0.4 Y\n",
-         {"REC\n10.0.0.2 X\n10.0.0.3", "Y"}},
+        // A quote left open runs over the following lines up to the next
+        // quote; the name it makes holds line feeds and is set aside.
+        {"10.0.0.1 \"REC\n10.0.0.2 X\n10.0.0.3 \"tail\n10.0.0.4 Y\n", {"Y"}},
         // Bytes from 128 up are part of the name, never white space to trim.
         {"10.0.0.1 \xA0Rek\xF6rder\xA0\n10.0.0.2 \"\xFF\x85\"\n",
          {"\xA0Rek\xF6rder\xA0", "\xFF\x85"}},
@@ -97,23 +100,38 @@ TEST(HostsNameReader, ReadsSeveralThousandLinesInOrder) {
     ExpectNames({content, expected});
 }
 
-// A name the resolver would read only up to its NUL, or too long for any
-// recorder, is set aside with the reason, never taken cut short.
+// A name that breaks the rule for operator texts (a NUL would make the
+// resolver read it cut short), or too long for any recorder, is set aside
+// with the reason, never taken.
 TEST(HostsNameReader, SetsAsideNamesNoRecorderCanBeReachedBy) {
-    const ScratchDir dir;
+    std::string content;
+    NameList kept;
+    std::vector<TextRefusal> refusals;
+    for (const OperatorTextCase& c : OperatorTextCases()) {
+        if (c.bytes) {
+            // Quoted, so a blank, tab or line feed stays inside the name.
+            content += "1.2.3.4 \"" + *c.bytes + "\"\n";
+            if (c.bytesRefusal == TextRefusal::None) {
+                kept.push_back(*c.bytes);
+            } else {
+                refusals.push_back(c.bytesRefusal);
+            }
+        }
+    }
     const std::string longName(256, 'a');
-    const std::string path =
-        dir.Write("lmhosts", std::string("1.2.3.4 \"127.0.0.90\0junk\"\n1.2.3.5 ok\n1.2.3.6 ", 45) +
-                                 longName + "\n1.2.3.7 " + std::string(255, 'b') + "\n");
+    content += "1.2.3.6 " + longName + "\n1.2.3.7 " + std::string(255, 'b') + "\n";
+    kept.push_back(std::string(255, 'b'));
+    const ScratchDir dir;
     HostsNameReader reader;
     reader.BuildTable();
-    EXPECT_EQ(reader.ReadFile(path), TableTokenizer::ParseEnd::Whole);
-    EXPECT_EQ(reader.names(), (NameList{"ok", std::string(255, 'b')}));
-    ASSERT_EQ(reader.refused().size(), 2u);
-    EXPECT_EQ(reader.refused()[0].start, std::string("127.0.0.90\0junk", 15));
-    EXPECT_EQ(reader.refused()[0].problem, NameProblem::HoldsNul);
-    EXPECT_EQ(reader.refused()[1].start, longName.substr(0, 40));
-    EXPECT_EQ(reader.refused()[1].problem, NameProblem::TooLong);
+    EXPECT_EQ(reader.ReadFile(dir.Write("lmhosts", content)), TableTokenizer::ParseEnd::Whole);
+    EXPECT_EQ(reader.names(), kept);
+    ASSERT_EQ(reader.refused().size(), refusals.size() + 1);
+    for (std::size_t i = 0; i < refusals.size(); ++i) {
+        EXPECT_EQ(reader.refused()[i].problem.refusal, refusals[i]) << i;
+    }
+    EXPECT_EQ(reader.refused().back().start, longName.substr(0, 40));
+    EXPECT_TRUE(reader.refused().back().problem.tooLong);
 }
 
 // Past the reader's limit the file is not read on, and a name the limit

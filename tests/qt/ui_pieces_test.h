@@ -13,10 +13,12 @@
 #include <QtTest>
 #include <string>
 
+#include "operator_text_cases.h"
+#include "text/windows1252_text.h"
 #include "ui/qt/dialog_pixels.h"
 #include "ui/qt/name_filter.h"
+#include "ui/qt/operator_text_edit.h"
 #include "ui/qt/standard_dialogs.h"
-#include "ui/qt/windows1252.h"
 
 namespace trelvo {
 
@@ -55,30 +57,36 @@ private slots:
         QCOMPARE(result.has_value() ? int(*result) : -1, byte);
     }
 
-    void toWindows1252() {
-        QCOMPARE(ToWindows1252(u"pä€ß"), std::string("p\xE4\x80\xDF"));
-        QCOMPARE(ToWindows1252(u"Ж1"), std::string("?1"));
-        QCOMPARE(ToWindows1252(u""), std::string());
-    }
-
-    void validator_data() {
-        QTest::addColumn<QString>("text");
+    // The edits take a text exactly when the rule does, and hand it on
+    // unchanged as UTF-8; what is not UTF-8 cannot be typed at all.
+    void operatorTextEdit_data() {
+        QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("acceptable");
-        QTest::newRow("empty") << QString() << true;
-        QTest::newRow("latin") << QStringLiteral("Geheim 123!") << true;
-        QTest::newRow("umlauts and euro") << QStringLiteral("Größe€„“") << true;
-        QTest::newRow("cyrillic") << QStringLiteral("пароль") << false;
-        QTest::newRow("emoji") << QStringLiteral("a\U0001F600") << false;
-        QTest::newRow("tab") << QStringLiteral("a\tb") << false;
-        QTest::newRow("nul") << QString(QChar(0)) << false;
-        QTest::newRow("delete") << QString(QChar(0x7F)) << false;
+        QTest::addColumn<QByteArray>("utf8");
+        for (const OperatorTextCase& c : OperatorTextCases()) {
+            if (c.refusal != TextRefusal::NotUtf8) {
+                const QByteArray utf8(c.utf8.data(), static_cast<qsizetype>(c.utf8.size()));
+                QTest::newRow(c.what)
+                    << QString::fromUtf8(utf8) << (c.refusal == TextRefusal::None) << utf8;
+            }
+        }
     }
-    void validator() {
-        QFETCH(QString, text);
+    void operatorTextEdit() {
+        QFETCH(QString, typed);
         QFETCH(bool, acceptable);
-        Windows1252Validator validator;
+        QFETCH(QByteArray, utf8);
+        OperatorTextValidator validator;
         int position = 0;
-        QCOMPARE(validator.validate(text, position) == QValidator::Acceptable, acceptable);
+        QCOMPARE(validator.validate(typed, position) == QValidator::Acceptable, acceptable);
+        QCOMPARE(QByteArray::fromStdString(Utf8Secret(typed).text()), utf8);
+    }
+    void loneSurrogateIsRefusedNotHandedOn() {
+        const QString lone(QChar(0xD83D));
+        OperatorTextValidator validator;
+        QString typed = lone;
+        int position = 0;
+        QCOMPARE(validator.validate(typed, position), QValidator::Invalid);
+        QCOMPARE(CheckOperatorText(Utf8Secret(lone).text()), TextRefusal::OutsideCodePage);
     }
 
     void nameFilter_data() {

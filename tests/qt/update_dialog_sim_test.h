@@ -83,7 +83,8 @@ private slots:
     void init() {
         session_.emplace();
         sim_.emplace(
-            QStringList{"--password", "admin", "--update-code", "U-7", "--delay-ms", "200"});
+            QStringList{"--password", "admin", "--update-code", "U-7", "--delay-ms", "200"},
+            trelvo::testing::RecorderSimProcess::Lines::AndRequests);
         QVERIFY2(sim_->ok(), sim_->error().c_str());
 
         DialogParts parts = StandardDialogParts();
@@ -128,6 +129,29 @@ private slots:
         QCOMPARE(h_->Text("IDC_EXIT"), QStringLiteral("Beenden"));
         QTRY_COMPARE(sim_->ReceivedFiles().size(), std::size_t{1});
         QVERIFY(sim_->ReceivedFiles().front().ends_with(ReceivedLine()));
+    }
+
+    // The recorder is told the file's own name in its code page, in the
+    // descriptor and in the execute request; one it cannot read is refused
+    // when chosen.
+    void fileNameReachesTheRecorderInWindows1252() {
+        session_->dir().Write("B\u00f6se Datei.sh", file_.toStdString());
+        h_->chosenFile = QString::fromStdString(session_->dir().PathOf("B\u00f6se Datei.sh"));
+        h_->Click("IDC_BROWSE");
+        Start();
+        QVERIFY(TickUntil([this] { return !h_->messages.isEmpty(); }));
+        QCOMPARE(h_->messages, QStringList{dialog_testing::kSuccess});
+        QCOMPARE(sim_->LinesWith("file descriptor /tmp/B\\xF6se Datei.sh ").size(), std::size_t{1});
+        QCOMPARE(sim_->LinesWith("execute /tmp/B\\xF6se Datei.sh").size(), std::size_t{1});
+
+        h_->messages.clear();
+        session_->dir().Write("\u0416.sh", file_.toStdString());
+        h_->chosenFile = QString::fromStdString(session_->dir().PathOf("\u0416.sh"));
+        h_->Click("IDC_BROWSE");
+        QCOMPARE(h_->messages,
+                 QStringList{QStringLiteral(
+                     "Der Dateiname enthält Zeichen, die der Rekorder nicht annimmt")});
+        QCOMPARE(h_->Text("IDC_SOURCE_FILE"), QStringLiteral("B\u00f6se Datei.sh"));
     }
 
     void abortDuringTransferThenFreshStart() {

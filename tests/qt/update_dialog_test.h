@@ -24,6 +24,7 @@
 
 #include "dialog_harness.h"
 #include "job_fakes.h"
+#include "operator_text_cases.h"
 #include "scratch_session.h"
 #include "ui/qt/update_dialog.h"
 
@@ -266,6 +267,46 @@ private slots:
         const Bytes request = h.net->sends.back();
         QVERIFY(Bytes(request.begin() + HEADER_SIZE, request.end()) ==
                 (Bytes{0x70, 0xE4, 0x80, 0x00}));
+    }
+
+    // Typed key by key, each edit that goes to a recorder keeps what the
+    // rule for operator texts keeps and drops the rest.
+    void editsTypeOnlyWhatTheRuleAllows() {
+        Harness h;
+        for (const OperatorTextCase& c : OperatorTextCases()) {
+            if (c.refusal == TextRefusal::NotUtf8) {
+                continue;
+            }
+            const QString typed = QString::fromUtf8(c.utf8.data(), qsizetype(c.utf8.size()));
+            for (QLineEdit* edit :
+                 {h.Control<QLineEdit>("IDC_PASSWORD"), h.Control<QLineEdit>("IDC_UPDATE_CODE"),
+                  h.Address()->lineEdit()}) {
+                edit->clear();
+                for (const QChar unit : typed) {
+                    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(unit),
+                                        Qt::NoModifier);
+                }
+                QVERIFY2((edit->text() == typed) == (c.refusal == TextRefusal::None), c.what);
+                QVERIFY2(CheckOperatorText(edit->text().toStdString()) == TextRefusal::None,
+                         c.what);
+            }
+        }
+    }
+
+    // Nobody means this machine by an empty address: refused as a failed
+    // connect, without a link made or a name looked up.
+    void blankAddressIsRefusedBeforeAnyConnection() {
+        for (const QString& address : {QString(), QStringLiteral("   ")}) {
+            Harness h;
+            FillIn(h);
+            h.Address()->setEditText(address);
+            h.Click("IDC_START");
+            QCOMPARE(h.messages, QStringList{QStringLiteral("Verbindungsaufbau fehlgeschlagen")});
+            QVERIFY(std::none_of(h.log.begin(), h.log.end(), [](const std::string& e) {
+                return e == "net.Create" || e.starts_with("net.Connect");
+            }));
+            QVERIFY(h.InputsEnabled());
+        }
     }
 
     void exitWhileIdleCloses() {

@@ -14,12 +14,13 @@ const QString kSerialDevice = QStringLiteral("serial device ");
 
 }  // namespace
 
-RecorderSimProcess::RecorderSimProcess(const QStringList& arguments) {
+RecorderSimProcess::RecorderSimProcess(const QStringList& arguments, Lines lines) {
     QStringList all = arguments;
     if (!all.contains(QStringLiteral("--pty")) && !all.contains(QStringLiteral("--listen"))) {
         all << QStringLiteral("--listen") << QStringLiteral("127.0.0.1:0");
     }
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_.setProcessChannelMode(lines == Lines::AndRequests ? QProcess::MergedChannels
+                                                               : QProcess::ForwardedErrorChannel);
     process_.start(QStringLiteral(TRELVO_RECORDER_SIM), all);
     const QDeadlineTimer deadline(kStartTimeoutMs);
     while (!deadline.hasExpired() && !process_.canReadLine()) {

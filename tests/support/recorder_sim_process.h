@@ -15,7 +15,12 @@ namespace trelvo::testing {
 // with "--pty". Killed when the object goes.
 class RecorderSimProcess {
 public:
-    explicit RecorderSimProcess(const QStringList& arguments);
+    // What the tests read of the simulator's output: the results on its
+    // standard output, and with AndRequests also the line it writes to its
+    // standard error for each request it answers, which otherwise goes to
+    // the test's own.
+    enum class Lines { Results, AndRequests };
+    explicit RecorderSimProcess(const QStringList& arguments, Lines lines = Lines::Results);
     ~RecorderSimProcess();
     RecorderSimProcess(const RecorderSimProcess&) = delete;
     RecorderSimProcess& operator=(const RecorderSimProcess&) = delete;
@@ -39,10 +44,11 @@ public:
     };
     std::vector<Arrival> FileArrivals();
     bool CutOff();
+    // Every line printed so far that holds the text.
+    std::vector<std::string> LinesWith(const std::string& text);
 
 private:
     void ReadLines();
-    std::vector<std::string> LinesWith(const std::string& text);
 
     QProcess process_;
     bool ok_ = false;

@@ -43,24 +43,6 @@ TEST(ToWindows1252, ConvertsASecretOrLeavesItAsItWas) {
     }
 }
 
-TEST(IsTypableWindows1252, PrintableCharactersOfTheCodePageOnly) {
-    struct Typed {
-        char32_t character;
-        bool typable;
-    };
-    const Typed cases[] = {
-        {U'a', true},      {U' ', true},      {U'~', true},      {U'\u00E4', true},
-        {U'\u20AC', true}, {U'\u0178', true}, {U'\u00A0', true}, {U'\u00FF', true},
-        {0x00, false},     {U'\t', false},    {U'\n', false},    {0x1F, false},
-        {0x7F, false},     {0x81, false},     {0x9D, false},     {U'\u0416', false},
-        {0xD800, false},   {0x1F600, false},
-    };
-    for (const Typed& c : cases) {
-        EXPECT_EQ(IsTypableWindows1252(c.character), c.typable)
-            << static_cast<std::uint32_t>(c.character);
-    }
-}
-
 // Names from a hosts file are bytes: every byte has its character, and the
 // way back gives exactly the bytes, the unassigned ones included.
 TEST(Windows1252ToUtf8, EveryByteComesBackWhole) {

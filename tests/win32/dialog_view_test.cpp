@@ -1,11 +1,15 @@
 // The Win32 view on the real controls of template 102: texts cross it as
-// UTF-8 (or Windows-1252 for what goes to a recorder), lists, selection,
-// focus and the progress position reach the controls unchanged.
+// UTF-8, lists, selection, focus and the progress position reach the
+// controls unchanged, and the edits keep the rule for operator texts.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "operator_text_cases.h"
 #include "tests/win32/test_dialog.h"
+#include "ui/win32/operator_text_edit.h"
 #include "ui/win32/win32_dialog_view.h"
-#include "ui/win32/windows1252_edit.h"
+#include "ui/win32/win32_text.h"
 
 namespace trelvo {
 namespace {
@@ -35,18 +39,44 @@ TEST_F(DialogViewTest, TextsCrossAsUtf8) {
     }
 }
 
-TEST_F(DialogViewTest, PasswordComesAsWindows1252Bytes) {
+TEST_F(DialogViewTest, PasswordComesAsUtf8) {
     SetWindowTextW(dialog_.Control(IDC_PASSWORD), L"\u20ac-\u00e4");
-    EXPECT_EQ(view_.Windows1252Text(IDC_PASSWORD).text(), "\x80-\xe4");
+    EXPECT_EQ(view_.SecretText(IDC_PASSWORD).text(), "\u20ac-\u00e4");
 }
 
-TEST_F(DialogViewTest, EditsTakeOnlyWhatWindows1252Carries) {
+// Typed character by character, and pasted whole: the edit keeps a text
+// exactly when the rule for operator texts does, and pasting drops what
+// the rule refuses.
+TEST_F(DialogViewTest, EditsTakeWhatTheRuleForOperatorTextsAllows) {
     const HWND edit = dialog_.Control(IDC_UPDATE_CODE);
-    AcceptOnlyWindows1252(edit);
-    for (const wchar_t typed : {L'a', L'\u00e4', L'\u0100', L'\u20ac', L'\u4e2d'}) {
-        SendMessageW(edit, WM_CHAR, typed, 0);
+    AcceptOnlyOperatorText(edit);
+    for (const OperatorTextCase& c : OperatorTextCases()) {
+        if (c.refusal == TextRefusal::NotUtf8) {
+            continue;  // no UTF-16 text says it
+        }
+        SCOPED_TRACE(c.what);
+        const std::wstring typed = Utf16FromUtf8(c.utf8);
+        SetWindowTextW(edit, L"");
+        for (const wchar_t unit : typed) {
+            SendMessageW(edit, WM_CHAR, unit, 0);
+        }
+        // The C0 characters are editing keys and change no text of their own.
+        EXPECT_EQ(TestDialog::Text(edit) == typed, c.refusal == TextRefusal::None);
+        EXPECT_EQ(CheckOperatorText(view_.Text(IDC_UPDATE_CODE)), TextRefusal::None);
+
+        SetWindowTextW(edit, L"");
+        ASSERT_TRUE(OpenClipboard(edit));
+        EmptyClipboard();
+        const std::size_t size = (typed.size() + 1) * sizeof(wchar_t);
+        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, size);
+        std::memcpy(GlobalLock(data), typed.c_str(), size);
+        GlobalUnlock(data);
+        SetClipboardData(CF_UNICODETEXT, data);
+        CloseClipboard();
+        SendMessageW(edit, WM_PASTE, 0, 0);
+        EXPECT_EQ(TestDialog::Text(edit) == typed, c.refusal == TextRefusal::None);
+        EXPECT_EQ(CheckOperatorText(view_.Text(IDC_UPDATE_CODE)), TextRefusal::None);
     }
-    EXPECT_EQ(TestDialog::Text(edit), L"a\u00e4\u20ac");
 }
 
 TEST_F(DialogViewTest, ListsAndSelection) {

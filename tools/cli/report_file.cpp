@@ -82,13 +82,10 @@ bool ReadRetryTargets(const QString& path, const std::string& sha256,
         const bool serial = entry["serial"].toBool();
         std::optional<std::string> host =
             TargetNameBytes(entry["host"].toString().toStdString(), serial);
-        if (!host) {
-            problem =
-                name + " line " + std::to_string(line) + " names no recorder the tool can reach";
-            return false;
-        }
-        if (const NameProblem nameProblem = CheckHostName(*host);
-            nameProblem != NameProblem::None) {
+        const NameProblem nameProblem =
+            host ? CheckHostName(*host)
+                 : NameProblem{CheckOperatorText(entry["host"].toString().toStdString())};
+        if (!nameProblem.none()) {
             problem = name + " line " + std::to_string(line) + ": the recorder's name " +
                       std::string(NameProblemText(nameProblem));
             return false;

@@ -1,5 +1,6 @@
 #include "tools/cli/target_name.h"
 
+#include "text/operator_text.h"
 #include "text/windows1252_text.h"
 
 namespace trelvo {
@@ -12,7 +13,7 @@ std::optional<std::string> TargetNameBytes(std::string_view text, bool serial) {
     if (serial) {
         return std::string(text);
     }
-    return Utf8ToWindows1252(text, Unassigned::FromC1Controls);
+    return OperatorTextBytes(text);
 }
 
 }  // namespace trelvo

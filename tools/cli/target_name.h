@@ -14,7 +14,8 @@ namespace trelvo {
 std::string TargetNameText(const RecorderTarget& target);
 
 // The name's bytes back from that text, exactly as they were, so that a
-// report names the very recorder again; nothing when no name gives it.
+// report names the very recorder again; nothing when the text breaks the
+// rule for operator texts, which no name read in keeps.
 std::optional<std::string> TargetNameBytes(std::string_view text, bool serial);
 
 }  // namespace trelvo

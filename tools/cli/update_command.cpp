@@ -13,8 +13,8 @@
 #include "job/update_job.h"
 #include "link/posix/steady_tick_clock.h"
 #include "names/host_name.h"
+#include "text/operator_text.h"
 #include "text/terminal_text.h"
-#include "text/windows1252_text.h"
 #include "tools/cli/fleet.h"
 #include "tools/cli/hosts_command.h"
 #include "tools/cli/interrupt_watch.h"
@@ -32,9 +32,6 @@ int LocalProblem(const std::string& text) {
     return 2;
 }
 
-const char* const kNotWindows1252 =
-    "holds a character the recorders cannot read (they take Windows-1252 only)";
-
 // The recorders in command-line order: -H names, then the hosts file's, or
 // the serial lines. Host names are held as a hosts file holds them, in
 // Windows-1252, so a name typed after `hosts` printed it is the same name.
@@ -42,14 +39,12 @@ bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& t
                     std::string& problem) {
     std::vector<std::string> names;
     for (const QString& host : options.hosts) {
-        std::optional<std::string> name = Utf8ToWindows1252(host.toStdString());
-        if (!name) {
-            problem = "-H " + host.toStdString() + " " + kNotWindows1252;
-            return false;
-        }
-        if (const NameProblem nameProblem = CheckHostName(*name);
-            nameProblem != NameProblem::None) {
-            problem = "-H " + TerminalSafeWindows1252(ShownNameStart(*name)) + " " +
+        const std::string text = host.toStdString();
+        std::optional<std::string> name = OperatorTextBytes(text);
+        const NameProblem nameProblem =
+            name ? CheckHostName(*name) : NameProblem{CheckOperatorText(text)};
+        if (!nameProblem.none()) {
+            problem = "-H " + TerminalSafe(ShownNameStart(text)) + " " +
                       std::string(NameProblemText(nameProblem));
             return false;
         }
@@ -155,12 +150,6 @@ bool CheckUpdateFile(UpdateSource& source, std::string& sha256, std::string& pro
     return true;
 }
 
-const char* const kHoldsNul = "holds a NUL character, which would cut it short on the wire";
-
-bool HoldsNul(std::string_view text) {
-    return text.find('\0') != std::string_view::npos;
-}
-
 // Password, update code and versions to skip, as the recorders read them.
 bool PrepareTexts(const UpdateOptions& options, bool probe, Secret& password,
                   UpdateRequest& request, std::string& problem) {
@@ -172,29 +161,22 @@ bool PrepareTexts(const UpdateOptions& options, bool probe, Secret& password,
             return false;
         }
     }
-    // A NUL would end the text on the wire early: the recorder would read
-    // another password or code, or refuse the request.
-    if (HoldsNul(password.text())) {
-        problem = std::string("the password ") + kHoldsNul;
-        return false;
-    }
-    if (!ToWindows1252(password)) {
-        problem = std::string("the password ") + kNotWindows1252;
-        return false;
-    }
-    if (HoldsNul(options.updateCode.text())) {
-        problem = std::string("the update code ") + kHoldsNul;
+    if (const TextRefusal refusal = ToOperatorTextBytes(password); refusal != TextRefusal::None) {
+        problem = "the password " + std::string(TextRefusalText(refusal));
         return false;
     }
     request.updateCode = Secret(std::string(options.updateCode.text()));
-    if (!ToWindows1252(request.updateCode)) {
-        problem = std::string("the update code ") + kNotWindows1252;
+    if (const TextRefusal refusal = ToOperatorTextBytes(request.updateCode);
+        refusal != TextRefusal::None) {
+        problem = "the update code " + std::string(TextRefusalText(refusal));
         return false;
     }
     for (const QString& version : options.skipVersions) {
-        const std::optional<std::string> bytes = Utf8ToWindows1252(version.toStdString());
+        const std::string text = version.toStdString();
+        const std::optional<std::string> bytes = OperatorTextBytes(text);
         if (!bytes) {
-            problem = "--skip-version " + version.toStdString() + " " + kNotWindows1252;
+            problem = "--skip-version " + TerminalSafe(text) + " " +
+                      std::string(TextRefusalText(CheckOperatorText(text)));
             return false;
         }
         request.skipVersions.push_back(*bytes);
@@ -214,8 +196,15 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     UpdateRequest request;
     const std::string path = options.file.toStdString();
     if (!probe) {
-        // The recorder gets the file's own name behind its folder, as from the window.
-        request.file = {path, QFileInfo(options.file).fileName().toStdString(), {}};
+        // The recorder gets the file's own name behind its folder, as from
+        // the window, in the code page it reads.
+        const std::string fileName = QFileInfo(options.file).fileName().toStdString();
+        const std::optional<std::string> remoteName = OperatorTextBytes(fileName);
+        if (!remoteName) {
+            return LocalProblem("the update file's name " + TerminalSafe(fileName) + " " +
+                                std::string(TextRefusalText(CheckOperatorText(fileName))));
+        }
+        request.file = {path, *remoteName, {}};
         if (!CheckUpdateFile(request.file, facts.sha256, problem)) {
             return LocalProblem(problem);
         }

@@ -7,6 +7,7 @@
 #include "job/job_status_text.h"
 #include "job/version_check.h"
 #include "localisation/localize_text.h"
+#include "text/operator_text.h"
 #include "text/secret.h"
 #include "text/windows1252_text.h"
 
@@ -38,17 +39,24 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
                       [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// The name as the hosts file and the lookup hold names, in Windows-1252,
-// so a listed name reaches the very recorder it came from; a typed name
-// the code page cannot carry goes as it was typed, for the lookup to refuse.
-std::string AddressBytes(const std::string& typed) {
-    return Utf8ToWindows1252(typed, Unassigned::FromC1Controls).value_or(typed);
+bool IsSerialIndex(int linkKindIndex) {
+    return linkKindIndex == 1 || linkKindIndex == 2;
 }
+
+// What Start refuses, by the input it comes from: every text that goes to a
+// recorder keeps the rule for operator texts.
+constexpr const char* kPasswordRefused =
+    "Das Passwort enthält Zeichen, die der Rekorder nicht annimmt";
+constexpr const char* kUpdateCodeRefused =
+    "Der Update Code enthält Zeichen, die der Rekorder nicht annimmt";
+constexpr const char* kFileNameRefused =
+    "Der Dateiname enthält Zeichen, die der Rekorder nicht annimmt";
+constexpr const char* kAddressRefused = "Die Adresse des Rekorders enthält ungültige Zeichen";
 
 }  // namespace
 
 LinkChoice WindowLinkChoice(int linkKindIndex, const std::string& address, std::uint16_t port) {
-    if (linkKindIndex == 1 || linkKindIndex == 2) {
+    if (IsSerialIndex(linkKindIndex)) {
         return {LinkKind::Serial, "COM" + std::to_string(linkKindIndex), port, ReadAtoi(address)};
     }
     // The box always has the network selected unless the operator picks a
@@ -111,6 +119,11 @@ void DialogBehaviour::OnBrowse() {
         view_.ShowMessage(LocalizeText("Es sind nur *.sh Dateien gültig"));
         return;
     }
+    // The recorder is told the name: one it cannot read is no choice.
+    if (!OperatorTextBytes(chosen->name)) {
+        view_.ShowMessage(LocalizeText(kFileNameRefused));
+        return;
+    }
     // The job opens the bare name in the current folder, and the recorder
     // gets the same bare name behind its directory.
     view_.MakeCurrentFolder(chosen->folder);
@@ -118,17 +131,40 @@ void DialogBehaviour::OnBrowse() {
 }
 
 void DialogBehaviour::OnStart() {
-    EnableInputs(false);
-    const std::string fileName = view_.Text(IDC_SOURCE_FILE);
-    const LinkChoice link = WindowLinkChoice(view_.Selected(IDC_LINK_KIND),
-                                             AddressBytes(view_.Text(IDC_ADDRESS)), port_);
     // The edits keep their texts for the next start; these copies go when
     // the start returns, the job having taken its own.
-    const Secret password = view_.Windows1252Text(IDC_PASSWORD);
-    const Secret updateCode = view_.Windows1252Text(IDC_UPDATE_CODE);
-    // Nothing is checked here: from now on the job reports its own failures
-    // and gives the inputs back when it closes.
-    StartJob(job_, UpdateSource{fileName, fileName, {}}, password.text(), updateCode.text(), link);
+    Secret password = view_.SecretText(IDC_PASSWORD);
+    Secret updateCode = view_.SecretText(IDC_UPDATE_CODE);
+    const std::string fileName = view_.Text(IDC_SOURCE_FILE);
+    const std::optional<std::string> remoteName = OperatorTextBytes(fileName);
+    const int linkKind = view_.Selected(IDC_LINK_KIND);
+    // A network name goes in the code page the hosts file holds it in, so a
+    // listed name reaches the very recorder it came from; a serial line's
+    // text is its baud rate.
+    const std::string address = view_.Text(IDC_ADDRESS);
+    const std::optional<std::string> addressBytes =
+        IsSerialIndex(linkKind) ? address : OperatorTextBytes(address);
+    // The edits take only what the rule allows, but a text can still come
+    // in past them: refused with the inputs left as they are.
+    const char* refused = nullptr;
+    if (ToOperatorTextBytes(password) != TextRefusal::None) {
+        refused = kPasswordRefused;
+    } else if (ToOperatorTextBytes(updateCode) != TextRefusal::None) {
+        refused = kUpdateCodeRefused;
+    } else if (!remoteName) {
+        refused = kFileNameRefused;
+    } else if (!addressBytes) {
+        refused = kAddressRefused;
+    }
+    if (refused != nullptr) {
+        view_.ShowMessage(LocalizeText(refused));
+        return;
+    }
+    EnableInputs(false);
+    // From now on the job reports its own failures and gives the inputs
+    // back when it closes.
+    StartJob(job_, UpdateSource{fileName, *remoteName, {}}, password.text(), updateCode.text(),
+             WindowLinkChoice(linkKind, *addressBytes, port_));
 }
 
 void DialogBehaviour::OnLinkKindChange() {

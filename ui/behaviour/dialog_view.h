@@ -16,18 +16,17 @@ struct ChosenFile {
 
 // What the window's widgets offer the behaviour behind them, control by
 // control id: whatever the toolkit, a window is a thin view of this shape.
-// Every text crossing it is UTF-8, apart from the password and the update
-// code, which come as the Windows-1252 bytes the recorders read.
+// Every text crossing it is UTF-8; the behaviour alone turns what goes to a
+// recorder into the recorders' code page.
 class DialogView {
 public:
     virtual ~DialogView() = default;
 
     // The text of an edit, or of a combo box's edit field.
     virtual std::string Text(ControlId id) const = 0;
-    // The text of the password or update-code edit as Windows-1252 bytes,
-    // held where they are wiped; the edits take no character the code page
-    // cannot carry.
-    virtual Secret Windows1252Text(ControlId id) const = 0;
+    // The text of the password or update-code edit, held where it is
+    // wiped, and in no other copy the view leaves behind.
+    virtual Secret SecretText(ControlId id) const = 0;
     // A label's, button's or edit's text.
     virtual void SetText(ControlId id, const std::string& text) = 0;
     virtual void Enable(ControlId id, bool enable) = 0;

@@ -1,24 +1,18 @@
 #include "ui/qt/update_dialog.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
-#include <algorithm>
 #include <utility>
 
-#include "text/secret.h"
 #include "ui/qt/dialog_pixels.h"
-#include "ui/qt/name_filter.h"
-#include "ui/qt/windows1252.h"
+#include "ui/qt/operator_text_edit.h"
 
 namespace trelvo {
 namespace {
@@ -35,14 +29,11 @@ constexpr std::pair<ControlId, ControlId> kLabelled[] = {
 // high as the platform's combo box for the 8-point font.
 constexpr int kClosedComboHeight = 21;
 
-// The light grey of the plates behind the status and time fields.
-const QColor kPlateColour(231, 231, 231);
-
 // The password and update code go to the recorder as Windows-1252 bytes,
-// so the edits take only what that code page can carry.
+// so the edits take only what the rule for operator texts allows.
 QLineEdit* MakeOperatorTextEdit(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
-    edit->setValidator(new Windows1252Validator(edit));
+    edit->setValidator(new OperatorTextValidator(edit));
     return edit;
 }
 
@@ -73,9 +64,8 @@ QLabel* MakeLabel(const ControlTemplate& row, Qt::Alignment horizontal, QWidget*
 UpdateDialog::UpdateDialog(DialogParts parts, QWidget* parent)
     : QDialog(parent),
       m_parts(std::move(parts)),
-      m_behaviour(*this, *m_parts.net, *m_parts.serial, *m_parts.clock, m_parts.port),
-      m_icon(QStringLiteral(":/trelvo/icon-32.png")) {
-    m_icon.addFile(QStringLiteral(":/trelvo/icon-16.png"));
+      m_view(*this, m_controls, m_parts, [this] { QDialog::reject(); }),
+      m_behaviour(m_view, *m_parts.net, *m_parts.serial, *m_parts.clock, m_parts.port) {
     setWindowTitle(QString::fromUtf8(kDialogTitle));
     // A window of its own with a task-bar entry, a close box and no
     // minimise or maximise box.
@@ -87,7 +77,7 @@ UpdateDialog::UpdateDialog(DialogParts parts, QWidget* parent)
     setFixedSize(ToPixels(kDialogSize).size());
 
     CreateControls();
-    setWindowIcon(m_icon);
+    setWindowIcon(m_appearance.icon());
     m_behaviour.OnInitDialog(QFile::encodeName(m_parts.hostsPath).toStdString());
     LabelControls();
 
@@ -101,7 +91,7 @@ UpdateDialog::UpdateDialog(DialogParts parts, QWidget* parent)
     connect(&m_timer, &QTimer::timeout, this, &UpdateDialog::OnTimer, Qt::QueuedConnection);
     m_timer.start();
 
-    ApplyAppearance();
+    m_appearance.Apply(*m_status, *m_time, *m_passwordEdit, *m_updateCodeEdit);
     m_passwordEdit->setFocus();
 }
 
@@ -144,6 +134,8 @@ void UpdateDialog::CreateControls() {
                 // never completed from it.
                 m_addressBox->setInsertPolicy(QComboBox::NoInsert);
                 m_addressBox->setCompleter(nullptr);
+                // The name or address follows the same rule as the password.
+                m_addressBox->setValidator(new OperatorTextValidator(m_addressBox));
                 connect(m_addressBox->lineEdit(), &QLineEdit::textEdited, this,
                         [this] { m_behaviour.OnAddressEdit(); });
                 break;
@@ -196,24 +188,6 @@ void UpdateDialog::LabelControls() {
     m_browse->setAccessibleDescription(QString::fromStdString(DialogBehaviour::ChooseFileTitle()));
 }
 
-void UpdateDialog::ApplyAppearance() {
-    m_background.load(QStringLiteral(":/trelvo/background.png"));
-
-    for (QLabel* field : {m_status, m_time}) {
-        QPalette palette = field->palette();
-        palette.setColor(QPalette::Window, kPlateColour);
-        field->setPalette(palette);
-        field->setAutoFillBackground(true);
-    }
-    // Disabled while a job runs, the password and update-code edits show
-    // the picture through; the source-file edit keeps the standard look.
-    for (QLineEdit* edit : {m_passwordEdit, m_updateCodeEdit}) {
-        QPalette palette = edit->palette();
-        palette.setBrush(QPalette::Disabled, QPalette::Base, Qt::transparent);
-        edit->setPalette(palette);
-    }
-}
-
 QWidget* UpdateDialog::Control(ControlId id) const {
     return m_controls.at(id);
 }
@@ -231,7 +205,7 @@ void UpdateDialog::keyPressEvent(QKeyEvent* event) {
 
 void UpdateDialog::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
+    m_appearance.PaintBackground(painter);
 }
 
 void UpdateDialog::OnTimer() {
@@ -241,110 +215,6 @@ void UpdateDialog::OnTimer() {
 
 void UpdateDialog::reject() {
     m_behaviour.OnCancel();
-}
-
-std::string UpdateDialog::Text(ControlId id) const {
-    QWidget* control = Control(id);
-    if (auto* box = qobject_cast<QComboBox*>(control)) {
-        return box->currentText().toStdString();
-    }
-    return qobject_cast<QLineEdit*>(control)->text().toStdString();
-}
-
-Secret UpdateDialog::Windows1252Text(ControlId id) const {
-    // The edit's text is shared, not copied, on its way to the conversion.
-    std::string bytes = ToWindows1252(qobject_cast<QLineEdit*>(Control(id))->text());
-    return Secret(std::move(bytes));
-}
-
-void UpdateDialog::SetText(ControlId id, const std::string& text) {
-    const QString shown = QString::fromStdString(text);
-    QWidget* control = Control(id);
-    if (auto* label = qobject_cast<QLabel*>(control)) {
-        label->setText(shown);
-    } else if (auto* button = qobject_cast<QPushButton*>(control)) {
-        button->setText(shown);
-    } else {
-        qobject_cast<QLineEdit*>(control)->setText(shown);
-    }
-}
-
-void UpdateDialog::Enable(ControlId id, bool enable) {
-    Control(id)->setEnabled(enable);
-}
-
-void UpdateDialog::SetProgress(int position) {
-    // The bar ignores a value beyond its range instead of showing it as
-    // full or empty, as the platform's bar does.
-    m_progress->setValue(std::clamp(position, m_progress->minimum(), m_progress->maximum()));
-}
-
-std::optional<ControlId> UpdateDialog::FocusedControl() const {
-    QWidget* focused = focusWidget();
-    for (const auto& [id, control] : m_controls) {
-        if (control == focused) {
-            return id;
-        }
-    }
-    return std::nullopt;
-}
-
-void UpdateDialog::SetFocus(ControlId id) {
-    Control(id)->setFocus(Qt::OtherFocusReason);
-}
-
-void UpdateDialog::ClearList(ControlId id) {
-    qobject_cast<QComboBox*>(Control(id))->clear();
-}
-
-void UpdateDialog::AppendToList(ControlId id, const std::string& text) {
-    qobject_cast<QComboBox*>(Control(id))->addItem(QString::fromStdString(text));
-}
-
-int UpdateDialog::ListCount(ControlId id) const {
-    return qobject_cast<QComboBox*>(Control(id))->count();
-}
-
-void UpdateDialog::Select(ControlId id, int index) {
-    auto* box = qobject_cast<QComboBox*>(Control(id));
-    box->setCurrentIndex(index);
-    // The platform's combo box shows the selected entry in its edit field.
-    if (box->isEditable()) {
-        box->setEditText(box->itemText(index));
-    }
-}
-
-int UpdateDialog::Selected(ControlId id) const {
-    return qobject_cast<QComboBox*>(Control(id))->currentIndex();
-}
-
-std::optional<ChosenFile> UpdateDialog::ChooseFile(const std::string& title,
-                                                   const std::string& filter) {
-    const QString path = m_parts.chooseFile(this, QString::fromStdString(title),
-                                            ToQtNameFilter(QString::fromStdString(filter)));
-    if (path.isEmpty()) {
-        return std::nullopt;
-    }
-    const QFileInfo chosen(path);
-    return ChosenFile{chosen.fileName().toStdString(), chosen.absolutePath().toStdString()};
-}
-
-void UpdateDialog::MakeCurrentFolder(const std::string& folder) {
-    QDir::setCurrent(QString::fromStdString(folder));
-}
-
-void UpdateDialog::ShowMessage(const std::string& text) {
-    m_parts.showMessage(this, QString::fromStdString(text));
-}
-
-void UpdateDialog::PostClose() {
-    // Queued, like a posted close: the click finishes before the window goes.
-    QMetaObject::invokeMethod(
-        this, [this] { close(); }, Qt::QueuedConnection);
-}
-
-void UpdateDialog::EndDialog() {
-    QDialog::reject();
 }
 
 }  // namespace trelvo

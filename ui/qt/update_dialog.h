@@ -1,17 +1,14 @@
 #pragma once
 
 #include <QDialog>
-#include <QIcon>
-#include <QPixmap>
 #include <QTimer>
 #include <map>
-#include <optional>
-#include <string>
 
 #include "ui/behaviour/dialog_behaviour.h"
 #include "ui/behaviour/dialog_template.h"
-#include "ui/behaviour/dialog_view.h"
 #include "ui/qt/dialog_parts.h"
+#include "ui/qt/qt_dialog_appearance.h"
+#include "ui/qt/qt_dialog_view.h"
 
 class QComboBox;
 class QKeyEvent;
@@ -24,11 +21,11 @@ class QPushButton;
 namespace trelvo {
 
 // The program's one window, as the toolkit draws it: the widgets in the
-// template's layout, the picture behind them, the keys, the file dialog and
-// the message boxes. Every decision (what Start hands to the job, what a
-// tick shows, what Exit and Cancel do, where the focus goes) is the
-// behaviour's, which reaches the widgets through this window's DialogView.
-class UpdateDialog : public QDialog, private DialogView {
+// template's layout, the keys and the refresh timer. Every decision (what
+// Start hands to the job, what a tick shows, what Exit and Cancel do, where
+// the focus goes) is the behaviour's, which reaches the widgets through the
+// window's view; how the window looks beyond its widgets is its appearance's.
+class UpdateDialog : public QDialog {
     Q_OBJECT
 
 public:
@@ -57,37 +54,17 @@ protected:
 private:
     void CreateControls();
     void LabelControls();
-    void ApplyAppearance();
     QWidget* Control(ControlId id) const;
-
-    // DialogView
-    std::string Text(ControlId id) const override;
-    Secret Windows1252Text(ControlId id) const override;
-    void SetText(ControlId id, const std::string& text) override;
-    void Enable(ControlId id, bool enable) override;
-    void SetProgress(int position) override;
-    std::optional<ControlId> FocusedControl() const override;
-    void SetFocus(ControlId id) override;
-    void ClearList(ControlId id) override;
-    void AppendToList(ControlId id, const std::string& text) override;
-    int ListCount(ControlId id) const override;
-    void Select(ControlId id, int index) override;
-    int Selected(ControlId id) const override;
-    std::optional<ChosenFile> ChooseFile(const std::string& title,
-                                         const std::string& filter) override;
-    void MakeCurrentFolder(const std::string& folder) override;
-    void ShowMessage(const std::string& text) override;
-    void PostClose() override;
-    void EndDialog() override;
 
     // The job's links and clock live here and so outlive the behaviour's job.
     DialogParts m_parts;
-    DialogBehaviour m_behaviour;
-    QPixmap m_background;
-    QTimer m_timer;
-    QIcon m_icon;
-
+    // Filled as the widgets are made; the view reads it from then on.
     std::map<ControlId, QWidget*> m_controls;
+    QtDialogView m_view;
+    DialogBehaviour m_behaviour;
+    QtDialogAppearance m_appearance;
+    QTimer m_timer;
+
     QLabel* m_time = nullptr;
     QLabel* m_status = nullptr;
     QPushButton* m_browse = nullptr;

@@ -17,11 +17,11 @@ std::string Win32DialogView::Text(ControlId id) const {
     return Utf8FromUtf16(WideText(id));
 }
 
-Secret Win32DialogView::Windows1252Text(ControlId id) const {
+Secret Win32DialogView::SecretText(ControlId id) const {
     std::wstring text = WideText(id);
-    Secret bytes = Windows1252FromUtf16(text);
+    Secret utf8 = Utf8SecretFromUtf16(text);
     WipeWide(text);
-    return bytes;
+    return utf8;
 }
 
 void Win32DialogView::SetText(ControlId id, const std::string& text) {

@@ -16,7 +16,7 @@ public:
     explicit Win32DialogView(HWND dialog) : dialog_(dialog) {}
 
     std::string Text(ControlId id) const override;
-    Secret Windows1252Text(ControlId id) const override;
+    Secret SecretText(ControlId id) const override;
     void SetText(ControlId id, const std::string& text) override;
     void Enable(ControlId id, bool enable) override;
     void SetProgress(int position) override;

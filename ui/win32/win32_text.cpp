@@ -4,11 +4,6 @@
 #include "ui/win32/win32_api.h"
 
 namespace trelvo {
-namespace {
-
-constexpr UINT kWindows1252 = 1252;
-
-}  // namespace
 
 std::wstring Utf16FromUtf8(const std::string& text) {
     if (text.empty()) {
@@ -33,24 +28,9 @@ std::string Utf8FromUtf16(const std::wstring& text) {
     return narrow;
 }
 
-bool IsWindows1252Char(wchar_t character) {
-    char byte = 0;
-    BOOL usedDefault = FALSE;
-    const int written = WideCharToMultiByte(kWindows1252, WC_NO_BEST_FIT_CHARS, &character, 1,
-                                            &byte, 1, nullptr, &usedDefault);
-    return written == 1 && usedDefault == FALSE;
-}
-
-Secret Windows1252FromUtf16(const std::wstring& text) {
-    std::string bytes(text.size(), '\0');
-    BOOL usedDefault = FALSE;
-    const int written = WideCharToMultiByte(kWindows1252, WC_NO_BEST_FIT_CHARS, text.data(),
-                                            static_cast<int>(text.size()), bytes.data(),
-                                            static_cast<int>(bytes.size()), nullptr, &usedDefault);
-    if (written != static_cast<int>(text.size()) || usedDefault != FALSE) {
-        WipeString(bytes);
-    }
-    return Secret(std::move(bytes));
+Secret Utf8SecretFromUtf16(const std::wstring& text) {
+    std::string narrow = Utf8FromUtf16(text);
+    return Secret(std::move(narrow));
 }
 
 void WipeWide(std::wstring& text) noexcept {

@@ -4,8 +4,8 @@
 
 #include "job/job_environment.h"
 #include "ui/behaviour/dialog_template.h"
+#include "ui/win32/operator_text_edit.h"
 #include "ui/win32/resource_ids.h"
-#include "ui/win32/windows1252_edit.h"
 
 namespace trelvo {
 namespace {
@@ -89,8 +89,14 @@ void Win32UpdateDialog::OnInitDialog(HWND dialog) {
     // Start stays the default button: Return presses it unless the operator
     // has put the focus on another button.
     SendMessageW(dialog, DM_SETDEFID, IDC_START, 0);
-    AcceptOnlyWindows1252(GetDlgItem(dialog, IDC_PASSWORD));
-    AcceptOnlyWindows1252(GetDlgItem(dialog, IDC_UPDATE_CODE));
+    AcceptOnlyOperatorText(GetDlgItem(dialog, IDC_PASSWORD));
+    AcceptOnlyOperatorText(GetDlgItem(dialog, IDC_UPDATE_CODE));
+    // The name or address follows the same rule, in the box's own edit.
+    COMBOBOXINFO address{};
+    address.cbSize = sizeof(address);
+    if (GetComboBoxInfo(GetDlgItem(dialog, IDC_ADDRESS), &address)) {
+        AcceptOnlyOperatorText(address.hwndItem);
+    }
 
     view_ = std::make_unique<Win32DialogView>(dialog);
     behaviour_ = std::make_unique<DialogBehaviour>(*view_, *parts_.net, *parts_.serial,

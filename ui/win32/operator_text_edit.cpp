@@ -1,8 +1,9 @@
-#include "ui/win32/windows1252_edit.h"
+#include "ui/win32/operator_text_edit.h"
 
 #include <algorithm>
 #include <string>
 
+#include "text/operator_text.h"
 #include "ui/win32/win32_text.h"
 
 namespace trelvo {
@@ -10,7 +11,14 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 1252;
 
-// The clipboard's text without the characters the code page lacks.
+// Backspace, and Ctrl with A, C, V, X and Z.
+bool IsEditingKey(wchar_t character) {
+    return character == L'\b' || character == 0x01 || character == 0x03 || character == 0x16 ||
+           character == 0x18 || character == 0x1A;
+}
+
+// The clipboard's text without the characters the rule refuses; a
+// character beyond the first plane comes as two halves, each refused.
 std::wstring PastableText(HWND edit) {
     std::wstring text;
     if (!OpenClipboard(edit)) {
@@ -24,7 +32,7 @@ std::wstring PastableText(HWND edit) {
     }
     CloseClipboard();
     text.erase(std::remove_if(text.begin(), text.end(),
-                              [](wchar_t c) { return c < L' ' || !IsWindows1252Char(c); }),
+                              [](wchar_t c) { return !IsTypableWindows1252(c); }),
                text.end());
     return text;
 }
@@ -34,8 +42,17 @@ LRESULT CALLBACK FilterProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
         case WM_CHAR: {
             const auto character = static_cast<wchar_t>(wParam);
-            // Control characters (Backspace, Ctrl+C ...) keep their meaning.
-            if (character >= L' ' && !IsWindows1252Char(character)) {
+            if (character < L' ') {
+                // The editing keys keep their meaning; any other control
+                // character that reaches the edit (a tab, a line feed, an
+                // escape) is no text.
+                if (IsEditingKey(character)) {
+                    break;
+                }
+                return 0;
+            }
+            // DEL (Ctrl+Backspace) too is refused here.
+            if (!IsTypableWindows1252(character)) {
                 MessageBeep(MB_OK);
                 return 0;
             }
@@ -58,7 +75,7 @@ LRESULT CALLBACK FilterProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-void AcceptOnlyWindows1252(HWND edit) {
+void AcceptOnlyOperatorText(HWND edit) {
     SetWindowSubclass(edit, FilterProc, kSubclassId, 0);
 }
 
