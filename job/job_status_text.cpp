@@ -1,5 +1,7 @@
 #include "job/job_status_text.h"
 
+#include "localisation/localize_text.h"
+
 namespace trelvo {
 
 const char* StatusText(JobState state) {
@@ -19,6 +21,11 @@ const char* StatusText(JobState state) {
             return "Prüfe Erfolg";
     }
     return "";
+}
+
+std::string ShownStatusText(JobState state) {
+    const char* text = StatusText(state);
+    return text == nullptr ? std::string() : LocalizeText(text);
 }
 
 std::string_view StateName(JobState state) {

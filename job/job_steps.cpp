@@ -1,5 +1,7 @@
 #include "job/job_steps.h"
 
+#include <algorithm>
+
 namespace trelvo {
 
 bool StartJob(UpdateJob& job, const UpdateSource& file, const std::string& password,
@@ -15,8 +17,16 @@ JobTick TickJob(UpdateJob& job) {
     return {progress, job.state()};
 }
 
+int JobTick::shownPercent() const {
+    return std::clamp(progress, 0, 100);
+}
+
+bool IsJobRunning(const UpdateJob& job) {
+    return job.linkKind() != LinkKind::None;
+}
+
 void AbortJob(UpdateJob& job) {
-    if (job.linkKind() != LinkKind::None) {
+    if (IsJobRunning(job)) {
         job.Close();
     }
 }

@@ -34,10 +34,16 @@ struct JobTick {
     int progress = 0;
     // Read after the step, so it shows where the step left the job.
     JobState state = JobState::Idle;
+
+    // The percentage a bar or a line shows: 0 to 100.
+    int shownPercent() const;
 };
 
 // One tick of the owner's 50 ms timer: the job's step first, then what to show.
 JobTick TickJob(UpdateJob& job);
+
+// True from the start until the job's Close: while a link is open.
+bool IsJobRunning(const UpdateJob& job);
 
 // Ends a running job through its Close, which counts as an abort; without
 // a running job nothing happens.

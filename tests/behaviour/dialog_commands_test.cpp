@@ -170,7 +170,7 @@ TEST_F(DialogCommandsTest, StatusTextOfEveryState) {
     }
 }
 
-// The bar gets the pump's value as it is, past 100 on the last step too.
+// The bar follows the pump's value, held at 100 when the last step passes it.
 TEST_F(DialogCommandsTest, ProgressGoesToTheBarAsThePumpGivesIt) {
     WindowRig w;
     w.FillIn();
@@ -186,7 +186,8 @@ TEST_F(DialogCommandsTest, ProgressGoesToTheBarAsThePumpGivesIt) {
     }
     ASSERT_FALSE(shown.empty());
     EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
-    EXPECT_GT(shown.back(), 100);
+    EXPECT_GT(w.behaviour.job().blocksSent(), w.behaviour.job().blockCount());
+    EXPECT_EQ(shown.back(), 100);
 }
 
 TEST_F(DialogCommandsTest, ExitAndCancelWithAndWithoutAJob) {

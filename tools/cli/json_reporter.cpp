@@ -3,7 +3,6 @@
 #include <QJsonObject>
 
 #include "job/job_status_text.h"
-#include "localisation/localize_text.h"
 #include "tools/cli/json_line.h"
 #include "tools/cli/result_fields.h"
 #include "tools/cli/target_name.h"
@@ -48,7 +47,7 @@ void JsonReporter::Ticked(std::span<RecorderRun* const> running) {
         if (first || found->second.state != run->state()) {
             QJsonObject event = Event("state", target);
             event["state"] = Name(run->state());
-            event["text"] = QString::fromStdString(LocalizeText(StatusText(run->state())));
+            event["text"] = QString::fromStdString(ShownStatusText(run->state()));
             WriteLine(out_, event);
         }
         if (first || found->second.percent != run->percent()) {

@@ -43,7 +43,7 @@ void RecorderRun::Tick() {
     }
     const JobTick tick = TickJob(job_);
     if (tick.state == JobState::Transfer) {
-        percent_ = std::max(percent_, std::clamp(tick.progress, 0, 100));
+        percent_ = std::max(percent_, tick.shownPercent());
     } else if (tick.state == JobState::AwaitResult) {
         percent_ = 100;
     }

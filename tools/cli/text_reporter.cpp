@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "job/job_status_text.h"
-#include "localisation/localize_text.h"
 #include "text/terminal_text.h"
 #include "text/windows1252_text.h"
 #include "tools/cli/target_name.h"
@@ -45,8 +44,7 @@ std::string TextReporter::ProgressLine(const RecorderRun& run) {
     char percent[8];
     std::snprintf(percent, sizeof percent, "%3d%%", run.percent());
     return PadRight(TerminalSafe(TargetNameText(run.target())), 16) + "  " +
-           PadRight(LocalizeText(StatusText(run.state())), 22) + "  " + percent + "  " +
-           run.remaining();
+           PadRight(ShownStatusText(run.state()), 22) + "  " + percent + "  " + run.remaining();
 }
 
 std::string TextReporter::ResultLine(const RecorderTarget& target, const RecorderResult& result) {
@@ -72,7 +70,7 @@ std::string TextReporter::ResultLine(const RecorderTarget& target, const Recorde
     if (result.reached == JobState::Idle) {
         return line + "ABORTED  not started";
     }
-    return line + "ABORTED  during: " + LocalizeText(StatusText(result.reached));
+    return line + "ABORTED  during: " + ShownStatusText(result.reached);
 }
 
 void TextReporter::Ticked(std::span<RecorderRun* const> running) {

@@ -189,7 +189,7 @@ void DialogBehaviour::OnAddressEdit() {
 
 void DialogBehaviour::OnExit() {
     // The button acts on the job, whatever its caption reads.
-    if (job_.linkKind() != LinkKind::None) {
+    if (IsJobRunning(job_)) {
         AbortJob(job_);
         return;
     }
@@ -204,11 +204,11 @@ void DialogBehaviour::OnCancel() {
 void DialogBehaviour::OnTimer() {
     const JobTick tick = TickJob(job_);
     // A value outside the states leaves the field as it was.
-    if (const std::string_view text = StatusText(tick.state); !text.empty()) {
-        view_.SetText(IDC_STATUS, LocalizeText(text));
+    if (const std::string text = ShownStatusText(tick.state); !text.empty()) {
+        view_.SetText(IDC_STATUS, text);
     }
     view_.SetText(IDC_TIME, job_.RemainingTimeText());
-    view_.SetProgress(tick.progress);
+    view_.SetProgress(tick.shownPercent());
 }
 
 void DialogBehaviour::Show(const std::string& text) {

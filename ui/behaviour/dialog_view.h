@@ -30,7 +30,7 @@ public:
     // A label's, button's or edit's text.
     virtual void SetText(ControlId id, const std::string& text) = 0;
     virtual void Enable(ControlId id, bool enable) = 0;
-    // The progress bar's position as the job gives it, also outside 0 to 100.
+    // The progress bar's position, 0 to 100.
     virtual void SetProgress(int position) = 0;
 
     // The control that has the window's keyboard focus, if any has.

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <algorithm>
 #include <utility>
 
 #include "ui/qt/name_filter.h"
@@ -49,10 +48,7 @@ void QtDialogView::Enable(ControlId id, bool enable) {
 }
 
 void QtDialogView::SetProgress(int position) {
-    auto* bar = qobject_cast<QProgressBar*>(Control(IDC_PROGRESS));
-    // The bar ignores a value beyond its range instead of showing it as
-    // full or empty, as the platform's bar does.
-    bar->setValue(std::clamp(position, bar->minimum(), bar->maximum()));
+    qobject_cast<QProgressBar*>(Control(IDC_PROGRESS))->setValue(position);
 }
 
 std::optional<ControlId> QtDialogView::FocusedControl() const {
