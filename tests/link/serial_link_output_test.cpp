@@ -7,7 +7,8 @@
 
 #include "event_loop.h"
 #include "line_readback.h"
-#include "link/posix/serial_link.h"
+#include "link/posix/posix_serial_backend.h"
+#include "link/serial_link.h"
 #include "pseudo_terminal.h"
 #include "scratch_dir.h"
 
@@ -84,7 +85,7 @@ TEST_F(StalledLine, AHangUpWhileBytesWaitEndsTheLine) {
 TEST(SerialLinkOutput, ADriverThatStillHoldsBytesIsNotEmpty) {
     for (const std::uint32_t count : {0U, 1U, 4096U}) {
         PseudoTerminal line;
-        SerialLink link([count](int) { return count; });
+        SerialLink link(std::make_unique<PosixSerialBackend>([count](int) { return count; }));
         ASSERT_TRUE(link.Open(line.SlavePath(), kBaud, true));
         EXPECT_EQ(link.IsOutputEmpty(), count == 0) << count;
     }

@@ -1,4 +1,4 @@
-#include "link/posix/serial_link.h"
+#include "link/serial_link.h"
 
 #include <gtest/gtest.h>
 

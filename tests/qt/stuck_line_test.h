@@ -13,7 +13,7 @@
 #include <string>
 
 #include "dialog_harness.h"
-#include "link/posix/serial_link.h"
+#include "link/serial_link.h"
 #include "recorder_sim_process.h"
 #include "scratch_session.h"
 

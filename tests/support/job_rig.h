@@ -8,8 +8,8 @@
 
 #include "job/update_job.h"
 #include "link/net_link.h"
-#include "link/posix/serial_link.h"
 #include "link/posix/steady_tick_clock.h"
+#include "link/serial_link.h"
 
 namespace trelvo::testing {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "link/net_link.h"
-#include "link/posix/serial_link.h"
+#include "link/serial_link.h"
 #include "tools/cli/retry_policy.h"
 
 namespace trelvo {

@@ -1,7 +1,7 @@
 #include "ui/qt/dialog_parts.h"
 
 #include "link/net_link.h"
-#include "link/posix/serial_link.h"
+#include "link/serial_link.h"
 
 namespace trelvo {
 

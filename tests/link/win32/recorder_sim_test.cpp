@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "link/net_link.h"
-#include "link/win32/win32_serial_link.h"
+#include "link/serial_link.h"
 #include "message_pump.h"
 // <windows.h> makes MessageBox a macro for its own function; the job's
 // interface of that name is the one meant from here on.
@@ -61,7 +61,7 @@ std::vector<char> WriteUpdateFile(std::size_t size) {
 class Win32JobRig : private MessageBox, private JobOwner, private NetLinkEvents {
 public:
     NetLink net;
-    Win32SerialLink serial;
+    SerialLink serial;
 
 private:
     Win32TickClock clock_;

@@ -1,8 +1,9 @@
-#include "link/win32/win32_serial_link.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
+
+#include "link/serial_link.h"
+#include "link/win32/win32_serial_backend.h"
 
 namespace trelvo {
 namespace {
@@ -24,12 +25,12 @@ TEST(Win32SerialDevicePath, BareNamesGoToTheDeviceNamespace) {
 TEST(Win32SerialLink, ADeviceThatRefusesTheSettingsStillOpensForOneHolder) {
     std::ofstream("not-a-port.bin") << "x";
     const std::string path = ".\\not-a-port.bin";
-    Win32SerialLink link;
+    SerialLink link;
     EXPECT_FALSE(link.IsOutputEmpty());
     EXPECT_FALSE(link.Open("TrelvoNoSuchPort", 115200, true));
     ASSERT_TRUE(link.Open(path, 115200, true));
-    EXPECT_NE(link.refusedSteps() & Win32SerialLink::kLineSettings, 0U);
-    Win32SerialLink second;
+    EXPECT_NE(link.refusedSteps() & SerialLink::kLineSettings, 0U);
+    SerialLink second;
     EXPECT_FALSE(second.Open(path, 115200, true));
     const std::uint8_t bytes[] = {1, 2, 3};
     EXPECT_TRUE(link.Write(bytes, 3));

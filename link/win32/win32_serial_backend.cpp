@@ -1,7 +1,8 @@
-#include "link/win32/win32_serial_link.h"
+#include "link/win32/win32_serial_backend.h"
 
 #include <algorithm>
 
+#include "link/serial_link.h"
 #include "text/secure_wipe.h"
 
 namespace trelvo {
@@ -34,19 +35,6 @@ void Wipe(std::vector<std::uint8_t>& bytes) {
     bytes.clear();
 }
 
-// Grown by hand when the bytes would not fit, so that the storage given up,
-// which may hold the password's request, is wiped first.
-void Append(std::vector<std::uint8_t>& queue, const std::uint8_t* bytes, std::size_t count) {
-    if (queue.size() + count > queue.capacity()) {
-        std::vector<std::uint8_t> grown;
-        grown.reserve(queue.size() + count);
-        grown.assign(queue.begin(), queue.end());
-        Wipe(queue);
-        queue.swap(grown);
-    }
-    queue.insert(queue.end(), bytes, bytes + count);
-}
-
 }  // namespace
 
 std::string Win32SerialDevicePath(const std::string& device) {
@@ -56,7 +44,9 @@ std::string Win32SerialDevicePath(const std::string& device) {
     return "\\\\.\\" + device;
 }
 
-Win32SerialLink::~Win32SerialLink() {
+SerialLink::SerialLink() : SerialLink(std::make_unique<Win32SerialBackend>()) {}
+
+Win32SerialBackend::~Win32SerialBackend() {
     Close();
     // The system may still write into these; they are left to it.
     for (std::unique_ptr<Transfer>& transfer : abandoned_) {
@@ -64,8 +54,7 @@ Win32SerialLink::~Win32SerialLink() {
     }
 }
 
-bool Win32SerialLink::Open(const std::string& device, int baud, bool /*waitingReads*/) {
-    Close();
+bool Win32SerialBackend::Open(const std::string& device, int baud, const StepNote& note) {
     // No sharing: a port another program holds cannot be opened.
     port_ = CreateFileA(Win32SerialDevicePath(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                         nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
@@ -73,32 +62,24 @@ bool Win32SerialLink::Open(const std::string& device, int baud, bool /*waitingRe
         return false;
     }
     failed_ = false;
-    // Every step's outcome is noted here and nowhere else. None of them stops
-    // the open: a device that takes no serial settings still counts as open.
-    refusedSteps_ = 0;
-    const auto step = [this](Step which, bool done) {
-        if (!done) {
-            refusedSteps_ |= which;
-        }
-    };
     DCB before{};
     before.DCBlength = sizeof before;
     const bool saved = GetCommState(port_, &before) != FALSE;
-    step(kSaveSettings, saved);
+    note(kSaveSettings, saved);
     if (saved) {
         savedSettings_ = before;
     }
     // A rate of 0 or below is never applied; the port keeps its settings.
     DCB settings = LineSettings(baud);
-    step(kLineSettings, baud > 0 && SetCommState(port_, &settings) != FALSE);
+    note(kLineSettings, baud > 0 && SetCommState(port_, &settings) != FALSE);
     COMMTIMEOUTS timeouts = kReadsAtOnce;
-    step(kTimeouts, SetCommTimeouts(port_, &timeouts) != FALSE);
-    step(kPurge, PurgeComm(port_, PURGE_TXCLEAR | PURGE_RXCLEAR) != FALSE);
+    note(kTimeouts, SetCommTimeouts(port_, &timeouts) != FALSE);
+    note(kPurge, PurgeComm(port_, PURGE_TXCLEAR | PURGE_RXCLEAR) != FALSE);
     return true;
 }
 
 // The one place that asks the system why an overlapped call did not finish.
-Win32SerialLink::Progress Win32SerialLink::Finish(Transfer& transfer, DWORD& count) {
+Win32SerialBackend::Progress Win32SerialBackend::Finish(Transfer& transfer, DWORD& count) {
     if (GetOverlappedResult(port_, &transfer.overlapped, &count, FALSE) != FALSE) {
         return Progress::Done;
     }
@@ -107,61 +88,58 @@ Win32SerialLink::Progress Win32SerialLink::Finish(Transfer& transfer, DWORD& cou
                                                                      : Progress::Failed;
 }
 
-bool Win32SerialLink::Write(const std::uint8_t* bytes, std::uint32_t count) {
-    if (port_ == INVALID_HANDLE_VALUE || failed_) {
-        return false;
+// Hands the bytes to the driver in one overlapped write.
+int Win32SerialBackend::Write(const std::uint8_t* bytes, int count) {
+    if (!FinishWrite()) {
+        return -1;
     }
-    CheckWrite();
-    if (failed_) {
-        return false;
+    if (writing_ != nullptr) {
+        return 0;
     }
-    Append(queue_, bytes, count);
-    if (writing_ == nullptr) {
-        StartWrite();
-    }
-    return !failed_;
-}
-
-// Hands everything queued to the driver in one overlapped write.
-void Win32SerialLink::StartWrite() {
     writing_ = std::make_unique<Transfer>();
-    writing_->bytes.swap(queue_);
+    writing_->bytes.assign(bytes, bytes + count);
     WriteFile(port_, writing_->bytes.data(), static_cast<DWORD>(writing_->bytes.size()), nullptr,
               &writing_->overlapped);
     // Whether it finished at once, is under way or was refused, the
     // overlapped record says.
-    CheckWrite();
+    return FinishWrite() ? count : -1;
 }
 
-void Win32SerialLink::CheckWrite() {
+// Lets go of the write under way once it has finished; false once the line
+// has failed.
+bool Win32SerialBackend::FinishWrite() {
+    if (failed_) {
+        return false;
+    }
     if (writing_ == nullptr) {
-        return;
+        return true;
     }
     DWORD written = 0;
     const Progress progress = Finish(*writing_, written);
     if (progress == Progress::UnderWay) {
-        return;
+        return true;
     }
     // A write without time-out ends only once the driver has taken every
     // byte, unless the line has failed (adapter gone, hang-up).
     if (progress == Progress::Failed || written != writing_->bytes.size()) {
-        Fail();
-        return;
+        failed_ = true;
+        Abandon(std::move(writing_));
+        return false;
     }
     Wipe(writing_->bytes);
     writing_.reset();
-    if (!queue_.empty()) {
-        StartWrite();
+    return true;
+}
+
+void Win32SerialBackend::CheckRoom() {
+    FinishWrite();
+    // A failed line is reported as room too: the write it takes then fails.
+    if (roomWatched_ && writing_ == nullptr) {
+        events_->WhenRoom();
     }
 }
 
-void Win32SerialLink::Fail() {
-    failed_ = true;
-    Wipe(queue_);
-    Abandon(std::move(writing_));
-}
-
-std::uint32_t Win32SerialLink::Read(std::uint8_t* buffer, std::uint32_t count) {
+std::uint32_t Win32SerialBackend::Read(std::uint8_t* buffer, std::uint32_t count) {
     const std::uint32_t waiting = std::min(count, Status().input);
     if (waiting == 0) {
         return 0;
@@ -185,7 +163,7 @@ std::uint32_t Win32SerialLink::Read(std::uint8_t* buffer, std::uint32_t count) {
     return got;
 }
 
-Win32SerialLink::LineStatus Win32SerialLink::Status() {
+Win32SerialBackend::LineStatus Win32SerialBackend::Status() {
     COMSTAT status{};
     DWORD errors = 0;
     // Also clears a line error (framing, parity, overrun, break), so the
@@ -196,20 +174,17 @@ Win32SerialLink::LineStatus Win32SerialLink::Status() {
     return {status.cbInQue, status.cbOutQue};
 }
 
-std::uint32_t Win32SerialLink::InputCount() {
+std::uint32_t Win32SerialBackend::InputCount() {
     return Status().input;
 }
 
-bool Win32SerialLink::IsOutputEmpty() {
-    if (port_ == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    CheckWrite();
-    return queue_.empty() && writing_ == nullptr && Status().output == 0;
+bool Win32SerialBackend::OutputDrained() {
+    FinishWrite();
+    return writing_ == nullptr && Status().output == 0;
 }
 
-void Win32SerialLink::Close() {
-    Wipe(queue_);
+void Win32SerialBackend::Close() {
+    roomWatched_ = false;
     if (port_ != INVALID_HANDLE_VALUE) {
         // What is under way is cancelled and what the driver holds dropped
         // first: a port closes only once its output has gone, which a
@@ -228,15 +203,15 @@ void Win32SerialLink::Close() {
     ReleaseFinished();
 }
 
-// A transfer the link no longer waits for: freed once the system is done with it.
-void Win32SerialLink::Abandon(std::unique_ptr<Transfer> transfer) {
+// A transfer the backend no longer waits for: freed once the system is done with it.
+void Win32SerialBackend::Abandon(std::unique_ptr<Transfer> transfer) {
     if (transfer != nullptr) {
         abandoned_.push_back(std::move(transfer));
     }
     ReleaseFinished();
 }
 
-void Win32SerialLink::ReleaseFinished() {
+void Win32SerialBackend::ReleaseFinished() {
     std::erase_if(abandoned_, [](std::unique_ptr<Transfer>& transfer) {
         if (!transfer->Finished()) {
             return false;

@@ -1,4 +1,4 @@
-#include "link/posix/serial_link.h"
+#include "link/posix/posix_serial_backend.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -7,17 +7,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <utility>
 
 #include "link/posix/retry_on_interrupt.h"
 #include "link/posix/serial_device_name.h"
 #include "link/posix/serial_line_rate.h"
 #include "link/posix/serial_line_settings.h"
+#include "link/serial_link.h"
 
 namespace trelvo {
 namespace {
 
-// Opens the device for this link alone, or returns -1. TIOCEXCL turns other
+// Opens the device for this port alone, or returns -1. TIOCEXCL turns other
 // openers away but not root, so the lock is what keeps out a second holder,
 // be it another program or another link in this process. The descriptor
 // stays non-blocking: nothing the link does may wait for the line, and a
@@ -50,111 +52,60 @@ std::uint32_t DriverOutputCount(int fd) {
     return QueuedBytes(fd, TIOCOUTQ);
 }
 
-SerialLink::SerialLink(OutputCount outputCount)
-    : outputCount_(std::move(outputCount)), watch_([] {}, [this] { WhenWritable(); }) {}
+SerialLink::SerialLink() : SerialLink(std::make_unique<PosixSerialBackend>()) {}
 
-SerialLink::~SerialLink() {
+PosixSerialBackend::PosixSerialBackend(OutputCount outputCount)
+    : outputCount_(std::move(outputCount)), watch_([] {}, [this] { events_->WhenRoom(); }) {}
+
+PosixSerialBackend::~PosixSerialBackend() {
     Close();
 }
 
-bool SerialLink::Open(const std::string& device, int baud, bool /*waitingReads*/) {
-    Close();
+bool PosixSerialBackend::Open(const std::string& device, int baud, const StepNote& note) {
     fd_ = OpenLocked(SerialDevicePath(device));
     if (fd_ < 0) {
         return false;
     }
-    failed_ = false;
     watch_.SetDescriptor(fd_);
-    // Every step's outcome is noted here and nowhere else. None of them stops
-    // the open: a device that takes no serial settings still counts as open.
-    refusedSteps_ = 0;
-    const auto step = [this](Step which, bool done) {
-        if (!done) {
-            refusedSteps_ |= which;
-        }
-    };
-    step(kExclusive, ioctl(fd_, TIOCEXCL) == 0);
+    note(kExclusive, ioctl(fd_, TIOCEXCL) == 0);
     termios before{};
     const bool saved = tcgetattr(fd_, &before) == 0;
-    step(kSaveSettings, saved);
+    note(kSaveSettings, saved);
     if (saved) {
         savedSettings_ = before;
     }
-    step(kLineSettings, ApplyLineSettings(fd_));
-    step(kLineRate, SetLineRate(fd_, baud));
+    note(kLineSettings, ApplyLineSettings(fd_));
+    note(kLineRate, SetLineRate(fd_, baud));
     // Last of the settings: opening the port and setting a rate may raise DTR.
-    step(kDtrOff, HoldDtrOff(fd_));
-    step(kPurge, PurgeQueues(fd_));
+    note(kDtrOff, HoldDtrOff(fd_));
+    note(kPurge, PurgeQueues(fd_));
     return true;
 }
 
-bool SerialLink::Write(const std::uint8_t* bytes, std::uint32_t count) {
-    if (fd_ < 0 || HasFailed()) {
-        return false;
-    }
-    // New bytes may go straight to the driver only when nothing waits before them.
-    const std::size_t written = queue_.pendingLength() == 0 ? WriteNow(bytes, count) : 0;
-    if (failed_) {
-        return false;
-    }
-    if (written < count) {
-        queue_.Append(bytes + written, static_cast<int>(count - written));
-        WatchWrites();
-    }
-    return true;
-}
-
-// Hands the driver what it takes now and returns how much that was. A full
-// driver (EAGAIN) only means waiting; any other error (EIO after a hang-up,
-// an adapter that is gone) ends the line.
-std::size_t SerialLink::WriteNow(const std::uint8_t* bytes, std::size_t count) {
-    std::size_t written = 0;
+int PosixSerialBackend::Write(const std::uint8_t* bytes, int count) {
+    int written = 0;
     while (written < count) {
-        const ssize_t n =
-            RetryOnInterrupt([&] { return write(fd_, bytes + written, count - written); });
+        const ssize_t n = RetryOnInterrupt(
+            [&] { return write(fd_, bytes + written, static_cast<std::size_t>(count - written)); });
         if (n > 0) {
-            written += static_cast<std::size_t>(n);
+            written += static_cast<int>(n);
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             break;
         } else {
             // A write that takes nothing without saying why would never move on either.
-            Fail();
-            break;
+            return -1;
         }
     }
     return written;
 }
 
-bool SerialLink::HasFailed() const {
-    if (failed_ || fd_ < 0) {
-        return failed_;
-    }
+bool PosixSerialBackend::HasFailed() const {
     pollfd line{fd_, 0, 0};
     return RetryOnInterrupt([&] { return poll(&line, 1, 0); }) == 1 &&
            (line.revents & (POLLHUP | POLLERR)) != 0;
 }
 
-void SerialLink::WhenWritable() {
-    const std::size_t written =
-        WriteNow(queue_.pending(), static_cast<std::size_t>(queue_.pendingLength()));
-    if (failed_) {
-        return;
-    }
-    queue_.Consume(static_cast<int>(written));
-    WatchWrites();
-}
-
-void SerialLink::Fail() {
-    failed_ = true;
-    queue_.Drop();
-    WatchWrites();
-}
-
-void SerialLink::WatchWrites() {
-    watch_.WatchWrites(fd_ >= 0 && queue_.pendingLength() > 0);
-}
-
-std::uint32_t SerialLink::Read(std::uint8_t* buffer, std::uint32_t count) {
+std::uint32_t PosixSerialBackend::Read(std::uint8_t* buffer, std::uint32_t count) {
     if (fd_ < 0) {
         return 0;
     }
@@ -170,16 +121,11 @@ std::uint32_t SerialLink::Read(std::uint8_t* buffer, std::uint32_t count) {
     return got;
 }
 
-std::uint32_t SerialLink::InputCount() {
+std::uint32_t PosixSerialBackend::InputCount() {
     return fd_ < 0 ? 0 : QueuedBytes(fd_, TIOCINQ);
 }
 
-bool SerialLink::IsOutputEmpty() {
-    return fd_ >= 0 && queue_.pendingLength() == 0 && outputCount_(fd_) == 0;
-}
-
-void SerialLink::Close() {
-    queue_.Drop();
+void PosixSerialBackend::Close() {
     if (fd_ < 0) {
         return;
     }
