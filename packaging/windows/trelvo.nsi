@@ -1,7 +1,9 @@
 ; The 64-bit installer of the Windows program: trelvo.exe into the program
 ; folder, a Start-menu entry, an uninstaller registered with Windows. /S
 ; installs and uninstalls without a question.
-;   makensis -DEXE=path\to\trelvo.exe -DOUTFILE=dist\trelvo-setup.exe trelvo.nsi
+;   makensis -DEXE=path\to\trelvo.exe -DOUTFILE=dist\trelvo-setup.exe -DVERSION=X.Y.Z.0 trelvo.nsi
+; VERSION is project()'s version with a fourth number, as scripts/build-windows
+; passes it.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -13,7 +15,9 @@ RequestExecutionLevel admin
 !ifndef OUTFILE
   !error "OUTFILE: where the installer goes"
 !endif
-!define VERSION "1.1.2.0"
+!ifndef VERSION
+  !error "VERSION: the program's version, four numbers"
+!endif
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Trelvo"
 
 Name "Trelvo"

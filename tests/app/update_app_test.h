@@ -15,6 +15,7 @@
 #include "app/qt/update_app.h"
 #include "job_fakes.h"
 #include "scratch_session.h"
+#include "trelvo_version.h"
 
 namespace trelvo {
 
@@ -60,7 +61,7 @@ private slots:
 
     void windowRunsUntilClosed() {
         MakeApp(true).InitInstance();
-        QCOMPARE(windowsRun_, QStringList{"Trelvo  v1.1.2"});
+        QCOMPARE(windowsRun_, QStringList{"Trelvo  v" TRELVO_VERSION});
         QVERIFY(messages_.isEmpty());
     }
 

@@ -26,6 +26,7 @@
 #include "job_fakes.h"
 #include "operator_text_cases.h"
 #include "scratch_session.h"
+#include "trelvo_version.h"
 #include "ui/qt/update_dialog.h"
 
 namespace trelvo {
@@ -80,7 +81,7 @@ private slots:
 
     void window() {
         Harness h;
-        QCOMPARE(h.dialog->windowTitle(), QStringLiteral("Trelvo  v1.1.2"));
+        QCOMPARE(h.dialog->windowTitle(), QStringLiteral("Trelvo  v" TRELVO_VERSION));
         QCOMPARE(h.dialog->size(), QSize(441, 310));
         QCOMPARE(h.dialog->minimumSize(), h.dialog->maximumSize());
         const Qt::WindowFlags flags = h.dialog->windowFlags();
@@ -215,7 +216,7 @@ private slots:
                      labels[label]);
         }
         // Never translated: the caption and the browse button.
-        QCOMPARE(h.dialog->windowTitle(), QStringLiteral("Trelvo  v1.1.2"));
+        QCOMPARE(h.dialog->windowTitle(), QStringLiteral("Trelvo  v" TRELVO_VERSION));
         QCOMPARE(h.Text("IDC_BROWSE"), QStringLiteral("..."));
         h.chosenFile = QStringLiteral("/x/readme.txt");
         h.Click("IDC_BROWSE");

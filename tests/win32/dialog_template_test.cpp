@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/win32/test_dialog.h"
+#include "trelvo_version.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/win32_text.h"
 
@@ -110,7 +111,7 @@ TEST_F(DialogTemplateTest, StylesThatDecideBehaviour) {
 }
 
 TEST_F(DialogTemplateTest, CaptionAndClientSize) {
-    EXPECT_EQ(TestDialog::Text(dialog_.hwnd()), L"Trelvo  v1.1.2");
+    EXPECT_EQ(TestDialog::Text(dialog_.hwnd()), L"Trelvo  v" TRELVO_VERSION);
     RECT expected{0, 0, kDialogSize.width, kDialogSize.height};
     MapDialogRect(dialog_.hwnd(), &expected);
     RECT client{};

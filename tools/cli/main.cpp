@@ -8,6 +8,7 @@
 #include "tools/cli/discover_command.h"
 #include "tools/cli/hosts_command.h"
 #include "tools/cli/update_command.h"
+#include "trelvo_version.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 #include <array>
 #include <stdexcept>
 
+#include "trelvo_version.h"
+
 // The window's layout in dialog units of its 8-point font, control by
 // control in creation order, which is also the tab order. Plain C++: every
 // window built on it, whatever its toolkit, shares the ids and the texts.
@@ -46,7 +48,7 @@ struct ControlTemplate {
     const char* text;
 };
 
-inline constexpr const char* kDialogTitle = "Trelvo  v1.1.2";
+inline constexpr const char* kDialogTitle = TRELVO_WINDOW_TITLE;
 inline constexpr DialogRect kDialogSize{0, 0, 294, 191};
 
 inline constexpr std::array<ControlTemplate, 18> kDialogTemplate{{
