@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "job/requests.h"
 #include "job/version_check.h"
 #include "text/secure_wipe.h"
 #include "text/terminal_text.h"
@@ -91,7 +92,6 @@ bool UpdateJob::Prepare(const UpdateSource& file, const std::string& password,
         EndAndShow({Outcome::CodeTooLong});
         return false;
     }
-    descriptor_ = BuildFileDescriptorBody(RemotePath(), fileSize_);
     return true;
 }
 
@@ -230,7 +230,7 @@ void UpdateJob::Advance() {
         case JobState::Connecting:
             return;
         case JobState::QueryVersion:
-            SendVersionQuery();
+            Send(VersionQueryRequest(linkKind_));
             state_ = JobState::AwaitVersion;
             return;
         case JobState::AwaitVersion:
@@ -256,7 +256,7 @@ void UpdateJob::Advance() {
                 EndAndShow({Outcome::Probed});
                 return;
             }
-            SendPassword();
+            Send(PasswordRequest(password_.text()));
             state_ = JobState::AwaitAccess;
             return;
         case JobState::AwaitAccess:
@@ -268,7 +268,7 @@ void UpdateJob::Advance() {
                 EndAndShow({Outcome::Probed});
                 return;
             }
-            SendFileDescriptor();
+            Send(FileDescriptorRequest(RemotePath(), fileSize_));
             state_ = JobState::Transfer;
             startTick_ = clock_.NowMs();
             return;
@@ -277,7 +277,7 @@ void UpdateJob::Advance() {
                 Refuse();
                 return;
             }
-            SendExecute();
+            Send(ExecuteRequest(RemotePath(), updateCode_.text()));
             state_ = JobState::AwaitResult;
             return;
         case JobState::AwaitResult:
@@ -463,23 +463,12 @@ bool UpdateJob::IsAccessGranted() {
     return reply_.ValidateReply() && reply_.value == ACCESS_ADMIN;
 }
 
-// Header and body go to the link as one hand-over: the same bytes as two,
-// in one send instead of two.
-void UpdateJob::SendRequest(std::uint16_t command, std::uint32_t value, const std::uint8_t* body,
-                            std::size_t length) {
-    MessageHeader header;
-    header.FillHeader(HEADER_LEAD, command, value, static_cast<std::uint32_t>(length));
-    const MessageHeader::Wire wire = header.ToBytes();
-    Bytes request;
-    // Sized once: a reallocation would leave a copy of the password behind.
-    request.reserve(wire.size() + length);
-    request.insert(request.end(), wire.begin(), wire.end());
-    request.insert(request.end(), body, body + length);
+// Every request is answered by one reply, and its deadline starts now.
+void UpdateJob::Send(Bytes request) {
     SendRaw(request.data(), request.size());
     // The password's or the update code's request: no copy of it outlives
     // the hand-over.
     SecureWipe(request.data(), request.size());
-    // Every request is answered by one reply, and its deadline starts now.
     StartWaiting();
 }
 
@@ -487,32 +476,6 @@ void UpdateJob::SendRaw(const std::uint8_t* bytes, std::size_t count) {
     if (link_ != nullptr) {
         link_->HandOver(bytes, count);
     }
-}
-
-void UpdateJob::SendVersionQuery() {
-    const std::uint32_t query =
-        linkKind_ == LinkKind::Serial ? VERSION_QUERY_SERIAL : VERSION_QUERY_NETWORK;
-    SendRequest(CMD_GET_VERSION, query, nullptr, 0);
-}
-
-// Straight from the secret to the link, its terminating NUL included, so
-// no body copy of the password is left to wipe.
-void UpdateJob::SendPassword() {
-    const std::string& password = password_.text();
-    // The terminating NUL goes with it.
-    SendRequest(CMD_PASSWORD, 0, reinterpret_cast<const std::uint8_t*>(password.c_str()),
-                password.size() + 1);
-}
-
-void UpdateJob::SendFileDescriptor() {
-    SendRequest(CMD_FILE_DESCRIPTOR, 0, descriptor_.data(), descriptor_.size());
-}
-
-void UpdateJob::SendExecute() {
-    Bytes body = BuildExecuteBody(RemotePath(), updateCode_.text());
-    SendRequest(CMD_EXECUTE_UPDATE, 0, body.data(), body.size());
-    // It holds the update code.
-    SecureWipe(body.data(), body.size());
 }
 
 }  // namespace trelvo

@@ -158,13 +158,8 @@ private:
     bool IsAccessGranted();
     std::string VersionText() const;
 
-    void SendRequest(std::uint16_t command, std::uint32_t value, const std::uint8_t* body,
-                     std::size_t length);
+    void Send(Bytes request);
     void SendRaw(const std::uint8_t* bytes, std::size_t count);
-    void SendVersionQuery();
-    void SendPassword();
-    void SendFileDescriptor();
-    void SendExecute();
 
     // The failure branch of the current state: Close, then its message.
     void Refuse();
@@ -195,7 +190,6 @@ private:
 
     std::uint32_t startTick_ = 0;
     LinkKind linkKind_ = LinkKind::None;
-    Bytes descriptor_;
     UpdateFile file_;
     Secret password_;
     UpdateSource source_;
