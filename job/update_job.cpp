@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <span>
 
 #include "job/requests.h"
 #include "job/version_check.h"
@@ -120,16 +121,17 @@ int UpdateJob::PumpTransfer() {
         return 0;
     }
     if (link_->PolledForReplies()) {
-        const std::uint64_t takenBefore = bytesTaken_;
+        const std::uint64_t takenBefore = framer_.bytesTaken();
         // May move the job on, or end it.
         ProcessIncoming();
         if (state_ == JobState::Idle) {
             return 0;
         }
         // What the line delivered before it went is framed first, and
-        // nothing more is sent into it meanwhile.
+        // nothing more is sent into it meanwhile: the job ends only once a
+        // tick takes nothing more from it.
         if (link_->Lost()) {
-            if (bytesTaken_ == takenBefore) {
+            if (framer_.bytesTaken() == takenBefore) {
                 EndLost();
             }
             return 0;
@@ -216,7 +218,7 @@ void UpdateJob::End(const JobOutcome& outcome) {
     state_ = JobState::Idle;
     linkKind_ = LinkKind::None;
     link_ = nullptr;
-    awaitingHeader_ = true;
+    framer_.Reset();
     resultIn_ = false;
     if (owner_ != nullptr) {
         owner_->EnableInputs(true);
@@ -234,13 +236,14 @@ void UpdateJob::Advance() {
             state_ = JobState::AwaitVersion;
             return;
         case JobState::AwaitVersion:
-            if (!reply_.ValidateReply()) {
+            if (!framer_.accepted()) {
                 Refuse();
                 return;
             }
             {
-                const std::string version =
-                    linkKind_ == LinkKind::Serial ? std::to_string(reply_.value) : VersionText();
+                const std::string version = linkKind_ == LinkKind::Serial
+                                                ? std::to_string(framer_.header().value)
+                                                : VersionText();
                 // Kept cut short, but judged whole.
                 recorderVersion_ = CutToKeptLength(version);
                 if (IsVersionToSkip(version)) {
@@ -273,7 +276,7 @@ void UpdateJob::Advance() {
             startTick_ = clock_.NowMs();
             return;
         case JobState::Transfer:
-            if (!reply_.ValidateReply()) {
+            if (!framer_.accepted()) {
                 Refuse();
                 return;
             }
@@ -281,7 +284,7 @@ void UpdateJob::Advance() {
             state_ = JobState::AwaitResult;
             return;
         case JobState::AwaitResult:
-            if (!reply_.ValidateReply()) {
+            if (!framer_.accepted()) {
                 Refuse();
                 return;
             }
@@ -306,7 +309,7 @@ void UpdateJob::Refuse() {
             EndAndShow({Outcome::TransferFailed});
             return;
         case JobState::AwaitResult:
-            EndAndShow({Outcome::RefusedByRecorder, reply_.status});
+            EndAndShow({Outcome::RefusedByRecorder, framer_.header().status});
             return;
         case JobState::Idle:
         case JobState::Connecting:
@@ -384,51 +387,19 @@ void UpdateJob::ProcessIncoming() {
 }
 
 bool UpdateJob::FrameNext() {
-    if (awaitingHeader_) {
-        MessageHeader::Wire raw{};
-        if (link_->Available(HEADER_SIZE) < HEADER_SIZE) {
+    switch (framer_.Next(*link_)) {
+        case ReplyFramer::Step::Waiting:
             return false;
-        }
-        if (Take(raw.data(), HEADER_SIZE) != HEADER_SIZE) {
-            // The link lost bytes it had announced: the stream is out of step,
-            // and a stale header must never pass for a fresh reply.
-            reply_ = MessageHeader{};
-            Refuse();
-            return false;
-        }
-        reply_ = MessageHeader::FromBytes(raw);
-        if (reply_.ValidateReply() && reply_.bodyLength != 0) {
-            if (reply_.bodyLength > MAX_REPLY_BODY) {
-                Refuse();
-                return false;
-            }
-            awaitingHeader_ = false;
-            if (reply_.bodyLength > replyBody_.size()) {
-                replyBody_.assign(reply_.bodyLength, 0);
-            }
+        case ReplyFramer::Step::Taken:
             return true;
-        }
-    } else {
-        if (link_->Available(reply_.bodyLength) < reply_.bodyLength) {
-            return false;
-        }
-        if (Take(replyBody_.data(), reply_.bodyLength) != reply_.bodyLength) {
-            reply_ = MessageHeader{};
+        case ReplyFramer::Step::Reply:
+            Advance();
+            return true;
+        case ReplyFramer::Step::Broken:
             Refuse();
             return false;
-        }
-        awaitingHeader_ = true;
     }
-    if (reply_.magic == HEADER_MAGIC) {
-        Advance();
-    }
-    return true;
-}
-
-std::uint32_t UpdateJob::Take(std::uint8_t* buffer, std::uint32_t count) {
-    const std::uint32_t taken = link_->Take(buffer, count);
-    bytesTaken_ += taken;
-    return taken;
+    return false;
 }
 
 // Judges a reply already validated.
@@ -437,7 +408,7 @@ bool UpdateJob::IsVersionAccepted() const {
         case LinkKind::Network:
             return CheckVersionText(VersionText());
         case LinkKind::Serial:
-            return reply_.value >= MIN_SERIAL_VERSION;
+            return framer_.header().value >= MIN_SERIAL_VERSION;
         case LinkKind::None:
             return false;
     }
@@ -449,18 +420,16 @@ bool UpdateJob::IsVersionToSkip(const std::string& version) const {
 }
 
 std::string UpdateJob::VersionText() const {
-    // Only the current reply's body counts, not what an earlier, longer one left behind.
-    const std::size_t bodyLength = reply_.bodyLength;
-    if (bodyLength <= kVersionTextOffset) {
+    const std::span<const std::uint8_t> body = framer_.body();
+    if (body.size() <= kVersionTextOffset) {
         return {};
     }
-    const auto begin = replyBody_.begin() + kVersionTextOffset;
-    const auto end = replyBody_.begin() + static_cast<std::ptrdiff_t>(bodyLength);
-    return std::string(begin, std::find(begin, end, std::uint8_t{0}));
+    const auto begin = body.begin() + kVersionTextOffset;
+    return std::string(begin, std::find(begin, body.end(), std::uint8_t{0}));
 }
 
-bool UpdateJob::IsAccessGranted() {
-    return reply_.ValidateReply() && reply_.value == ACCESS_ADMIN;
+bool UpdateJob::IsAccessGranted() const {
+    return framer_.accepted() && framer_.header().value == ACCESS_ADMIN;
 }
 
 // Every request is answered by one reply, and its deadline starts now.

@@ -10,6 +10,7 @@
 #include "job/job_link.h"
 #include "job/job_outcome.h"
 #include "job/links.h"
+#include "job/reply_framer.h"
 #include "job/update_file.h"
 #include "job/wire_format.h"
 #include "text/secret.h"
@@ -31,10 +32,6 @@ inline constexpr std::uint16_t UPDATE_PORT = 30000;
 
 // The serial rate when none is chosen: the fastest the window offers.
 inline constexpr int DEFAULT_SERIAL_BAUD = 115200;
-
-// No reply of the protocol carries more than a short version text; a larger
-// announced body is refused rather than allocated.
-inline constexpr std::uint32_t MAX_REPLY_BODY = 1048576;
 
 // No file block is larger: the pacing picks the block count so that every
 // block fits.
@@ -142,9 +139,7 @@ public:
     std::int32_t blocksSent() const { return blocksSent_; }
     // Bytes of the update file handed to the link in the current or last transfer.
     std::uint64_t fileBytesSent() const;
-    std::uint32_t replyBodyCapacity() const {
-        return static_cast<std::uint32_t>(replyBody_.size());
-    }
+    std::uint32_t replyBodyCapacity() const { return framer_.capacity(); }
 
 private:
     bool Prepare(const UpdateSource& file, const std::string& password,
@@ -155,7 +150,7 @@ private:
 
     bool IsVersionAccepted() const;
     bool IsVersionToSkip(const std::string& version) const;
-    bool IsAccessGranted();
+    bool IsAccessGranted() const;
     std::string VersionText() const;
 
     void Send(Bytes request);
@@ -168,9 +163,9 @@ private:
     void EndAndShow(const JobOutcome& outcome);
     void Show(const JobOutcome& outcome);
 
-    // One header or one body, if all of it is there; false when nothing was taken.
+    // One header or one body, if all of it is there, and the reply handed
+    // on; false when nothing more is to be framed now.
     bool FrameNext();
-    std::uint32_t Take(std::uint8_t* buffer, std::uint32_t count);
 
     // The job begins to wait for the recorder: its deadline counts from now.
     void StartWaiting();
@@ -194,9 +189,7 @@ private:
     Secret password_;
     UpdateSource source_;
     Secret updateCode_;
-    MessageHeader reply_;
-    // Grows to the largest body received and never shrinks; its size is the capacity.
-    Bytes replyBody_;
+    ReplyFramer framer_;
     std::uint32_t fileSize_ = 0;
     // Full blocks of fileSize_ / blockCount_ bytes; one more step sends the rest.
     std::int32_t blockCount_ = 0;
@@ -207,7 +200,6 @@ private:
     Bytes readBuffer_;
     JobState state_ = JobState::Idle;
     JobState endedIn_ = JobState::Idle;
-    bool awaitingHeader_ = true;
 
     JobGoal goal_ = JobGoal::Update;
     std::vector<std::string> skipVersions_;
@@ -217,9 +209,6 @@ private:
     // The result reply has been accepted and its success is being shown;
     // the recorder may hang up meanwhile without taking it back.
     bool resultIn_ = false;
-    // Every byte framing ever took; a polled line that has hung up ends the
-    // job only once a tick takes nothing more from it.
-    std::uint64_t bytesTaken_ = 0;
     // When the job began to wait for what it waits for now.
     std::uint32_t waitingSinceMs_ = 0;
 };
