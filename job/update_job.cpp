@@ -1,8 +1,6 @@
 #include "job/update_job.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <limits>
 #include <span>
 
 #include "job/requests.h"
@@ -86,34 +84,16 @@ bool UpdateJob::Prepare(const UpdateSource& file, const std::string& password,
         EndAndShow({opened});
         return false;
     }
-    fileSize_ = static_cast<std::uint32_t>(file_.Size());
-    SetBlockCount();
+    // The network start has already chosen its link; the serial start opens
+    // the file before its port, so a job without a link kind paces for the
+    // serial line.
+    pacer_.Plan(static_cast<std::uint32_t>(file_.Size()), linkKind_);
     // A longer code would not fit its record's 16-bit length.
     if (updateCode_.text().size() + EXECUTE_ARGUMENT_EXTRA > MAX_RECORD_DATA) {
         EndAndShow({Outcome::CodeTooLong});
         return false;
     }
     return true;
-}
-
-// The network start has already chosen its link; the serial start opens the
-// file before its port, so a job without a link kind paces for the serial line.
-void UpdateJob::SetBlockCount() {
-    if (linkKind_ == LinkKind::Network) {
-        // A hundred blocks give the progress bar whole percents. Beyond 100
-        // MiB that would overflow the block size, so larger files take as
-        // many blocks as needed to keep each within it.
-        blockCount_ = fileSize_ / 100 <= MAX_BLOCK_SIZE
-                          ? 100
-                          : static_cast<std::int32_t>((fileSize_ - 1) / MAX_BLOCK_SIZE + 1);
-    } else {
-        // Blocks of 1024 to 2047 bytes: a serial write never waits long.
-        blockCount_ = static_cast<std::int32_t>(fileSize_ >> 10);
-    }
-    if (fileSize_ < 1024) {
-        blockCount_ = 1;
-    }
-    blocksSent_ = 0;
 }
 
 int UpdateJob::PumpTransfer() {
@@ -141,59 +121,27 @@ int UpdateJob::PumpTransfer() {
         EndAndShow({Outcome::TimedOut});
         return 0;
     }
-    if (state_ != JobState::Transfer || blocksSent_ > blockCount_) {
+    if (state_ != JobState::Transfer || pacer_.Finished()) {
         return 0;
     }
-    if (link_->Drained()) {
-        const std::uint32_t blocks = static_cast<std::uint32_t>(blockCount_);
-        const std::uint32_t count =
-            blocksSent_ == blockCount_ ? fileSize_ % blocks : fileSize_ / blocks;
-        if (count != 0 && !SendFileBlock(count)) {
+    switch (pacer_.Next(*link_, file_)) {
+        case TransferPacer::Step::Held:
+            break;
+        case TransferPacer::Step::Sent:
+            // The link passed on everything before this block: the recorder
+            // is taking the file, and the wait for its reply starts again.
+            StartWaiting();
+            break;
+        case TransferPacer::Step::FileShort:
+            EndAndShow({Outcome::TransferFailed});
             return 0;
-        }
-        ++blocksSent_;
-        // The link passed on everything before this block: the recorder is
-        // taking the file, and the wait for its reply starts again.
-        StartWaiting();
     }
-    return static_cast<int>(static_cast<std::int64_t>(blocksSent_) * 100 / blockCount_);
-}
-
-std::uint64_t UpdateJob::fileBytesSent() const {
-    if (blockCount_ <= 0) {
-        return 0;
-    }
-    const std::uint32_t blocks = static_cast<std::uint32_t>(blockCount_);
-    const std::uint64_t fullBlocks = static_cast<std::uint32_t>(std::min(blocksSent_, blockCount_));
-    return fullBlocks * (fileSize_ / blocks) + (blocksSent_ > blockCount_ ? fileSize_ % blocks : 0);
-}
-
-bool UpdateJob::SendFileBlock(std::uint32_t count) {
-    // The file may shrink or fail under the tool; bytes it did not deliver
-    // must never go out as stale buffer contents.
-    const std::span<const std::uint8_t> block = file_.Next(count, readBuffer_);
-    if (block.size() != count) {
-        EndAndShow({Outcome::TransferFailed});
-        return false;
-    }
-    SendRaw(block.data(), count);
-    return true;
+    return pacer_.Percent();
 }
 
 std::string UpdateJob::RemainingTimeText() const {
-    const std::int32_t stepsDone = blocksSent_ == 0 ? 1 : blocksSent_;
-    if (state_ != JobState::Transfer || blockCount_ <= blocksSent_) {
-        return "--:--:--";
-    }
-    const std::uint32_t elapsed = clock_.NowMs() - startTick_;
-    const std::uint32_t perBlock = elapsed / static_cast<std::uint32_t>(stepsDone);
-    const std::uint32_t remaining = perBlock * static_cast<std::uint32_t>(blockCount_ - stepsDone);
-    constexpr std::uint32_t kHour = 3600000;
-    constexpr std::uint32_t kMinute = 60000;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u", remaining / kHour,
-                  remaining % kHour / kMinute, remaining % kHour % kMinute / 1000);
-    return text;
+    return FormatRemainingTime(state_ == JobState::Transfer ? pacer_.RemainingMs(clock_.NowMs())
+                                                            : std::nullopt);
 }
 
 std::string UpdateJob::RemotePath() const {
@@ -209,9 +157,7 @@ void UpdateJob::End(const JobOutcome& outcome) {
         link_->Close();
     }
     file_.Close();
-    // The block buffer is the size of the largest block, up to a megabyte:
-    // an idle job does not keep it.
-    Bytes().swap(readBuffer_);
+    pacer_.Stop();
     password_.Wipe();
     updateCode_.Wipe();
     endedIn_ = state_;
@@ -271,9 +217,9 @@ void UpdateJob::Advance() {
                 EndAndShow({Outcome::Probed});
                 return;
             }
-            Send(FileDescriptorRequest(RemotePath(), fileSize_));
+            Send(FileDescriptorRequest(RemotePath(), pacer_.fileSize()));
             state_ = JobState::Transfer;
-            startTick_ = clock_.NowMs();
+            pacer_.Start(clock_.NowMs());
             return;
         case JobState::Transfer:
             if (!framer_.accepted()) {
@@ -434,17 +380,13 @@ bool UpdateJob::IsAccessGranted() const {
 
 // Every request is answered by one reply, and its deadline starts now.
 void UpdateJob::Send(Bytes request) {
-    SendRaw(request.data(), request.size());
+    if (link_ != nullptr) {
+        link_->HandOver(request.data(), request.size());
+    }
     // The password's or the update code's request: no copy of it outlives
     // the hand-over.
     SecureWipe(request.data(), request.size());
     StartWaiting();
-}
-
-void UpdateJob::SendRaw(const std::uint8_t* bytes, std::size_t count) {
-    if (link_ != nullptr) {
-        link_->HandOver(bytes, count);
-    }
 }
 
 }  // namespace trelvo

@@ -11,6 +11,7 @@
 #include "job/job_outcome.h"
 #include "job/links.h"
 #include "job/reply_framer.h"
+#include "job/transfer_pacer.h"
 #include "job/update_file.h"
 #include "job/wire_format.h"
 #include "text/secret.h"
@@ -32,10 +33,6 @@ inline constexpr std::uint16_t UPDATE_PORT = 30000;
 
 // The serial rate when none is chosen: the fastest the window offers.
 inline constexpr int DEFAULT_SERIAL_BAUD = 115200;
-
-// No file block is larger: the pacing picks the block count so that every
-// block fits.
-inline constexpr std::uint32_t MAX_BLOCK_SIZE = 1048576;
 
 // Serial recorders report their version as a number; this is the first accepted.
 inline constexpr std::uint32_t MIN_SERIAL_VERSION = 20070;
@@ -134,18 +131,16 @@ public:
     // serial line; cut to MAX_KEPT_TEXT characters.
     const std::optional<std::string>& recorderVersion() const { return recorderVersion_; }
     LinkKind linkKind() const { return linkKind_; }
-    std::uint32_t startTick() const { return startTick_; }
-    std::int32_t blockCount() const { return blockCount_; }
-    std::int32_t blocksSent() const { return blocksSent_; }
+    std::uint32_t startTick() const { return pacer_.startMs(); }
+    std::int32_t blockCount() const { return pacer_.blockCount(); }
+    std::int32_t blocksSent() const { return pacer_.stepsDone(); }
     // Bytes of the update file handed to the link in the current or last transfer.
-    std::uint64_t fileBytesSent() const;
+    std::uint64_t fileBytesSent() const { return pacer_.BytesSent(); }
     std::uint32_t replyBodyCapacity() const { return framer_.capacity(); }
 
 private:
     bool Prepare(const UpdateSource& file, const std::string& password,
                  const std::string& updateCode);
-    void SetBlockCount();
-    bool SendFileBlock(std::uint32_t count);
     std::string RemotePath() const;
 
     bool IsVersionAccepted() const;
@@ -154,7 +149,6 @@ private:
     std::string VersionText() const;
 
     void Send(Bytes request);
-    void SendRaw(const std::uint8_t* bytes, std::size_t count);
 
     // The failure branch of the current state: Close, then its message.
     void Refuse();
@@ -183,21 +177,13 @@ private:
     // The link of the running job, or null.
     JobLink* link_ = nullptr;
 
-    std::uint32_t startTick_ = 0;
     LinkKind linkKind_ = LinkKind::None;
     UpdateFile file_;
     Secret password_;
     UpdateSource source_;
     Secret updateCode_;
     ReplyFramer framer_;
-    std::uint32_t fileSize_ = 0;
-    // Full blocks of fileSize_ / blockCount_ bytes; one more step sends the rest.
-    std::int32_t blockCount_ = 0;
-    // Pump steps done, 0 to blockCount_ + 1.
-    std::int32_t blocksSent_ = 0;
-    // Holds one block on its way from the file to the link; grows to the
-    // largest block and is reused for every other.
-    Bytes readBuffer_;
+    TransferPacer pacer_;
     JobState state_ = JobState::Idle;
     JobState endedIn_ = JobState::Idle;
 
