@@ -1,7 +1,6 @@
 #include "job/update_job.h"
 
 #include <algorithm>
-#include <span>
 
 #include "job/requests.h"
 #include "job/version_check.h"
@@ -9,13 +8,6 @@
 #include "text/terminal_text.h"
 
 namespace trelvo {
-namespace {
-
-// The version text starts after four bytes the tool does not interpret and
-// ends at its first NUL or at the end of the body.
-constexpr std::size_t kVersionTextOffset = 4;
-
-}  // namespace
 
 bool IsBlankHost(std::string_view host) {
     return host.find_first_not_of(" \t") == std::string_view::npos;
@@ -189,7 +181,7 @@ void UpdateJob::Advance() {
             {
                 const std::string version = linkKind_ == LinkKind::Serial
                                                 ? std::to_string(framer_.header().value)
-                                                : VersionText();
+                                                : VersionTextOf(framer_.body());
                 // Kept cut short, but judged whole.
                 recorderVersion_ = CutToKeptLength(version);
                 if (IsVersionToSkip(version)) {
@@ -352,7 +344,7 @@ bool UpdateJob::FrameNext() {
 bool UpdateJob::IsVersionAccepted() const {
     switch (linkKind_) {
         case LinkKind::Network:
-            return CheckVersionText(VersionText());
+            return CheckVersionText(VersionTextOf(framer_.body()));
         case LinkKind::Serial:
             return framer_.header().value >= MIN_SERIAL_VERSION;
         case LinkKind::None:
@@ -363,15 +355,6 @@ bool UpdateJob::IsVersionAccepted() const {
 
 bool UpdateJob::IsVersionToSkip(const std::string& version) const {
     return std::find(skipVersions_.begin(), skipVersions_.end(), version) != skipVersions_.end();
-}
-
-std::string UpdateJob::VersionText() const {
-    const std::span<const std::uint8_t> body = framer_.body();
-    if (body.size() <= kVersionTextOffset) {
-        return {};
-    }
-    const auto begin = body.begin() + kVersionTextOffset;
-    return std::string(begin, std::find(begin, body.end(), std::uint8_t{0}));
 }
 
 bool UpdateJob::IsAccessGranted() const {

@@ -146,7 +146,6 @@ private:
     bool IsVersionAccepted() const;
     bool IsVersionToSkip(const std::string& version) const;
     bool IsAccessGranted() const;
-    std::string VersionText() const;
 
     void Send(Bytes request);
 

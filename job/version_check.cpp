@@ -1,5 +1,6 @@
 #include "job/version_check.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 
@@ -16,6 +17,8 @@ bool IsDigit(char c) {
 constexpr int kMinimumMajor = 2;
 constexpr int kMinimumMinor = 0;
 constexpr int kMinimumPatch = 60;
+
+constexpr std::size_t kVersionTextOffset = 4;
 
 }  // namespace
 
@@ -61,6 +64,14 @@ bool CheckVersionText(std::string_view text) {
         return minor > kMinimumMinor;
     }
     return ReadAtoi(text.substr(secondDot + 1)) >= kMinimumPatch;
+}
+
+std::string VersionTextOf(std::span<const std::uint8_t> body) {
+    if (body.size() <= kVersionTextOffset) {
+        return {};
+    }
+    const auto begin = body.begin() + kVersionTextOffset;
+    return std::string(begin, std::find(begin, body.end(), std::uint8_t{0}));
 }
 
 }  // namespace trelvo

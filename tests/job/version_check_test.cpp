@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 
 namespace trelvo {
 namespace {
@@ -70,6 +71,28 @@ TEST(CheckVersionText, AcceptsQrbOrTwoZeroSixtyAndLater) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CheckVersionText(c.text), c.accepted) << '"' << c.text << '"';
+    }
+}
+
+TEST(VersionTextOf, SkipsFourBytesAndEndsAtTheFirstNul) {
+    struct Case {
+        std::string body;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"abc", ""},
+        {"abcd", ""},
+        {"abcd2", "2"},
+        {std::string("abcd2.0.60") + '\0', "2.0.60"},
+        {"abcd2.0.60", "2.0.60"},
+        {std::string("abcd1.0") + '\0' + "3.0.0", "1.0"},
+        {std::string("ab") + '\0' + "d2.0.60", "2.0.60"},
+        {std::string("abcd") + '\0' + "2.0.60", ""},
+    };
+    for (const Case& c : cases) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(c.body.data());
+        EXPECT_EQ(VersionTextOf({bytes, c.body.size()}), c.text) << c.body;
     }
 }
 
