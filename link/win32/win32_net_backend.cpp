@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "job/update_job.h"
+#include "job/reply_framer.h"
 #include "job/wire_format.h"
 #include "link/net_link.h"
 
