@@ -1,4 +1,4 @@
-#include "tools/cli/address_range.h"
+#include "fleet/address_range.h"
 
 #include <gtest/gtest.h>
 

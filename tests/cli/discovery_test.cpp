@@ -1,13 +1,13 @@
-#include "tools/cli/discovery.h"
+#include "fleet/discovery.h"
 
 #include <gtest/gtest.h>
 
 #include <QJsonDocument>
 #include <sstream>
 
+#include "fleet/json_line.h"
 #include "scratch_dir.h"
 #include "tools/cli/hosts_command.h"
-#include "tools/cli/json_line.h"
 
 namespace trelvo {
 namespace {

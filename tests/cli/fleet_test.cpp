@@ -1,4 +1,4 @@
-#include "tools/cli/fleet.h"
+#include "fleet/fleet.h"
 
 #include <gtest/gtest.h>
 

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "cli_tool.h"
+#include "digest/sha256.h"
 #include "operator_text_cases.h"
 #include "recorder_sim_process.h"
 #include "scratch_dir.h"
-#include "tools/digest/sha256.h"
 
 namespace trelvo::testing {
 namespace {

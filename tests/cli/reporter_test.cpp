@@ -2,9 +2,9 @@
 
 #include <sstream>
 
+#include "fleet/json_reporter.h"
+#include "fleet/text_reporter.h"
 #include "scratch_session.h"
-#include "tools/cli/json_reporter.h"
-#include "tools/cli/text_reporter.h"
 
 namespace trelvo {
 namespace {

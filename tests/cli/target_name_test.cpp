@@ -1,4 +1,4 @@
-#include "tools/cli/target_name.h"
+#include "fleet/target_name.h"
 
 #include <gtest/gtest.h>
 

@@ -7,12 +7,12 @@
 #include <cmath>
 #include <iostream>
 
+#include "fleet/address_range.h"
+#include "fleet/discovery.h"
+#include "fleet/fleet.h"
+#include "fleet/json_line.h"
 #include "link/posix/steady_tick_clock.h"
-#include "tools/cli/address_range.h"
-#include "tools/cli/discovery.h"
-#include "tools/cli/fleet.h"
 #include "tools/cli/interrupt_watch.h"
-#include "tools/cli/json_line.h"
 
 namespace trelvo {
 namespace {

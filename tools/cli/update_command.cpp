@@ -10,19 +10,19 @@
 #include <iostream>
 #include <memory>
 
+#include "digest/sha256.h"
+#include "fleet/fleet.h"
+#include "fleet/json_reporter.h"
+#include "fleet/report_file.h"
+#include "fleet/text_reporter.h"
 #include "job/update_job.h"
 #include "link/posix/steady_tick_clock.h"
 #include "names/host_name.h"
 #include "text/operator_text.h"
 #include "text/terminal_text.h"
-#include "tools/cli/fleet.h"
 #include "tools/cli/hosts_command.h"
 #include "tools/cli/interrupt_watch.h"
-#include "tools/cli/json_reporter.h"
 #include "tools/cli/password_source.h"
-#include "tools/cli/report_file.h"
-#include "tools/cli/text_reporter.h"
-#include "tools/digest/sha256.h"
 
 namespace trelvo {
 namespace {

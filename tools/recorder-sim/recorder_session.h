@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "tools/digest/sha256.h"
+#include "digest/sha256.h"
 #include "tools/recorder-sim/recorder_wire.h"
 
 namespace trelvo {

@@ -1,4 +1,4 @@
-#include "tools/cli/retry_policy.h"
+#include "fleet/retry_policy.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "tools/cli/reporter.h"
+#include "fleet/reporter.h"
 
 namespace trelvo {
 

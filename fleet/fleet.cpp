@@ -1,10 +1,10 @@
-#include "tools/cli/fleet.h"
+#include "fleet/fleet.h"
 
 #include <algorithm>
 
+#include "fleet/retry_policy.h"
 #include "link/net_link.h"
 #include "link/serial_link.h"
-#include "tools/cli/retry_policy.h"
 
 namespace trelvo {
 

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <unordered_map>
 
-#include "tools/cli/reporter.h"
+#include "fleet/reporter.h"
 
 namespace trelvo {
 

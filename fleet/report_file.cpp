@@ -1,14 +1,14 @@
-#include "tools/cli/report_file.h"
+#include "fleet/report_file.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
 
+#include "fleet/json_line.h"
+#include "fleet/result_fields.h"
+#include "fleet/target_name.h"
 #include "names/host_name.h"
-#include "tools/cli/json_line.h"
-#include "tools/cli/result_fields.h"
-#include "tools/cli/target_name.h"
 
 namespace trelvo {
 

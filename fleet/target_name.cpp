@@ -1,4 +1,4 @@
-#include "tools/cli/target_name.h"
+#include "fleet/target_name.h"
 
 #include "text/operator_text.h"
 #include "text/windows1252_text.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "tools/cli/recorder_run.h"
+#include "fleet/recorder_run.h"
 
 namespace trelvo {
 

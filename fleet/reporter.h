@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "fleet/recorder_run.h"
 #include "localisation/localize_text.h"
-#include "tools/cli/recorder_run.h"
 
 namespace trelvo {
 

@@ -1,12 +1,12 @@
-#include "tools/cli/text_reporter.h"
+#include "fleet/text_reporter.h"
 
 #include <algorithm>
 #include <cstdio>
 
+#include "fleet/target_name.h"
 #include "job/job_status_text.h"
 #include "text/terminal_text.h"
 #include "text/windows1252_text.h"
-#include "tools/cli/target_name.h"
 
 namespace trelvo {
 namespace {

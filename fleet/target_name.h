@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/cli/recorder_run.h"
+#include "fleet/recorder_run.h"
 
 namespace trelvo {
 

@@ -1,12 +1,12 @@
-#include "tools/cli/discovery.h"
+#include "fleet/discovery.h"
 
 #include <algorithm>
 #include <iomanip>
 #include <sstream>
 
+#include "fleet/result_fields.h"
 #include "text/terminal_text.h"
 #include "text/windows1252_text.h"
-#include "tools/cli/result_fields.h"
 
 namespace trelvo {
 namespace {

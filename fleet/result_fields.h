@@ -3,7 +3,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
-#include "tools/cli/reporter.h"
+#include "fleet/reporter.h"
 
 namespace trelvo {
 

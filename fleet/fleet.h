@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
-#include "tools/cli/recorder_run.h"
-#include "tools/cli/reporter.h"
+#include "fleet/recorder_run.h"
+#include "fleet/reporter.h"
 
 namespace trelvo {
 

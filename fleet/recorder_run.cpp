@@ -1,4 +1,4 @@
-#include "tools/cli/recorder_run.h"
+#include "fleet/recorder_run.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
-#include "tools/cli/result_fields.h"
+#include "fleet/result_fields.h"
 
 #include <QJsonValue>
 #include <cmath>
 
+#include "fleet/target_name.h"
 #include "job/job_status_text.h"
 #include "text/windows1252_text.h"
-#include "tools/cli/target_name.h"
 
 namespace trelvo {
 namespace {

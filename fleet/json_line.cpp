@@ -1,4 +1,4 @@
-#include "tools/cli/json_line.h"
+#include "fleet/json_line.h"
 
 #include <QJsonDocument>
 

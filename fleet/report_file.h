@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/cli/reporter.h"
+#include "fleet/reporter.h"
 
 namespace trelvo {
 

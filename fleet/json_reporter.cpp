@@ -1,11 +1,11 @@
-#include "tools/cli/json_reporter.h"
+#include "fleet/json_reporter.h"
 
 #include <QJsonObject>
 
+#include "fleet/json_line.h"
+#include "fleet/result_fields.h"
+#include "fleet/target_name.h"
 #include "job/job_status_text.h"
-#include "tools/cli/json_line.h"
-#include "tools/cli/result_fields.h"
-#include "tools/cli/target_name.h"
 
 namespace trelvo {
 namespace {
