@@ -18,26 +18,36 @@ constexpr std::size_t kStartsPerTurn = 500;
 }  // namespace
 
 Fleet::Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, Secret& password,
-             int parallel, TickClock& clock, LinkFactory makeLinks, Reporter& reporter,
-             std::function<void(int)> done)
+             int parallel, EventLoop& loop, TickClock& clock, LinkFactory makeLinks,
+             Reporter& reporter, std::function<void(int)> done)
     : targets_(std::move(targets)),
       request_(std::move(request)),
       password_(password),
       parallel_(static_cast<std::size_t>(std::max(parallel, 1))),
+      loop_(loop),
       clock_(clock),
       makeLinks_(std::move(makeLinks)),
       reporter_(reporter),
       done_(std::move(done)) {
     request_.password = &password_;
-    timer_.setTimerType(Qt::PreciseTimer);
-    timer_.setInterval(TICK_PERIOD_MS);
-    QObject::connect(&timer_, &QTimer::timeout, &context_, [this] { Tick(); });
 }
 
-Fleet::~Fleet() = default;
+Fleet::~Fleet() {
+    if (!finished_) {
+        loop_.SetTicks(0, {});
+    }
+}
+
+void Fleet::Later(std::function<void()> task) {
+    loop_.Post([life = std::weak_ptr<const int>(life_), task = std::move(task)] {
+        if (!life.expired()) {
+            task();
+        }
+    });
+}
 
 void Fleet::Run() {
-    timer_.start();
+    loop_.SetTicks(TICK_PERIOD_MS, [this] { Tick(); });
     StartMore();
     FinishIfDone();
 }
@@ -49,13 +59,10 @@ void Fleet::StartMore() {
         if (started++ == kStartsPerTurn) {
             if (!startPosted_) {
                 startPosted_ = true;
-                QMetaObject::invokeMethod(
-                    &context_,
-                    [this] {
-                        startPosted_ = false;
-                        StartMore();
-                    },
-                    Qt::QueuedConnection);
+                Later([this] {
+                    startPosted_ = false;
+                    StartMore();
+                });
             }
             return;
         }
@@ -82,10 +89,7 @@ void Fleet::Start(const RecorderTarget& target) {
     // The job ends inside its own Close, and its failure message comes
     // after that: the result is collected once the job has returned.
     const int index = target.index;
-    auto onEnd = [this, index] {
-        QMetaObject::invokeMethod(
-            &context_, [this, index] { Collect(index); }, Qt::QueuedConnection);
-    };
+    auto onEnd = [this, index] { Later([this, index] { Collect(index); }); };
     auto run = std::make_unique<RecorderRun>(target, makeLinks_(target), clock_, onEnd);
     RecorderRun* raw = run.get();
     running_.push_back(std::move(run));
@@ -177,12 +181,11 @@ void Fleet::FinishIfDone() {
         return;
     }
     finished_ = true;
-    timer_.stop();
+    loop_.SetTicks(0, {});
     reporter_.Ended();
     // Always from the event loop, so that `done` may end a loop that has not
     // started yet, and only once every recorder has been reported.
-    QMetaObject::invokeMethod(
-        &context_, [this] { done_(allUpdated_ ? 0 : 1); }, Qt::QueuedConnection);
+    Later([this] { done_(allUpdated_ ? 0 : 1); });
 }
 
 RecorderLinks RealRecorderLinks(const RecorderTarget&) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QObject>
-#include <QTimer>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -10,11 +8,12 @@
 
 #include "fleet/recorder_run.h"
 #include "fleet/reporter.h"
+#include "link/event_loop.h"
 
 namespace trelvo {
 
-// Updates every recorder of the list with one shared 50 ms timer, at most
-// `parallel` at once, all on the thread's Qt event loop; the next recorder
+// Updates every recorder of the list with one shared 50 ms tick, at most
+// `parallel` at once, all on `loop`; the next recorder
 // starts as soon as one ends. A recorder whose attempt may be retried
 // (MayRetry) waits, without holding a place, for as long as RetryDelayMs
 // says, measured on `clock` at the timer's ticks; it goes before the
@@ -25,8 +24,8 @@ public:
     using LinkFactory = std::function<RecorderLinks(const RecorderTarget&)>;
 
     Fleet(std::vector<RecorderTarget> targets, UpdateRequest request, Secret& password,
-          int parallel, TickClock& clock, LinkFactory makeLinks, Reporter& reporter,
-          std::function<void(int)> done);
+          int parallel, EventLoop& loop, TickClock& clock, LinkFactory makeLinks,
+          Reporter& reporter, std::function<void(int)> done);
     ~Fleet();
     Fleet(const Fleet&) = delete;
     Fleet& operator=(const Fleet&) = delete;
@@ -54,19 +53,21 @@ private:
     void Collect(int index);
     void WipePasswordOnceUnneeded();
     void FinishIfDone();
+    // Runs `task` on the loop's next turn, unless the fleet has gone by then.
+    void Later(std::function<void()> task);
 
     std::vector<RecorderTarget> targets_;
     UpdateRequest request_;
     Secret& password_;
     std::size_t parallel_;
+    EventLoop& loop_;
     TickClock& clock_;
     LinkFactory makeLinks_;
     Reporter& reporter_;
     std::function<void(int)> done_;
 
-    // Results are collected from the event loop, once the job has left its close.
-    QObject context_;
-    QTimer timer_;
+    // Held weakly by what the fleet posts to the loop.
+    std::shared_ptr<const int> life_ = std::make_shared<const int>(0);
     std::size_t next_ = 0;
     std::vector<std::unique_ptr<RecorderRun>> running_;
     std::vector<RecorderRun*> view_;

@@ -9,7 +9,7 @@
 namespace trelvo {
 
 // Looks host names up without making anyone wait: the answer comes later,
-// through the Qt event loop of the thread that asked.
+// through the event loop of the thread that asked.
 class NameResolver {
 public:
     // The host's first IPv4 address in network byte order, or none.

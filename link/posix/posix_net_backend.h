@@ -13,7 +13,7 @@
 namespace trelvo {
 
 // The network link's sockets on POSIX: non-blocking descriptors, readiness
-// from the thread's Qt event loop through the readiness hub, and names
+// from the thread's event loop through the readiness hub, and names
 // looked up by a resolver that answers there too. Received bytes stay in
 // the kernel until the job takes them; the read threshold is the socket's
 // own low-water mark.

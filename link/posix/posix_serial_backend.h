@@ -18,7 +18,7 @@ std::uint32_t DriverOutputCount(int fd);
 
 // The serial link's port on termios, in raw 8N1 with RTS/CTS handshake and
 // DTR off. The port is non-blocking; room is reported through the thread's
-// Qt event loop.
+// event loop.
 class PosixSerialBackend final : public SerialBackend {
 public:
     // How the backend asks the driver for its output count; tests replace it.

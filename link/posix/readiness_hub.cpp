@@ -1,9 +1,9 @@
 #include "link/posix/readiness_hub.h"
 
 #include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <array>
 
 #include "link/posix/retry_on_interrupt.h"
@@ -19,13 +19,26 @@ constexpr int kBatch = 256;
 constexpr std::uint32_t kReadable = EPOLLIN | EPOLLHUP | EPOLLERR;
 constexpr std::uint32_t kWritable = EPOLLOUT | EPOLLHUP | EPOLLERR;
 
+// The key of the posted tasks' counter; watches' keys start at 1.
+constexpr std::uint64_t kPostedKey = 0;
+
 }  // namespace
 
-ReadinessHub::ReadinessHub() : epollFd_(epoll_create1(EPOLL_CLOEXEC)) {}
+ReadinessHub::ReadinessHub()
+    : epollFd_(epoll_create1(EPOLL_CLOEXEC)), postedFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.u64 = kPostedKey;
+    if (epollFd_ >= 0 && postedFd_ >= 0) {
+        epoll_ctl(epollFd_, EPOLL_CTL_ADD, postedFd_, &event);
+    }
+}
 
 ReadinessHub::~ReadinessHub() {
-    if (epollFd_ >= 0) {
-        close(epollFd_);
+    for (const int fd : {postedFd_, epollFd_}) {
+        if (fd >= 0) {
+            close(fd);
+        }
     }
 }
 
@@ -43,12 +56,6 @@ std::uint64_t ReadinessHub::Add(ReadinessWatch& watch, int fd, std::uint32_t eve
     }
     ++lastKey_;
     watches_[lastKey_] = &watch;
-    if (notifier_.isNull() && QCoreApplication::instance() != nullptr) {
-        notifier_ =
-            new QSocketNotifier(epollFd_, QSocketNotifier::Read, QCoreApplication::instance());
-        QObject::connect(notifier_.data(), &QSocketNotifier::activated, notifier_.data(),
-                         [this] { Dispatch(); });
-    }
     return lastKey_;
 }
 
@@ -64,14 +71,21 @@ void ReadinessHub::Remove(int fd, std::uint64_t key) {
     watches_.erase(key);
 }
 
+void ReadinessHub::Dispatch() {
+    Wait(0);
+}
+
 // A handler may close, re-make or destroy any watch, its own included, so
 // each delivery looks its watch up afresh and asks whether it still wants it.
-void ReadinessHub::Dispatch() {
+void ReadinessHub::Wait(int timeoutMs) {
     std::array<epoll_event, kBatch> ready{};
     const int count =
-        RetryOnInterrupt([&] { return epoll_wait(epollFd_, ready.data(), kBatch, 0); });
+        RetryOnInterrupt([&] { return epoll_wait(epollFd_, ready.data(), kBatch, timeoutMs); });
     for (int i = 0; i < count; ++i) {
         const std::uint64_t key = ready[i].data.u64;
+        if (key == kPostedKey) {
+            continue;
+        }
         const std::uint32_t events = ready[i].events;
         if ((events & kReadable) != 0) {
             Deliver(key, &ReadinessWatch::reads_, &ReadinessWatch::onReadable_);
@@ -79,6 +93,32 @@ void ReadinessHub::Dispatch() {
         if ((events & kWritable) != 0) {
             Deliver(key, &ReadinessWatch::writes_, &ReadinessWatch::onWritable_);
         }
+    }
+    RunPosted();
+}
+
+void ReadinessHub::Post(Task task) {
+    const std::lock_guard lock(postedMutex_);
+    posted_.push_back(std::move(task));
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(postedFd_, &one, sizeof one);
+}
+
+// Only the tasks posted so far: one that posts again runs on a later turn,
+// so a task that keeps re-posting itself cannot hold the loop.
+void ReadinessHub::RunPosted() {
+    std::vector<Task> tasks;
+    {
+        const std::lock_guard lock(postedMutex_);
+        if (posted_.empty()) {
+            return;
+        }
+        tasks.swap(posted_);
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t taken = read(postedFd_, &count, sizeof count);
+    }
+    for (Task& task : tasks) {
+        task();
     }
 }
 

@@ -1,22 +1,24 @@
 #pragma once
 
-#include <QPointer>
-#include <QSocketNotifier>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace trelvo {
 
 class ReadinessWatch;
 
-// Readiness of many descriptors through one epoll set, whose own readiness
-// reaches the thread's Qt event loop through a single QSocketNotifier. Qt's
-// dispatchers poll every notifier's descriptor on every wake, which made a
-// fleet of thousands of sockets pay for all of them whenever one was ready;
-// here a wake costs what is ready. Level-triggered, like QSocketNotifier.
+// Readiness of many descriptors through one epoll set, and tasks posted
+// from any thread. The set's own descriptor is all a loop has to wait on:
+// the command line waits on it itself, a Qt window through one notifier.
+// A loop that watched every socket on its own paid for all of them whenever
+// one was ready; here a wake costs what is ready. Level-triggered.
 class ReadinessHub {
 public:
+    using Task = std::function<void()>;
+
     ReadinessHub();
     ~ReadinessHub();
     ReadinessHub(const ReadinessHub&) = delete;
@@ -25,6 +27,18 @@ public:
     // The hub of the thread that runs the event loop.
     static ReadinessHub& ForEventLoop();
 
+    // Readable whenever something waits for Dispatch; -1 when the hub could
+    // not be made.
+    int fd() const { return epollFd_; }
+    // Delivers what is ready now, then the tasks posted so far.
+    void Dispatch();
+    // Waits up to `timeoutMs` (-1: for ever) for something to deliver, then
+    // delivers it.
+    void Wait(int timeoutMs);
+    // Runs `task` within a later Dispatch, on the loop's thread. Safe from
+    // any thread.
+    void Post(Task task);
+
 private:
     friend class ReadinessWatch;
 
@@ -32,14 +46,15 @@ private:
     std::uint64_t Add(ReadinessWatch& watch, int fd, std::uint32_t events);
     void Change(int fd, std::uint64_t key, std::uint32_t events);
     void Remove(int fd, std::uint64_t key);
-    void Dispatch();
     void Deliver(std::uint64_t key, bool ReadinessWatch::*wanted,
                  std::function<void()> ReadinessWatch::*handler);
+    void RunPosted();
 
     int epollFd_;
-    // Made with the first registration and owned by the application, so it
-    // never outlives the event loop it belongs to.
-    QPointer<QSocketNotifier> notifier_;
+    // Counts posted tasks; in the epoll set under key 0, which no watch gets.
+    int postedFd_;
+    std::mutex postedMutex_;
+    std::vector<Task> posted_;
     // Keys of live registrations: readiness collected for one that has gone
     // since (its watch closed or destroyed) is dropped.
     std::unordered_map<std::uint64_t, ReadinessWatch*> watches_;

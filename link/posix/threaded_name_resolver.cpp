@@ -1,24 +1,23 @@
 #include "link/posix/threaded_name_resolver.h"
 
-#include <QMetaObject>
-#include <QObject>
 #include <algorithm>
 #include <system_error>
 #include <thread>
 #include <utility>
 
 #include "link/ipv4_address.h"
+#include "link/posix/readiness_hub.h"
 
 namespace trelvo {
 
 // Shared by the asking thread, the lookup's own thread and the answer on its
 // way; each field says who may touch it.
 struct LookupThreads::Request {
-    Request(std::string name, std::weak_ptr<const int> owner, QObject* mailbox,
+    Request(std::string name, std::weak_ptr<const int> owner, ReadinessHub* loop,
             NameResolver::Answer reply)
         : host(std::move(name)),
           resolver(std::move(owner)),
-          receiver(mailbox),
+          receiver(loop),
           answer(std::move(reply)) {}
 
     // Fixed from the start.
@@ -26,7 +25,7 @@ struct LookupThreads::Request {
     const std::weak_ptr<const int> resolver;
     // Under the threads' mutex: the answer's way to the asking thread, null
     // once nobody waits for it; and whether the lookup holds a running place.
-    QObject* receiver;
+    ReadinessHub* receiver;
     bool running = false;
     // Only on the asking thread.
     NameResolver::Answer answer;
@@ -34,15 +33,13 @@ struct LookupThreads::Request {
 
 namespace {
 
-// What a resolver hands out: holds the receiver, whose destruction takes an
-// answer already on its way with it.
+// What a resolver hands out; once it has gone, an answer already on its way
+// finds no one to give it to.
 class ThreadLookup final : public NameResolver::Lookup {
 public:
     ThreadLookup(std::shared_ptr<LookupThreads> threads,
-                 std::shared_ptr<LookupThreads::Request> request, std::unique_ptr<QObject> receiver)
-        : threads_(std::move(threads)),
-          request_(std::move(request)),
-          receiver_(std::move(receiver)) {}
+                 std::shared_ptr<LookupThreads::Request> request)
+        : threads_(std::move(threads)), request_(std::move(request)) {}
     ThreadLookup(const ThreadLookup&) = delete;
     ThreadLookup& operator=(const ThreadLookup&) = delete;
 
@@ -55,7 +52,6 @@ public:
 private:
     std::shared_ptr<LookupThreads> threads_;
     std::shared_ptr<LookupThreads::Request> request_;
-    std::unique_ptr<QObject> receiver_;
 };
 
 }  // namespace
@@ -138,24 +134,21 @@ void LookupThreads::Run(const std::shared_ptr<Request>& request) {
     StartWaiting();
 }
 
-// With the mutex held, so the receiver cannot go while the answer is posted
-// to it; destroying the receiver then drops the posted answer unseen.
+// With the mutex held, so no answer is posted once the lookup is cancelled;
+// one posted before finds its answer gone when the lookup has gone since.
 void LookupThreads::Deliver(const std::shared_ptr<Request>& request,
                             std::optional<std::uint32_t> address) {
     if (request->receiver == nullptr) {
         return;
     }
-    QMetaObject::invokeMethod(
-        request->receiver,
-        [request, address] {
-            // On the asking thread, and only while the lookup exists.
-            if (!request->answer || request->resolver.expired()) {
-                return;
-            }
-            const NameResolver::Answer answer = std::exchange(request->answer, nullptr);
-            answer(address);
-        },
-        Qt::QueuedConnection);
+    request->receiver->Post([request, address] {
+        // On the asking thread, and only while the lookup exists.
+        if (!request->answer || request->resolver.expired()) {
+            return;
+        }
+        const NameResolver::Answer answer = std::exchange(request->answer, nullptr);
+        answer(address);
+    });
 }
 
 ThreadedNameResolver::ThreadedNameResolver(std::shared_ptr<LookupThreads> threads)
@@ -163,12 +156,11 @@ ThreadedNameResolver::ThreadedNameResolver(std::shared_ptr<LookupThreads> thread
 
 std::unique_ptr<NameResolver::Lookup> ThreadedNameResolver::Start(const std::string& host,
                                                                   Answer answer) {
-    // Lives on this thread, so the answer arrives here.
-    auto receiver = std::make_unique<QObject>();
-    auto request =
-        std::make_shared<LookupThreads::Request>(host, life_, receiver.get(), std::move(answer));
+    // The loop that runs the links is this thread's, so the answer arrives here.
+    auto request = std::make_shared<LookupThreads::Request>(
+        host, life_, &ReadinessHub::ForEventLoop(), std::move(answer));
     threads_->Enqueue(request);
-    return std::make_unique<ThreadLookup>(threads_, std::move(request), std::move(receiver));
+    return std::make_unique<ThreadLookup>(threads_, std::move(request));
 }
 
 }  // namespace trelvo

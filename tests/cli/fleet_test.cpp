@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fake_clock.h"
+#include "fake_event_loop.h"
 #include "scratch_dir.h"
 
 namespace trelvo {
@@ -78,7 +78,7 @@ struct PendingFleet {
             targets.push_back({static_cast<int>(targets.size()), std::move(name), false});
         }
         fleet = std::make_unique<Fleet>(
-            targets, std::move(request), password, parallel, clock,
+            targets, std::move(request), password, parallel, loop, clock,
             [this](const RecorderTarget&) {
                 return RecorderLinks{std::make_unique<PendingNetLink>(connects),
                                      std::make_unique<NoSerialLink>()};
@@ -90,6 +90,7 @@ struct PendingFleet {
     UpdateRequest request;
     Secret password;
     std::vector<PendingNetLink*> connects;
+    testing::FakeEventLoop loop;
     testing::FakeClock clock;
     ListReporter reporter;
     int status = -1;
@@ -102,22 +103,38 @@ TEST(Fleet, RunsAtMostNAndStartsTheNextWhenOneEnds) {
     const auto& reporter = rig.reporter;
 
     rig.fleet->Run();
-    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.loop.tickPeriodMs, std::uint32_t{TICK_PERIOD_MS});
+    rig.loop.RunTurn();
     ASSERT_EQ(connects.size(), 2u);
     EXPECT_FALSE(rig.password.empty());  // three recorders still to start
 
     connects[1]->events->OnConnect(111);
-    QCoreApplication::processEvents();
+    rig.loop.RunTurn();
     EXPECT_EQ(reporter.finished, std::vector<std::string>{"b connect-failed"});
     ASSERT_EQ(connects.size(), 3u);
 
     rig.fleet->Abort();
-    QCoreApplication::processEvents();
+    rig.loop.RunTurn();
     EXPECT_EQ(reporter.finished, (std::vector<std::string>{"b connect-failed", "a aborted",
                                                            "c aborted", "d aborted", "e aborted"}));
     EXPECT_EQ(connects.size(), 3u);
     EXPECT_TRUE(rig.password.empty());
     EXPECT_EQ(rig.status, 1);
+    EXPECT_FALSE(rig.loop.ticking());
+}
+
+// What the fleet has posted to the loop finds nothing once the fleet has
+// gone, as when the command line ends while a result is on its way.
+TEST(Fleet, PostedWorkOfAFleetThatHasGoneIsDropped) {
+    PendingFleet rig({"a", "b"}, 2);
+    rig.fleet->Run();
+    rig.loop.RunTurn();
+    ASSERT_EQ(rig.connects.size(), 2u);
+    rig.connects[0]->events->OnConnect(111);  // posts the collection of a's result
+    rig.fleet.reset();
+    rig.loop.RunPosted();
+    EXPECT_TRUE(rig.reporter.finished.empty());
+    EXPECT_FALSE(rig.loop.ticking());
 }
 
 // A recorder that cannot be reached is tried again after 1 s, then 2 s (less
@@ -129,10 +146,10 @@ TEST(Fleet, ARecorderThatCannotBeReachedIsTriedAgainAfterGrowingWaits) {
     const auto failConnect = [&rig](std::size_t attempt) {
         ASSERT_EQ(rig.connects.size(), attempt + 1);
         rig.connects[attempt]->events->OnConnect(111);
-        QCoreApplication::processEvents();
+        rig.loop.RunTurn();
     };
     rig.fleet->Run();
-    QCoreApplication::processEvents();
+    rig.loop.RunTurn();
     failConnect(0);  // a, at 0 ms
     EXPECT_EQ(rig.reporter.retries, std::vector<std::string>{"a connect-failed attempt 1"});
     ASSERT_EQ(rig.connects.size(), 2u);  // b has the place at once
@@ -159,9 +176,7 @@ TEST(Fleet, ARecorderThatCannotBeReachedIsTriedAgainAfterGrowingWaits) {
     failConnect(4);  // a, third and last attempt
     EXPECT_EQ(rig.reporter.finished, std::vector<std::string>{"a connect-failed"});
     failConnect(5);  // b, third and last attempt
-    for (int turn = 0; turn < 10 && rig.status == -1; ++turn) {
-        QCoreApplication::processEvents();
-    }
+    rig.loop.RunPosted();
     EXPECT_EQ(
         rig.reporter.retries,
         (std::vector<std::string>{"a connect-failed attempt 1", "b connect-failed attempt 1",
@@ -178,15 +193,15 @@ TEST(Fleet, ARecorderThatCannotBeReachedIsTriedAgainAfterGrowingWaits) {
 TEST(Fleet, CtrlCEndsTheWaitForARetryAtOnce) {
     PendingFleet rig({"a"}, 1, 5);
     rig.fleet->Run();
-    QCoreApplication::processEvents();
+    rig.loop.RunTurn();
     ASSERT_EQ(rig.connects.size(), 1u);
     rig.connects[0]->events->OnConnect(111);
-    QCoreApplication::processEvents();
+    rig.loop.RunTurn();
     ASSERT_EQ(rig.reporter.retries.size(), 1u);
     rig.fleet->Abort();
     EXPECT_EQ(rig.reporter.finished, std::vector<std::string>{"a connect-failed"});
     EXPECT_TRUE(rig.password.empty());
-    QCoreApplication::processEvents();
+    rig.loop.RunTurn();
     EXPECT_EQ(rig.status, 1);
     rig.clock.now += 60000;
     rig.fleet->Tick();
@@ -208,12 +223,9 @@ TEST(Fleet, ALargeFleetStartsInTurnsThatCtrlCCanCut) {
     const std::size_t firstTurn = rig.connects.size();
     EXPECT_GT(firstTurn, 0u);
     EXPECT_LT(firstTurn, kRecorders);
-    // What Ctrl-C's notifier does, posted behind the next turn of starts.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [&rig] { rig.fleet->Abort(); }, Qt::QueuedConnection);
-    for (int turn = 0; turn < 100 && rig.status == -1; ++turn) {
-        QCoreApplication::processEvents();
-    }
+    // What Ctrl-C's watch does, posted behind the next turn of starts.
+    rig.loop.Post([&rig] { rig.fleet->Abort(); });
+    rig.loop.RunPosted();
     EXPECT_LT(rig.connects.size(), kRecorders);
     EXPECT_GT(rig.connects.size(), firstTurn);  // the loop went on starting meanwhile
     ASSERT_EQ(rig.reporter.finished.size(), kRecorders);

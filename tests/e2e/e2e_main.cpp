@@ -4,8 +4,11 @@
 
 #include <QCoreApplication>
 
+#include "link/qt/qt_readiness_pump.h"
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    const trelvo::QtReadinessPump readiness;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "link/posix/readiness_hub.h"
+#include "link/qt/qt_readiness_pump.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     // The links' epoll set is made on first use and kept for the process's
     // life: made here, it leaves the tests that count descriptors a steady count.
     trelvo::ReadinessHub::ForEventLoop();
+    const trelvo::QtReadinessPump readiness;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -9,6 +9,7 @@
 #include "job/update_job.h"
 #include "link/net_link.h"
 #include "link/posix/steady_tick_clock.h"
+#include "link/qt/qt_readiness_pump.h"
 #include "link/serial_link.h"
 
 namespace trelvo::testing {
@@ -19,6 +20,7 @@ namespace trelvo::testing {
 // confirmed at once.
 class JobRig : private MessageBox, private JobOwner {
     // Made before the job, which holds on to them.
+    QtReadinessPump readiness_;
     NetLink net_;
     SerialLink serial_;
     SteadyTickClock clock_;

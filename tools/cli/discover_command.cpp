@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QSaveFile>
 #include <cmath>
 #include <iostream>
@@ -11,8 +10,8 @@
 #include "fleet/discovery.h"
 #include "fleet/fleet.h"
 #include "fleet/json_line.h"
-#include "link/posix/steady_tick_clock.h"
 #include "tools/cli/interrupt_watch.h"
+#include "tools/cli/platform_loop.h"
 
 namespace trelvo {
 namespace {
@@ -73,16 +72,17 @@ int RunDiscover(const DiscoverOptions& options) {
     // A version probe never sends it; the fleet hands every job one.
     Secret noPassword;
     DiscoveryCollector collector(isatty(STDERR_FILENO) != 0 ? &std::cerr : nullptr, ranges.count);
-    SteadyTickClock clock;
-    Fleet fleet(Targets(ranges), std::move(request), noPassword, options.parallel, clock,
-                RealRecorderLinks, collector, [](int) { QCoreApplication::exit(0); });
+    PlatformEventLoop loop;
+    PlatformTickClock clock;
+    Fleet fleet(Targets(ranges), std::move(request), noPassword, options.parallel, loop, clock,
+                RealRecorderLinks, collector, [&loop](int) { loop.Quit(0); });
     bool interrupted = false;
-    const InterruptWatch interrupts([&] {
+    const InterruptWatch interrupts(loop, [&] {
         interrupted = true;
         fleet.Abort();
     });
     fleet.Run();
-    QCoreApplication::exec();
+    loop.Run();
 
     const std::vector<FoundRecorder> found = collector.Found();
     Print(found, options.json);

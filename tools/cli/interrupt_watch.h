@@ -1,25 +1,27 @@
 #pragma once
 
-#include <QSocketNotifier>
 #include <functional>
 #include <memory>
 
+#include "link/event_loop.h"
+
 namespace trelvo {
 
-// Turns SIGINT and SIGTERM into a call on the thread's Qt event loop, where
-// jobs may safely be closed; the signal handler itself only writes a byte.
-// One watch per process.
+// Turns Ctrl-C (SIGINT, SIGTERM; on Windows Ctrl+C and Ctrl+Break) into a
+// call on `loop`, where jobs may safely be closed; the handler itself only
+// passes the news on. One watch per process.
 class InterruptWatch {
 public:
-    explicit InterruptWatch(std::function<void()> onInterrupt);
+    InterruptWatch(EventLoop& loop, std::function<void()> onInterrupt);
     ~InterruptWatch();
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
 
+    // Defined with each platform's handler.
+    struct Platform;
+
 private:
-    std::function<void()> onInterrupt_;
-    int pipe_[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> notifier_;
+    std::unique_ptr<Platform> platform_;
 };
 
 }  // namespace trelvo

@@ -3,7 +3,6 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -16,13 +15,13 @@
 #include "fleet/report_file.h"
 #include "fleet/text_reporter.h"
 #include "job/update_job.h"
-#include "link/posix/steady_tick_clock.h"
 #include "names/host_name.h"
 #include "text/operator_text.h"
 #include "text/terminal_text.h"
 #include "tools/cli/hosts_command.h"
 #include "tools/cli/interrupt_watch.h"
 #include "tools/cli/password_source.h"
+#include "tools/cli/platform_loop.h"
 
 namespace trelvo {
 namespace {
@@ -254,12 +253,13 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     if (reportFile) {
         reporters.Add(std::move(reportFile));
     }
-    SteadyTickClock clock;
-    Fleet fleet(std::move(targets), std::move(request), password, options.parallel, clock,
-                RealRecorderLinks, reporters, [](int status) { QCoreApplication::exit(status); });
-    const InterruptWatch interrupts([&fleet] { fleet.Abort(); });
+    PlatformEventLoop loop;
+    PlatformTickClock clock;
+    Fleet fleet(std::move(targets), std::move(request), password, options.parallel, loop, clock,
+                RealRecorderLinks, reporters, [&loop](int status) { loop.Quit(status); });
+    const InterruptWatch interrupts(loop, [&fleet] { fleet.Abort(); });
     fleet.Run();
-    const int status = QCoreApplication::exec();
+    const int status = loop.Run();
     if (report != nullptr && !report->problem().empty()) {
         std::cerr << "trelvo-cli: " << report->problem() << '\n';
         return std::max(status, 1);

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <map>
 
+#include "link/qt/qt_readiness_pump.h"
 #include "ui/behaviour/dialog_behaviour.h"
 #include "ui/behaviour/dialog_template.h"
 #include "ui/qt/dialog_parts.h"
@@ -56,6 +57,8 @@ private:
     void LabelControls();
     QWidget* Control(ControlId id) const;
 
+    // The links' readiness reaches this window's event loop while it lives.
+    QtReadinessPump m_readiness;
     // The job's links and clock live here and so outlive the behaviour's job.
     DialogParts m_parts;
     // Filled as the widgets are made; the view reads it from then on.
