@@ -12,6 +12,19 @@ void Detach(QProcess& process) {
     process.setChildProcessModifier([] { setsid(); });
 }
 
+// TRELVO_CLI_UNDER_TEST names another command line to run, split at
+// spaces (say, "wine .../trelvo-cli.exe"), so these tests check the Windows
+// program's results as well; by default the one built beside them.
+void StartTool(QProcess& process, const QStringList& arguments) {
+    QStringList command =
+        qEnvironmentVariable("TRELVO_CLI_UNDER_TEST").split(' ', Qt::SkipEmptyParts);
+    if (command.isEmpty()) {
+        command = QStringList{TRELVO_CLI_PATH};
+    }
+    const QString program = command.takeFirst();
+    process.start(program, command + arguments);
+}
+
 }  // namespace
 
 QProcessEnvironment CliEnvironment(const QString& password) {
@@ -29,7 +42,7 @@ CliRun RunCli(const QStringList& arguments, const QProcessEnvironment& environme
     QProcess process;
     process.setProcessEnvironment(environment);
     Detach(process);
-    process.start(TRELVO_CLI_PATH, arguments);
+    StartTool(process, arguments);
     process.write(input);
     process.closeWriteChannel();
     CliRun run;
@@ -49,7 +62,7 @@ std::unique_ptr<QProcess> StartCli(const QStringList& arguments,
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(environment);
     Detach(*process);
-    process->start(TRELVO_CLI_PATH, arguments);
+    StartTool(*process, arguments);
     process->closeWriteChannel();
     return process;
 }
