@@ -4,25 +4,10 @@
 #include <string>
 
 #include "job/read_only_file.h"
+#include "text/utf8_path.h"
 
 namespace trelvo {
 namespace {
-
-// The UTF-16 form of a UTF-8 name, or nothing for a name that is not UTF-8.
-std::wstring WideName(const std::string& name) {
-    if (name.empty() || name.size() > static_cast<std::size_t>(MAXLONG)) {
-        return {};
-    }
-    const int size = static_cast<int>(name.size());
-    const int wide =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(), size, nullptr, 0);
-    if (wide <= 0) {
-        return {};
-    }
-    std::wstring result(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(), size, result.data(), wide);
-    return result;
-}
 
 // A folder refuses the open with "access denied" too; its attributes tell.
 FileProblem ProblemOf(DWORD error, const std::wstring& name) {
@@ -54,11 +39,12 @@ HANDLE AsHandle(std::intptr_t handle) {
 // a device or a pipe is no disk file.
 bool ReadOnlyFile::Open(const std::string& name) {
     Close();
-    const std::wstring wide = WideName(name);
-    if (wide.empty()) {
+    const std::optional<std::filesystem::path> path = Utf8Path(name);
+    if (name.empty() || !path) {
         problem_ = FileProblem::Missing;
         return false;
     }
+    const std::wstring& wide = path->native();
     const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
