@@ -1,12 +1,13 @@
 #include "digest/sha256.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <string>
 #include <string_view>
+
+#include "scratch_dir.h"
+#include "text/utf8_path.h"
 
 namespace trelvo {
 namespace {
@@ -52,15 +53,32 @@ TEST(Sha256, FinishStartsAfresh) {
     EXPECT_EQ(Sha256::Hex(hash.Finish()), kVectors[0].digest);
 }
 
+// Names are UTF-8; on Windows they reach the wide calls, so one outside
+// the ANSI code page opens too.
 TEST(Sha256, FileDigestIsTheStreamsDigest) {
-    const std::string path = ::testing::TempDir() + "trelvo-digest-" + std::to_string(getpid());
-    {
-        std::ofstream file(path, std::ios::binary);
-        file << kVectors[1].message;
+    const ScratchDir scratch;
+    const std::u8string folder = scratch.path().u8string();
+    const std::string base(folder.begin(), folder.end());
+    for (const char* name : {"update.sh", "B\u00f6se Datei.sh", "\u0416\u20ac.sh"}) {
+        const std::string path = base + "/" + name;
+        {
+            std::ofstream file(*Utf8Path(path), std::ios::binary);
+            file << kVectors[1].message;
+        }
+        EXPECT_EQ(FileSha256(path), kVectors[1].digest) << name;
     }
-    EXPECT_EQ(FileSha256(path), kVectors[1].digest);
-    std::remove(path.c_str());
-    EXPECT_EQ(FileSha256(path), std::nullopt);
+    struct Unreadable {
+        std::string path;
+        const char* why;
+    };
+    const Unreadable unreadable[] = {
+        {base + "/missing.sh", "missing"},
+        {base, "a folder"},
+        {base + std::string("/update.sh\0x", 12), "a NUL in the name"},
+    };
+    for (const Unreadable& c : unreadable) {
+        EXPECT_EQ(FileSha256(c.path), std::nullopt) << c.why;
+    }
 }
 
 }  // namespace
