@@ -59,8 +59,8 @@ std::string DiscoveryLine(const FoundRecorder& recorder) {
     return line.str();
 }
 
-QJsonObject DiscoveryJson(const FoundRecorder& recorder) {
-    return {{"host", QString::fromStdString(recorder.target.name)},
+nlohmann::json DiscoveryJson(const FoundRecorder& recorder) {
+    return {{"host", recorder.target.name},
             {"version", VersionField(recorder.result)},
             {"accepted", recorder.accepted()}};
 }

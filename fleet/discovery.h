@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QJsonObject>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -50,7 +50,7 @@ private:
 std::string DiscoveryLine(const FoundRecorder& recorder);
 
 // {"host":ADDRESS,"version":V,"accepted":B}, V null when the reply carried none.
-QJsonObject DiscoveryJson(const FoundRecorder& recorder);
+nlohmann::json DiscoveryJson(const FoundRecorder& recorder);
 
 // "ADDRESS ADDRESS # VERSION": a line of an lmhosts file whose name is the
 // address, so the window and --hosts-file offer it; the version stands

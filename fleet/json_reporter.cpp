@@ -1,7 +1,5 @@
 #include "fleet/json_reporter.h"
 
-#include <QJsonObject>
-
 #include "fleet/json_line.h"
 #include "fleet/result_fields.h"
 #include "fleet/target_name.h"
@@ -10,26 +8,14 @@
 namespace trelvo {
 namespace {
 
-QJsonObject Event(const char* name, const RecorderTarget& target) {
+nlohmann::json Event(const char* name, const RecorderTarget& target) {
     return {{"event", name},
             {"recorder", target.index},
-            {"host", QString::fromStdString(TargetNameText(target))},
+            {"host", TargetNameText(target)},
             {"attempt", target.attempt}};
 }
 
-QString Latin1(std::string_view name) {
-    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
-QString Name(JobState state) {
-    return Latin1(StateName(state));
-}
-
-QString Name(Outcome kind) {
-    return Latin1(OutcomeName(kind));
-}
-
-void WriteLine(std::ostream& out, const QJsonObject& object) {
+void WriteLine(std::ostream& out, const nlohmann::json& object) {
     out << JsonLine(object) << '\n';
 }
 
@@ -45,15 +31,15 @@ void JsonReporter::Ticked(std::span<RecorderRun* const> running) {
         const auto found = shown_.find(target.index);
         const bool first = found == shown_.end();
         if (first || found->second.state != run->state()) {
-            QJsonObject event = Event("state", target);
-            event["state"] = Name(run->state());
-            event["text"] = QString::fromStdString(ShownStatusText(run->state()));
+            nlohmann::json event = Event("state", target);
+            event["state"] = StateName(run->state());
+            event["text"] = ShownStatusText(run->state());
             WriteLine(out_, event);
         }
         if (first || found->second.percent != run->percent()) {
-            QJsonObject event = Event("progress", target);
+            nlohmann::json event = Event("progress", target);
             event["percent"] = run->percent();
-            event["remaining"] = QString::fromStdString(run->remaining());
+            event["remaining"] = run->remaining();
             WriteLine(out_, event);
         }
         shown_[target.index] = {run->state(), run->percent()};
@@ -64,10 +50,10 @@ void JsonReporter::Ticked(std::span<RecorderRun* const> running) {
 void JsonReporter::Retrying(const RecorderTarget& target, const RecorderResult& failed,
                             std::uint32_t waitMs) {
     shown_.erase(target.index);
-    QJsonObject event = Event("retry", target);
-    event["outcome"] = Name(failed.outcome.kind);
-    event["message"] = QString::fromStdString(ShownMessage(failed.outcome));
-    event["state"] = Name(failed.reached);
+    nlohmann::json event = Event("retry", target);
+    event["outcome"] = OutcomeName(failed.outcome.kind);
+    event["message"] = ShownMessage(failed.outcome);
+    event["state"] = StateName(failed.reached);
     event["wait_seconds"] = waitMs / 1000.0;
     WriteLine(out_, event);
     out_ << std::flush;
@@ -75,7 +61,7 @@ void JsonReporter::Retrying(const RecorderTarget& target, const RecorderResult& 
 
 void JsonReporter::Finished(const RecorderTarget& target, const RecorderResult& result) {
     shown_.erase(target.index);
-    QJsonObject event = ResultFields(target, result, facts_);
+    nlohmann::json event = ResultFields(target, result, facts_);
     event["event"] = "result";
     WriteLine(out_, event);
     out_ << std::flush;

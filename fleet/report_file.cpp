@@ -1,16 +1,64 @@
 #include "fleet/report_file.h"
 
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <optional>
+#include <system_error>
 
 #include "fleet/json_line.h"
 #include "fleet/result_fields.h"
 #include "fleet/target_name.h"
 #include "names/host_name.h"
+#include "text/utf8_path.h"
 
 namespace trelvo {
+namespace {
+
+enum class LineRead { Line, End, TooLong, Failed };
+
+// One line without its end, at most kReportLineLimit bytes of it, so a
+// file without line ends is never held whole.
+LineRead ReadLine(std::istream& in, std::string& line) {
+    line.clear();
+    std::streambuf& buffer = *in.rdbuf();
+    for (;;) {
+        const int next = buffer.sbumpc();
+        if (next == std::char_traits<char>::eof()) {
+            return line.empty() ? LineRead::End : LineRead::Line;
+        }
+        if (next == '\n') {
+            return LineRead::Line;
+        }
+        if (line.size() == kReportLineLimit) {
+            return LineRead::TooLong;
+        }
+        line += static_cast<char>(next);
+    }
+}
+
+std::string_view Trimmed(std::string_view text) {
+    constexpr std::string_view kSpace = " \t\n\v\f\r";
+    const std::size_t first = text.find_first_not_of(kSpace);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
+}
+
+bool HasField(const nlohmann::json& entry, const char* name, nlohmann::json::value_t type) {
+    const auto field = entry.find(name);
+    return field != entry.end() && field->type() == type;
+}
+
+bool IsReportEntry(const nlohmann::json& entry) {
+    using Type = nlohmann::json::value_t;
+    return entry.is_object() && HasField(entry, "host", Type::string) &&
+           HasField(entry, "ok", Type::boolean) && HasField(entry, "serial", Type::boolean) &&
+           HasField(entry, "sha256", Type::string);
+}
+
+}  // namespace
 
 void ReportFile::Finished(const RecorderTarget& target, const RecorderResult& result) {
     results_.push_back(ResultFields(target, result, facts_));
@@ -19,24 +67,22 @@ void ReportFile::Finished(const RecorderTarget& target, const RecorderResult& re
 void ReportFile::Ended() {
     // In the order the recorders were named, however they finished.
     std::stable_sort(results_.begin(), results_.end(),
-                     [](const QJsonObject& a, const QJsonObject& b) {
-                         return a["recorder"].toInt() < b["recorder"].toInt();
+                     [](const nlohmann::json& a, const nlohmann::json& b) {
+                         return a["recorder"].get<int>() < b["recorder"].get<int>();
                      });
-    if (!file_.isOpen() && !Open()) {
+    if (!file_.IsOpen() && !Open()) {
         return;
     }
-    for (const QJsonObject& result : results_) {
-        file_.write(QByteArray::fromStdString(JsonLine(result) + '\n'));
+    for (const nlohmann::json& result : results_) {
+        file_.Write(JsonLine(result) + '\n');
     }
-    if (!file_.commit()) {
+    if (!file_.Commit()) {
         Fail();
     }
 }
 
-// QSaveFile writes to a temporary file and renames it over the report only
-// on commit, so a crash leaves the old report or none, never half.
 bool ReportFile::Open() {
-    if (!file_.open(QIODevice::WriteOnly)) {
+    if (!file_.Open()) {
         Fail();
         return false;
     }
@@ -44,56 +90,70 @@ bool ReportFile::Open() {
 }
 
 void ReportFile::Fail() {
-    problem_ =
-        "cannot write the report " + path_.toStdString() + ": " + file_.errorString().toStdString();
+    problem_ = "cannot write the report " + path_ + ": " + file_.error();
 }
 
-bool ReadRetryTargets(const QString& path, const std::string& sha256,
+bool ReadRetryTargets(const std::string& path, const std::string& sha256,
                       std::vector<RecorderTarget>& targets, std::string& problem) {
-    const std::string name = path.toStdString();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        problem = "cannot read the report " + name + ": " + file.errorString().toStdString();
+    const std::optional<std::filesystem::path> name = Utf8Path(path);
+    std::error_code folderError;
+    if (name && std::filesystem::is_directory(*name, folderError)) {
+        problem = "cannot read the report " + path + ": file to open is a directory";
+        return false;
+    }
+    std::ifstream file;
+    if (name) {
+        file.open(*name, std::ios::binary);
+    }
+    if (!file.is_open()) {
+        const int error = name ? errno : ENOENT;
+        problem = "cannot read the report " + path + ": " + std::generic_category().message(error);
         return false;
     }
     int line = 0;
-    while (!file.atEnd()) {
+    std::string text;
+    for (;;) {
+        const LineRead read = ReadLine(file, text);
+        if (read == LineRead::End) {
+            break;
+        }
         ++line;
-        const QByteArray text = file.readLine().trimmed();
-        if (text.isEmpty()) {
+        const std::string at = path + " line " + std::to_string(line);
+        if (read == LineRead::TooLong) {
+            problem = at + " is longer than any recorder of a report";
+            return false;
+        }
+        const std::string_view trimmed = Trimmed(text);
+        if (trimmed.empty()) {
             continue;
         }
-        const QJsonObject entry = QJsonDocument::fromJson(text).object();
-        const bool wellFormed = entry["host"].isString() && entry["ok"].isBool() &&
-                                entry["serial"].isBool() && entry["sha256"].isString();
-        if (!wellFormed) {
-            problem = name + " line " + std::to_string(line) + " is no recorder of a report";
+        const nlohmann::json entry = nlohmann::json::parse(trimmed, nullptr, false);
+        if (!IsReportEntry(entry)) {
+            problem = at + " is no recorder of a report";
             return false;
         }
-        if (entry["sha256"].toString().toStdString() != sha256) {
-            problem = "the report " + name + " is of another update file";
+        if (entry["sha256"].get_ref<const std::string&>() != sha256) {
+            problem = "the report " + path + " is of another update file";
             return false;
         }
-        if (entry["ok"].toBool()) {
+        if (entry["ok"].get<bool>()) {
             continue;
         }
         // The report shows names as UTF-8; the recorder is reached by the
         // bytes they came from.
-        const bool serial = entry["serial"].toBool();
-        std::optional<std::string> host =
-            TargetNameBytes(entry["host"].toString().toStdString(), serial);
+        const bool serial = entry["serial"].get<bool>();
+        const std::string& shown = entry["host"].get_ref<const std::string&>();
+        std::optional<std::string> host = TargetNameBytes(shown, serial);
         const NameProblem nameProblem =
-            host ? CheckHostName(*host)
-                 : NameProblem{CheckOperatorText(entry["host"].toString().toStdString())};
+            host ? CheckHostName(*host) : NameProblem{CheckOperatorText(shown)};
         if (!nameProblem.none()) {
-            problem = name + " line " + std::to_string(line) + ": the recorder's name " +
-                      std::string(NameProblemText(nameProblem));
+            problem = at + ": the recorder's name " + std::string(NameProblemText(nameProblem));
             return false;
         }
         targets.push_back({static_cast<int>(targets.size()), std::move(*host), serial});
     }
     if (line == 0) {
-        problem = "the report " + name + " is empty";
+        problem = "the report " + path + " is empty";
         return false;
     }
     return true;

@@ -1,23 +1,23 @@
 #pragma once
 
-#include <QJsonObject>
-#include <QSaveFile>
-#include <QString>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "fleet/atomic_file.h"
 #include "fleet/reporter.h"
 
 namespace trelvo {
 
 // `update --report FILE`: one JSON object per recorder (ResultFields), one
 // per line, written when the run ends (also after Ctrl-C) into a temporary
-// file beside FILE that then replaces it, so FILE is always whole.
+// file beside FILE that then replaces it, so FILE is always whole. The
+// name is UTF-8.
 class ReportFile final : public Reporter {
 public:
     // `facts` must outlive the report; it is read only once the run is on,
     // so the report can be made before the password settles the goal.
-    ReportFile(QString path, const RunFacts& facts)
+    ReportFile(std::string path, const RunFacts& facts)
         : path_(std::move(path)), facts_(facts), file_(path_) {}
 
     // Makes the temporary file before the run, so a folder that cannot be
@@ -35,17 +35,23 @@ public:
 private:
     void Fail();
 
-    QString path_;
+    std::string path_;
     const RunFacts& facts_;
-    QSaveFile file_;
-    std::vector<QJsonObject> results_;
+    AtomicFile file_;
+    std::vector<nlohmann::json> results_;
     std::string problem_;
 };
 
+// The longest line a report is read with: a version reply may carry a
+// megabyte, and a byte can take six in JSON ("\u0081").
+inline constexpr std::size_t kReportLineLimit = std::size_t{8} * 1024 * 1024;
+
 // The recorders of a report that were not ok, in their order, for
 // `update --retry-failed`. False, with a message, when the report is
-// missing, not such a report, or of an update file with another digest.
-bool ReadRetryTargets(const QString& path, const std::string& sha256,
+// missing, not such a report (not JSON, a field missing or of another
+// type, a line longer than kReportLineLimit), or of an update file with
+// another digest. The name is UTF-8.
+bool ReadRetryTargets(const std::string& path, const std::string& sha256,
                       std::vector<RecorderTarget>& targets, std::string& problem);
 
 }  // namespace trelvo

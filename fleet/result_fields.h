@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QJsonObject>
-#include <QJsonValue>
+#include <nlohmann/json.hpp>
 
 #include "fleet/reporter.h"
 
@@ -16,9 +15,9 @@ namespace trelvo {
 // version, accepted and access are null where the recorder never told.
 // host and version are UTF-8, decoded from the recorders' Windows-1252.
 // The version a recorder reported, or null where it never told.
-QJsonValue VersionField(const RecorderResult& result);
+nlohmann::json VersionField(const RecorderResult& result);
 
-QJsonObject ResultFields(const RecorderTarget& target, const RecorderResult& result,
-                         const RunFacts& facts);
+nlohmann::json ResultFields(const RecorderTarget& target, const RecorderResult& result,
+                            const RunFacts& facts);
 
 }  // namespace trelvo

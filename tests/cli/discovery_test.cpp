@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
 #include <sstream>
 
 #include "fleet/json_line.h"

@@ -2,11 +2,11 @@
 
 #include <unistd.h>
 
-#include <QSaveFile>
 #include <cmath>
 #include <iostream>
 
 #include "fleet/address_range.h"
+#include "fleet/atomic_file.h"
 #include "fleet/discovery.h"
 #include "fleet/fleet.h"
 #include "fleet/json_line.h"
@@ -59,10 +59,10 @@ int RunDiscover(const DiscoverOptions& options) {
     }
     // Opened now, so a file that cannot be written is refused before the
     // run; it replaces FILE only once it is complete.
-    QSaveFile hostsOut(options.hostsOut);
-    if (!options.hostsOut.isEmpty() && !hostsOut.open(QIODevice::WriteOnly)) {
-        return UsageProblem("cannot write " + options.hostsOut.toStdString() + ": " +
-                            hostsOut.errorString().toStdString());
+    const std::string hostsOutPath = options.hostsOut.toStdString();
+    AtomicFile hostsOut(hostsOutPath);
+    if (!hostsOutPath.empty() && !hostsOut.Open()) {
+        return UsageProblem("cannot write " + hostsOutPath + ": " + hostsOut.error());
     }
 
     UpdateRequest request;
@@ -91,13 +91,13 @@ int RunDiscover(const DiscoverOptions& options) {
         std::cerr << "trelvo-cli: discovery interrupted; the list is incomplete\n";
         return 1;
     }
-    if (!options.hostsOut.isEmpty()) {
+    if (!hostsOutPath.empty()) {
         for (const FoundRecorder& recorder : found) {
-            hostsOut.write((HostsFileLine(recorder) + '\n').c_str());
+            hostsOut.Write(HostsFileLine(recorder) + '\n');
         }
-        if (!hostsOut.commit()) {
-            std::cerr << "trelvo-cli: cannot write " << options.hostsOut.toStdString() << ": "
-                      << hostsOut.errorString().toStdString() << '\n';
+        if (!hostsOut.Commit()) {
+            std::cerr << "trelvo-cli: cannot write " << hostsOutPath << ": " << hostsOut.error()
+                      << '\n';
             return 1;
         }
     }

@@ -210,7 +210,7 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     }
     std::vector<RecorderTarget> targets;
     if (!options.retryFailed.isEmpty()) {
-        if (!ReadRetryTargets(options.retryFailed, facts.sha256, targets, problem)) {
+        if (!ReadRetryTargets(options.retryFailed.toStdString(), facts.sha256, targets, problem)) {
             return LocalProblem(problem);
         }
         if (targets.empty()) {
@@ -224,7 +224,7 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     // written is refused before the operator types anything.
     std::unique_ptr<ReportFile> reportFile;
     if (!options.reportFile.isEmpty()) {
-        reportFile = std::make_unique<ReportFile>(options.reportFile, facts);
+        reportFile = std::make_unique<ReportFile>(options.reportFile.toStdString(), facts);
         if (!reportFile->Open()) {
             return LocalProblem(reportFile->problem());
         }
