@@ -56,9 +56,9 @@ Sha256::Sha256(Sha256&&) noexcept = default;
 Sha256& Sha256::operator=(Sha256&&) noexcept = default;
 
 void Sha256::Update(std::span<const std::uint8_t> bytes) {
-    // CNG counts a piece in a ULONG.
+    // CNG counts a piece in a ULONG, as wide as a DWORD.
     while (!bytes.empty()) {
-        const std::size_t piece = std::min<std::size_t>(bytes.size(), MAXULONG);
+        const std::size_t piece = std::min<std::size_t>(bytes.size(), MAXDWORD);
         // The bytes are only read; the parameter lacks const.
         Check(BCryptHashData(state_->hash, const_cast<PUCHAR>(bytes.data()),
                              static_cast<ULONG>(piece), 0));

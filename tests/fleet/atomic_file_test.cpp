@@ -126,10 +126,12 @@ TEST(AtomicFile, AFailedRenameLeavesTheTargetAndRemovesTheTemporaryFile) {
     EXPECT_EQ(Read(path + "/inside"), "kept");
 }
 
-#ifndef _WIN32
 // A write the system refuses half-way (here the file size limit, as a full
 // disk would): Commit fails and the old file stays whole.
 TEST(AtomicFile, AFailedWriteFailsTheCommitAndLeavesTheTargetWhole) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no file size limit to set";
+#else
     const ScratchDir scratch;
     const std::string path = Utf8Folder(scratch) + "/report.json";
     Put(path, "old\n");
@@ -156,8 +158,8 @@ TEST(AtomicFile, AFailedWriteFailsTheCommitAndLeavesTheTargetWhole) {
     EXPECT_EQ(error, "File too large");
     EXPECT_EQ(Read(path), "old\n");
     EXPECT_EQ(Names(scratch), std::set<std::string>{"report.json"});
-}
 #endif
+}
 
 }  // namespace
 }  // namespace trelvo
