@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "scratch_dir.h"
+#include "test_platform.h"
 
 namespace trelvo {
 namespace {
@@ -46,7 +47,7 @@ TEST(ReadOnlyFile, ReadsTheBytesAsTheyAreUpToTheEnd) {
 TEST(ReadOnlyFile, SizesInSixtyFourBits) {
     ScratchDir dir;
     const std::string path = dir.Write("huge.sh", "");
-    std::filesystem::resize_file(path, 0x100000005ULL);  // sparse: takes no disk space
+    ResizeTestFile(path, 0x100000005ULL);  // sparse: takes no disk space
     ReadOnlyFile file;
     ASSERT_TRUE(file.Open(path));
     EXPECT_EQ(file.Size(), 0x100000005ULL);

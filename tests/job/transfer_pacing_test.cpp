@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "test_platform.h"
 #include "update_job_fixture.h"
 
 namespace trelvo {
@@ -86,7 +87,7 @@ TEST_F(TransferPacingTest, BlockCountKeepsEveryBlockWithinTheReadBuffer) {
     for (const Case& c : cases) {
         // Sparse files: the size is all the rule looks at.
         WriteFile("big.sh", std::string());
-        std::filesystem::resize_file("big.sh", c.size);
+        ResizeTestFile("big.sh", c.size);
         const bool started =
             c.link == LinkKind::Serial
                 ? job.StartSerial("big.sh", "pw", "CODE", 1, 115200)
@@ -222,7 +223,7 @@ TEST_F(TransferPacingTest, AFileThatShrinksEndsTheJobWithoutStaleBytes) {
 #endif
     WriteFile("a.sh", Pattern(5000));
     NetworkJobInTransfer();
-    std::filesystem::resize_file("a.sh", 120);
+    ResizeTestFile("a.sh", 120);
     EXPECT_EQ(job.PumpTransfer(), 1);
     EXPECT_EQ(job.PumpTransfer(), 2);
     EXPECT_EQ(job.PumpTransfer(), 0);

@@ -351,7 +351,7 @@ TEST_F(UpdateJobTest, BadUpdateFilesAreRefusedBeforeAnyLinkIsOpened) {
     WriteFile("empty.sh", 0);
     fs::create_directory("folder.sh");
     { std::ofstream("huge.sh"); }
-    fs::resize_file("huge.sh", 0x100000000ULL);  // sparse: takes no disk space
+    ResizeTestFile("huge.sh", 0x100000000ULL);  // sparse: takes no disk space
     struct Case {
         const char* file;
         const char* message;

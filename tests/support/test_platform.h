@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -19,6 +20,10 @@ std::filesystem::path MakeUniqueFolder(const std::filesystem::path& parent,
 // Files this process holds open (descriptors, or handles on Windows); a
 // parse that leaks its file leaves one more.
 long OpenDescriptorCount();
+
+// Sets the file's size, sparse where it grows: MinGW's
+// std::filesystem::resize_file stops at 2 GiB. Throws when it cannot.
+void ResizeTestFile(const std::filesystem::path& path, std::uint64_t size);
 
 // Makes a FIFO at `path`; false where the file system has none (Windows).
 bool MakeFifo(const std::string& path);

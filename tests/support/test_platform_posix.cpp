@@ -34,4 +34,8 @@ bool MakeFifo(const std::string& path) {
     return mkfifo(path.c_str(), 0600) == 0;
 }
 
+void ResizeTestFile(const std::filesystem::path& path, std::uint64_t size) {
+    std::filesystem::resize_file(path, size);
+}
+
 }  // namespace trelvo

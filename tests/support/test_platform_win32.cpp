@@ -43,4 +43,20 @@ bool MakeFifo(const std::string&) {
     return false;
 }
 
+void ResizeTestFile(const std::filesystem::path& path, std::uint64_t size) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool resized = file != INVALID_HANDLE_VALUE &&
+                         SetFilePointerEx(file, end, nullptr, FILE_BEGIN) != 0 &&
+                         SetEndOfFile(file) != 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    if (!resized) {
+        throw std::runtime_error("cannot resize " + path.string());
+    }
+}
+
 }  // namespace trelvo
