@@ -20,13 +20,6 @@ std::wstring ResourceText(HINSTANCE module, UINT id) {
 
 }  // namespace
 
-bool StartSocketLayer() {
-    // The links use Winsock 2's notifications. The layer is left to the
-    // process's end to release.
-    WSADATA data{};
-    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-}
-
 void ShowStartMessage(const std::wstring& text) {
     ShowWarning(nullptr, text);
 }

@@ -3,13 +3,11 @@
 #include <functional>
 #include <string>
 
+#include "link/win32/winsock_start.h"
 #include "ui/win32/win32_api.h"
 #include "ui/win32/win32_dialog_parts.h"
 
 namespace trelvo {
-
-// Asks the platform for its socket layer; true when it is ready.
-bool StartSocketLayer();
 
 // The program's own message box, with no window to be modal to.
 void ShowStartMessage(const std::wstring& text);
@@ -22,7 +20,7 @@ public:
     // The platform's socket layer, message box and dialog parts, unless a
     // test gives others.
     explicit Win32UpdateApp(
-        HINSTANCE module, std::function<bool()> startSocketLayer = StartSocketLayer,
+        HINSTANCE module, std::function<bool()> startSocketLayer = StartWinsock,
         std::function<void(const std::wstring&)> showMessage = ShowStartMessage,
         std::function<Win32DialogParts()> dialogParts = StandardWin32DialogParts);
 

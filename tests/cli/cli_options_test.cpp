@@ -2,22 +2,36 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
 namespace trelvo {
 namespace {
 
-ParsedCommandLine Parse(QStringList arguments) {
-    arguments.prepend("trelvo-cli");
+using Arguments = std::vector<std::string>;
+
+ParsedCommandLine Parse(const Arguments& arguments) {
     return ParseCommandLine(arguments);
+}
+
+std::string Joined(const Arguments& arguments) {
+    std::string text;
+    for (const std::string& argument : arguments) {
+        text += argument + ' ';
+    }
+    return text;
 }
 
 // Unlike the window, the command line gives up on its own: nobody may be
 // watching it.
 TEST(CliOptions, DefaultsMatchTheWindowButForTheTimeOuts) {
     const ParsedCommandLine parsed = Parse({"update", "-H", "rec1", "file.sh"});
-    ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
+    ASSERT_TRUE(parsed.ok) << parsed.error;
     const UpdateOptions& update = parsed.command.update;
     EXPECT_EQ(update.file, "file.sh");
-    EXPECT_EQ(update.hosts, QStringList{"rec1"});
+    EXPECT_EQ(update.hosts, Arguments{"rec1"});
     EXPECT_EQ(update.port, 30000);
     EXPECT_EQ(update.baud, 115200);
     EXPECT_EQ(update.parallel, 8);
@@ -34,9 +48,9 @@ TEST(CliOptions, EveryOptionIsTakenOver) {
                "hosts",  "-p",        "4000", "-c",        "Code 7", "--password-file",
                "-",      "-j",        "200",  "--timeout", "2.5",    "--result-timeout",
                "0",      "--retries", "3",    "--json",    "f.sh"});
-    ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
+    ASSERT_TRUE(parsed.ok) << parsed.error;
     const UpdateOptions& update = parsed.command.update;
-    EXPECT_EQ(update.hosts, (QStringList{"a", "b"}));
+    EXPECT_EQ(update.hosts, (Arguments{"a", "b"}));
     EXPECT_EQ(update.hostsFile, "hosts");
     EXPECT_EQ(update.port, 4000);
     EXPECT_EQ(update.updateCode.text(), "Code 7");
@@ -50,15 +64,15 @@ TEST(CliOptions, EveryOptionIsTakenOver) {
     const ParsedCommandLine serial =
         Parse({"update", "--serial", "COM2", "--serial", "/dev/ttyUSB0", "-b", "9600", "f.sh"});
     ASSERT_TRUE(serial.ok);
-    EXPECT_EQ(serial.command.update.serialDevices, (QStringList{"COM2", "/dev/ttyUSB0"}));
+    EXPECT_EQ(serial.command.update.serialDevices, (Arguments{"COM2", "/dev/ttyUSB0"}));
     EXPECT_EQ(serial.command.update.baud, 9600);
 }
 
 TEST(CliOptions, CommandsOtherThanUpdate) {
     struct Case {
-        QStringList arguments;
+        Arguments arguments;
         CliCommand::Kind kind;
-        QString hostsPath;
+        std::string hostsPath;
     };
     const Case cases[] = {
         {{"hosts"}, CliCommand::Kind::Hosts, ""},
@@ -69,14 +83,14 @@ TEST(CliOptions, CommandsOtherThanUpdate) {
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = Parse(c.arguments);
-        ASSERT_TRUE(parsed.ok) << c.arguments.join(' ').toStdString();
+        ASSERT_TRUE(parsed.ok) << Joined(c.arguments);
         EXPECT_EQ(parsed.command.kind, c.kind);
         EXPECT_EQ(parsed.command.hostsPath, c.hostsPath);
     }
 }
 
 TEST(CliOptions, BadNumbersAreUsageErrors) {
-    const QStringList bad[] = {
+    const Arguments bad[] = {
         {"-p", "65536"},
         {"-p", "x"},
         {"-b", "0"},
@@ -89,30 +103,32 @@ TEST(CliOptions, BadNumbersAreUsageErrors) {
         {"--retries", "-1"},
         {"--retries", "101"},
     };
-    for (const QStringList& options : bad) {
-        const ParsedCommandLine parsed =
-            Parse(QStringList{"update", "-H", "h"} + options + QStringList{"f.sh"});
-        EXPECT_FALSE(parsed.ok) << options.join(' ').toStdString();
-        EXPECT_FALSE(parsed.error.isEmpty());
+    for (const Arguments& options : bad) {
+        Arguments arguments{"update", "-H", "h"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        arguments.push_back("f.sh");
+        const ParsedCommandLine parsed = Parse(arguments);
+        EXPECT_FALSE(parsed.ok) << Joined(options);
+        EXPECT_FALSE(parsed.error.empty());
     }
 }
 
 TEST(CliOptions, DiscoverTakesRangesAndItsOwnDefaults) {
     const ParsedCommandLine parsed = Parse({"discover", "10.0.0.0/24", "10.0.1.5-10.0.1.9"});
-    ASSERT_TRUE(parsed.ok) << parsed.error.toStdString();
+    ASSERT_TRUE(parsed.ok) << parsed.error;
     EXPECT_EQ(parsed.command.kind, CliCommand::Kind::Discover);
     const DiscoverOptions& discover = parsed.command.discover;
-    EXPECT_EQ(discover.ranges, (QStringList{"10.0.0.0/24", "10.0.1.5-10.0.1.9"}));
+    EXPECT_EQ(discover.ranges, (Arguments{"10.0.0.0/24", "10.0.1.5-10.0.1.9"}));
     EXPECT_EQ(discover.parallel, 256);
     EXPECT_EQ(discover.timeoutSeconds, 1);
     EXPECT_EQ(discover.port, 30000);
     EXPECT_FALSE(discover.json);
-    EXPECT_TRUE(discover.hostsOut.isEmpty());
+    EXPECT_TRUE(discover.hostsOut.empty());
 
     const ParsedCommandLine given =
         Parse({"discover", "-j", "64", "--timeout", "0.5", "-p", "4000", "--json", "--hosts-out",
                "found.lmhosts", "10.0.0.0/24"});
-    ASSERT_TRUE(given.ok) << given.error.toStdString();
+    ASSERT_TRUE(given.ok) << given.error;
     EXPECT_EQ(given.command.discover.parallel, 64);
     EXPECT_EQ(given.command.discover.timeoutSeconds, 0.5);
     EXPECT_EQ(given.command.discover.port, 4000);
@@ -122,7 +138,7 @@ TEST(CliOptions, DiscoverTakesRangesAndItsOwnDefaults) {
 
 TEST(CliOptions, DiscoverRefusesWhatBelongsElsewhere) {
     struct Case {
-        QStringList arguments;
+        Arguments arguments;
         const char* says;
     };
     const Case cases[] = {
@@ -140,26 +156,102 @@ TEST(CliOptions, DiscoverRefusesWhatBelongsElsewhere) {
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = Parse(c.arguments);
-        EXPECT_FALSE(parsed.ok) << c.arguments.join(' ').toStdString();
-        EXPECT_TRUE(parsed.error.contains(c.says))
-            << c.arguments.join(' ').toStdString() << ": " << parsed.error.toStdString();
+        EXPECT_FALSE(parsed.ok) << Joined(c.arguments);
+        EXPECT_NE(parsed.error.find(c.says), std::string::npos)
+            << Joined(c.arguments) << ": " << parsed.error;
     }
 }
 
 TEST(CliOptions, TheResultTimeOutBelongsToUpdateAndRetriesToBoth) {
     EXPECT_FALSE(Parse({"probe", "-H", "h", "--result-timeout", "5"}).ok);
     const ParsedCommandLine probe = Parse({"probe", "-H", "h", "--retries", "2"});
-    ASSERT_TRUE(probe.ok) << probe.error.toStdString();
+    ASSERT_TRUE(probe.ok) << probe.error;
     EXPECT_EQ(probe.command.update.retries, 2);
 }
 
+TEST(CliOptions, ArgumentsInTheWrongPlaceAreNamed) {
+    struct Case {
+        Arguments arguments;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{}, "name a command"},
+        {{"flash", "f.sh"}, "unknown command flash"},
+        {{"-H", "rec1", "update", "f.sh"}, "the options follow the command: trelvo-cli update -H"},
+        {{"--json"}, "name a command before the options"},
+        {{"update", "-H", "h", "--frobnicate", "f.sh"}, "unknown option --frobnicate for update"},
+        {{"update", "-H", "h", "a.sh", "b.sh"}, "exactly one FILE"},
+        {{"probe", "-H", "h", "f.sh"}, "probe takes no FILE"},
+        {{"probe", "-H", "h", "--report=r.json"}, "--report belongs to update, not to probe"},
+        {{"hosts", "a", "b"}, "at most one PATH"},
+    };
+    for (const Case& c : cases) {
+        const ParsedCommandLine parsed = Parse(c.arguments);
+        EXPECT_FALSE(parsed.ok) << Joined(c.arguments);
+        EXPECT_NE(parsed.error.find(c.says), std::string::npos)
+            << Joined(c.arguments) << ": " << parsed.error;
+    }
+}
+
+TEST(CliOptions, SerialPortsHaveAShortName) {
+    const ParsedCommandLine parsed = Parse({"probe", "-S", "COM3", "-S", "COM12"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.command.update.serialDevices, (Arguments{"COM3", "COM12"}));
+}
+
+TEST(CliOptions, EachCommandHasItsOwnHelp) {
+    const ParsedCommandLine update = Parse({"update", "--help"});
+    ASSERT_TRUE(update.ok);
+    EXPECT_EQ(update.command.kind, CliCommand::Kind::Help);
+    EXPECT_NE(update.help.find("--result-timeout"), std::string::npos);
+    const ParsedCommandLine discover = Parse({"discover", "-h"});
+    EXPECT_NE(discover.help.find("--hosts-out"), std::string::npos);
+    EXPECT_EQ(discover.help.find("--password-file"), std::string::npos);
+}
+
+// Every long option of a text, as "--name".
+std::set<std::string> LongOptions(const std::string& text) {
+    const std::regex option(R"(--[a-z][a-z-]*[a-z])");
+    std::set<std::string> found;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), option);
+         it != std::sregex_iterator(); ++it) {
+        found.insert(it->str());
+    }
+    return found;
+}
+
+// The options the manual page describes: each entry of its OPTIONS section.
+std::set<std::string> ManualPageOptions() {
+    std::ifstream page(TRELVO_CLI_MAN_PAGE);
+    std::string line;
+    bool inOptions = false;
+    bool entryHead = false;
+    std::string heads;
+    while (std::getline(page, line)) {
+        if (line.starts_with(".SH")) {
+            inOptions = line == ".SH OPTIONS";
+        } else if (inOptions && entryHead) {
+            heads += line + '\n';
+        }
+        entryHead = inOptions && line == ".TP";
+    }
+    const std::string unescaped = std::regex_replace(heads, std::regex(R"(\\-)"), "-");
+    return LongOptions(unescaped);
+}
+
+TEST(CliOptions, HelpAndManualPageNameTheSameOptions) {
+    const std::set<std::string> manual = ManualPageOptions();
+    ASSERT_FALSE(manual.empty()) << TRELVO_CLI_MAN_PAGE;
+    EXPECT_EQ(LongOptions(Parse({"--help"}).help), manual);
+}
+
 TEST(CliOptions, HelpNamesEveryOption) {
-    const QString help = Parse({"--help"}).help;
+    const std::string help = Parse({"--help"}).help;
     for (const char* name :
          {"--host", "--hosts-file", "--port", "--serial", "--baud", "--code", "--password-file",
           "--parallel", "--timeout", "--result-timeout", "--retries", "--json", "hosts",
           "TRELVO_PASSWORD", "discover", "--hosts-out"}) {
-        EXPECT_TRUE(help.contains(name)) << name;
+        EXPECT_NE(help.find(name), std::string::npos) << name;
     }
 }
 

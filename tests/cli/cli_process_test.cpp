@@ -268,7 +268,7 @@ TEST_F(CliProcess, LocalProblemsEndWithStatusTwo) {
         {{"update", "-H", "h"}, "admin", "exactly one FILE"},
         {{"update", file}, "admin", "at least one recorder"},
         {{"update", "-H", " ", file}, "admin", "not a blank"},
-        {{"update", "-H", "h", "--bogus", file}, "admin", "Unknown option"},
+        {{"update", "-H", "h", "--bogus", file}, "admin", "unknown option --bogus"},
         {{"update", "-H", "h", "-p", "0", file}, "admin", "--port"},
         {{"update", "-H", "h", "-j", "0", file}, "admin", "--parallel"},
         {{"update", "-H", "h", "--timeout", "-1", file}, "admin", "--timeout"},

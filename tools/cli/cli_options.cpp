@@ -1,26 +1,24 @@
 #include "tools/cli/cli_options.h"
 
-#include <QCommandLineParser>
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <map>
+#include <sstream>
 
 namespace trelvo {
 namespace {
 
-const char* const kDescription =
-    "Installs an update file on VDX recorders, several at once, with the same engine as the\n"
-    "window.\n"
-    "\n"
-    "Commands:\n"
-    "  update [options] FILE   update every recorder named by -H, --hosts-file or --serial\n"
-    "  probe [options]         ask each recorder its version and, given a password, check\n"
-    "                          access; no file is sent\n"
-    "  hosts [PATH]            the recorder names the window would offer, one per line\n"
-    "                          (default PATH: /etc/samba/lmhosts)\n"
-    "  discover [options] RANGE...\n"
-    "                          ask every address of the ranges (192.168.1.0/24 or\n"
-    "                          192.168.1.10-192.168.1.40; 65536 at most) its version and\n"
-    "                          list the recorders that answered; no password is sent\n"
-    "\n"
+#ifdef _WIN32
+constexpr const char* kSystemHostsFile = R"(%SystemRoot%\System32\drivers\etc\lmhosts)";
+#else
+constexpr const char* kSystemHostsFile = "/etc/samba/lmhosts";
+#endif
+
+const char* const kFooter =
     "The password comes from --password-file, else from the environment variable\n"
     "TRELVO_PASSWORD, else from a prompt without echo on the terminal; never from the\n"
     "command line. probe checks access only with a password, and without a terminal asks\n"
@@ -29,77 +27,141 @@ const char* const kDescription =
     "failed or was aborted, 2 usage errors and problems found before any connection;\n"
     "discover: 0 a recorder answered, 1 none did.";
 
-struct Options {
-    QCommandLineOption help{{"h", "help"}, "Show this help."};
-    QCommandLineOption version{"version", "Show the version."};
-    QCommandLineOption host{
-        {"H", "host"}, "Recorder host name or IPv4 address; repeat for several recorders.", "HOST"};
-    QCommandLineOption hostsFile{
-        "hosts-file", "Every name of an lmhosts-style file, in file order, empty names skipped.",
-        "PATH"};
-    QCommandLineOption port{
-        {"p", "port"}, QStringLiteral("TCP port (default %1).").arg(UPDATE_PORT), "PORT"};
-    QCommandLineOption serial{"serial", "COM1, COM2 or a device path, instead of hosts.", "DEVICE"};
-    QCommandLineOption baud{{"b", "baud"},
-                            QStringLiteral("Serial rate (default %1).").arg(DEFAULT_SERIAL_BAUD),
-                            "RATE"};
-    QCommandLineOption code{{"c", "code"}, "Update code.", "CODE"};
-    QCommandLineOption passwordFile{
-        "password-file", "First line of F is the administrator password ('-': standard input).",
-        "F"};
-    QCommandLineOption parallel{
-        {"j", "parallel"}, "Recorders updated at the same time (default 8).", "N"};
-    QCommandLineOption timeout{
-        "timeout",
-        "Give up on a recorder that does not connect, answer or take the file for this long "
-        "(default 30; 0 waits for ever, like the window).",
-        "SECONDS"};
-    QCommandLineOption resultTimeout{
-        "result-timeout",
-        "update: give up on the result while the recorder carries out the update after this "
-        "long (default 1800; 0 waits for ever).",
-        "SECONDS"};
-    QCommandLineOption retries{
-        "retries",
-        "Try a recorder up to N more times, after 1, 2, 4 ... s (at most 30 s), when it could "
-        "not be reached, fell silent or hung up before the update was requested (default 0).",
-        "N"};
-    QCommandLineOption json{"json", "One JSON object per line on standard output."};
-    QCommandLineOption skipVersion{
-        "skip-version",
-        "Leave alone a recorder that reports exactly this version (its text, or its serial "
-        "number); repeatable.",
-        "TEXT"};
-    QCommandLineOption report{
-        "report", "update: when the run ends, write one JSON object per recorder to FILE.", "FILE"};
-    QCommandLineOption retryFailed{
-        "retry-failed",
-        "update: the recorders that were not ok in the report FILE, instead of -H, --hosts-file "
-        "or --serial.",
-        "FILE"};
-    // discover only.
-    QCommandLineOption hostsOut{
-        "hosts-out",
-        "discover: write the recorders found to FILE as lmhosts lines, for --hosts-file.", "FILE"};
-
-    // Every option of update and probe; hosts takes none of them.
-    QList<QCommandLineOption> RunOptions() const {
-        return {host,    hostsFile,    port,        serial,  baud,
-                code,    passwordFile, parallel,    timeout, resultTimeout,
-                retries, json,         skipVersion, report,  retryFailed};
-    }
-    QList<QCommandLineOption> UpdateOnly() const {
-        return {code, report, retryFailed, resultTimeout};
-    }
-    // Of the run options, the ones discover takes too.
-    QList<QCommandLineOption> DiscoverToo() const { return {port, parallel, timeout, json}; }
+// The commands an option belongs to.
+enum Commands : unsigned {
+    kUpdate = 1,
+    kProbe = 2,
+    kDiscover = 4,
+    kRun = kUpdate | kProbe,
+    kEvery = kRun | kDiscover,
 };
 
+enum class Id {
+    Host,
+    HostsFile,
+    Port,
+    Serial,
+    Baud,
+    Code,
+    PasswordFile,
+    Parallel,
+    Timeout,
+    ResultTimeout,
+    Retries,
+    Json,
+    SkipVersion,
+    Report,
+    RetryFailed,
+    HostsOut,
+};
+
+struct OptionSpec {
+    Id id;
+    const char* names;  // as CLI11 takes them; the long name last
+    const char* value;  // nullptr for a flag
+    std::string what;
+    unsigned commands;
+};
+
+const std::vector<OptionSpec>& Specs() {
+    static const std::vector<OptionSpec> specs = {
+        {Id::Host, "-H,--host", "HOST",
+         "Recorder host name or IPv4 address; repeat for several recorders.", kRun},
+        {Id::HostsFile, "--hosts-file", "PATH",
+         "Every name of an lmhosts-style file, in file order, empty names skipped.", kRun},
+        {Id::Port, "-p,--port", "PORT", "TCP port (default " + std::to_string(UPDATE_PORT) + ").",
+         kEvery},
+        {Id::Serial, "-S,--serial", "DEVICE",
+         "COM1, COM2 ... or a device path, instead of hosts; repeat for several lines.", kRun},
+        {Id::Baud, "-b,--baud", "RATE",
+         "Serial rate (default " + std::to_string(DEFAULT_SERIAL_BAUD) + ").", kRun},
+        {Id::Code, "-c,--code", "CODE", "Update code.", kUpdate},
+        {Id::PasswordFile, "--password-file", "F",
+         "First line of F is the administrator password ('-': standard input).", kRun},
+        {Id::Parallel, "-j,--parallel", "N",
+         "Recorders at the same time (default 8; discover: 256).", kEvery},
+        {Id::Timeout, "--timeout", "SECONDS",
+         "Give up on a recorder that does not connect, answer or take the file for this long "
+         "(default 30, discover: 1; 0 waits for ever, like the window).",
+         kEvery},
+        {Id::ResultTimeout, "--result-timeout", "SECONDS",
+         "Give up on the result while the recorder carries out the update after this long "
+         "(default 1800; 0 waits for ever).",
+         kUpdate},
+        {Id::Retries, "--retries", "N",
+         "Try a recorder up to N more times, after 1, 2, 4 ... s (at most 30 s), when it could "
+         "not be reached, fell silent or hung up before the update was requested (default 0).",
+         kRun},
+        {Id::Json, "--json", nullptr, "One JSON object per line on standard output.", kEvery},
+        {Id::SkipVersion, "--skip-version", "TEXT",
+         "Leave alone a recorder that reports exactly this version (its text, or its serial "
+         "number); repeatable.",
+         kRun},
+        {Id::Report, "--report", "FILE",
+         "When the run ends, write one JSON object per recorder to FILE.", kUpdate},
+        {Id::RetryFailed, "--retry-failed", "FILE",
+         "The recorders that were not ok in the report FILE, instead of -H, --hosts-file or "
+         "--serial.",
+         kUpdate},
+        {Id::HostsOut, "--hosts-out", "FILE",
+         "Write the recorders found to FILE as lmhosts lines, for --hosts-file.", kDiscover},
+    };
+    return specs;
+}
+
+std::string LongName(const OptionSpec& spec) {
+    const std::string_view names = spec.names;
+    return std::string(names.substr(names.rfind(',') + 1));
+}
+
+// "update", "update and probe", "update, probe and discover".
+std::string CommandList(unsigned commands) {
+    std::vector<std::string> names;
+    for (const auto& [bit, name] : {std::pair{kUpdate, "update"}, std::pair{kProbe, "probe"},
+                                    std::pair{kDiscover, "discover"}}) {
+        if ((commands & bit) != 0) {
+            names.emplace_back(name);
+        }
+    }
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        list += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    }
+    return list;
+}
+
+// What the command line gave each option, in order; a flag's values are
+// empty strings, one per use.
+using Given = std::map<Id, std::vector<std::string>>;
+
+struct Command {
+    CLI::App* app = nullptr;
+    unsigned bit = 0;  // 0 for hosts, which takes none of the options
+    std::vector<std::string> positional;
+    Given given;
+};
+
+bool IsSet(const Given& given, Id id) {
+    return given.contains(id);
+}
+
+// The last value, as most options count only once.
+std::string Value(const Given& given, Id id) {
+    const auto found = given.find(id);
+    return found == given.end() ? std::string() : found->second.back();
+}
+
+std::vector<std::string> Values(const Given& given, Id id) {
+    const auto found = given.find(id);
+    return found == given.end() ? std::vector<std::string>() : found->second;
+}
+
 // A whole decimal number within [low, high], or nothing.
-bool ReadInt(const QString& text, int low, int high, int& value) {
-    bool ok = false;
-    const int number = text.toInt(&ok, 10);
-    if (!ok || number < low || number > high) {
+bool ReadInt(const std::string& text, int low, int high, int& value) {
+    int number = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    if (text.empty() || error != std::errc() || stop != end || number < low || number > high) {
         return false;
     }
     value = number;
@@ -107,10 +169,12 @@ bool ReadInt(const QString& text, int low, int high, int& value) {
 }
 
 // Seconds from 0 to a day; beyond that a limit would only hide a typing error.
-bool ReadSeconds(const QString& text, double& seconds) {
-    bool ok = false;
-    const double number = text.toDouble(&ok);
-    if (!ok || !std::isfinite(number) || number < 0 || number > 86400) {
+bool ReadSeconds(const std::string& text, double& seconds) {
+    double number = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    if (text.empty() || error != std::errc() || stop != end || !std::isfinite(number) ||
+        number < 0 || number > 86400) {
         return false;
     }
     seconds = number;
@@ -119,19 +183,19 @@ bool ReadSeconds(const QString& text, double& seconds) {
 
 // Port, parallel recorders and time-out, where given; what update, probe
 // and discover share.
-QString ReadPace(const QCommandLineParser& parser, const Options& o, std::uint16_t& port,
-                 int& parallel, double& timeoutSeconds) {
+std::string ReadPace(const Given& given, std::uint16_t& port, int& parallel,
+                     double& timeoutSeconds) {
     int number = 0;
-    if (parser.isSet(o.port)) {
-        if (!ReadInt(parser.value(o.port), 1, 65535, number)) {
+    if (IsSet(given, Id::Port)) {
+        if (!ReadInt(Value(given, Id::Port), 1, 65535, number)) {
             return "--port needs a number from 1 to 65535";
         }
         port = static_cast<std::uint16_t>(number);
     }
-    if (parser.isSet(o.parallel) && !ReadInt(parser.value(o.parallel), 1, 100000, parallel)) {
+    if (IsSet(given, Id::Parallel) && !ReadInt(Value(given, Id::Parallel), 1, 100000, parallel)) {
         return "--parallel needs a number of at least 1";
     }
-    if (parser.isSet(o.timeout) && !ReadSeconds(parser.value(o.timeout), timeoutSeconds)) {
+    if (IsSet(given, Id::Timeout) && !ReadSeconds(Value(given, Id::Timeout), timeoutSeconds)) {
         return "--timeout needs seconds from 0 to 86400";
     }
     return {};
@@ -139,163 +203,256 @@ QString ReadPace(const QCommandLineParser& parser, const Options& o, std::uint16
 
 // What update and probe share: the recorders, how to reach them, the
 // password, the pace and the output.
-QString ReadRun(const QCommandLineParser& parser, const Options& o, UpdateOptions& update) {
-    update.hosts = parser.values(o.host);
-    update.skipVersions = parser.values(o.skipVersion);
-    update.hostsFile = parser.value(o.hostsFile);
-    update.serialDevices = parser.values(o.serial);
-    const bool named =
-        !update.hosts.isEmpty() || parser.isSet(o.hostsFile) || !update.serialDevices.isEmpty();
-    if (!update.retryFailed.isEmpty() && named) {
+std::string ReadRun(const Given& given, UpdateOptions& update) {
+    update.hosts = Values(given, Id::Host);
+    update.skipVersions = Values(given, Id::SkipVersion);
+    update.hostsFile = Value(given, Id::HostsFile);
+    update.serialDevices = Values(given, Id::Serial);
+    const bool hostsFile = IsSet(given, Id::HostsFile);
+    const bool named = !update.hosts.empty() || hostsFile || !update.serialDevices.empty();
+    if (!update.retryFailed.empty() && named) {
         return "--retry-failed replaces -H, --hosts-file and --serial";
     }
-    if (update.retryFailed.isEmpty() && !named) {
+    if (update.retryFailed.empty() && !named) {
         return "name at least one recorder with -H, --hosts-file or --serial";
     }
-    if (!update.serialDevices.isEmpty() && (!update.hosts.isEmpty() || parser.isSet(o.hostsFile))) {
+    if (!update.serialDevices.empty() && (!update.hosts.empty() || hostsFile)) {
         return "--serial replaces -H and --hosts-file";
     }
-    if (QString problem = ReadPace(parser, o, update.port, update.parallel, update.timeoutSeconds);
-        !problem.isEmpty()) {
+    if (std::string problem = ReadPace(given, update.port, update.parallel, update.timeoutSeconds);
+        !problem.empty()) {
         return problem;
     }
-    if (parser.isSet(o.baud) && !ReadInt(parser.value(o.baud), 1, 4000000, update.baud)) {
+    if (IsSet(given, Id::Baud) && !ReadInt(Value(given, Id::Baud), 1, 4000000, update.baud)) {
         return "--baud needs a positive rate";
     }
-    if (parser.isSet(o.resultTimeout) &&
-        !ReadSeconds(parser.value(o.resultTimeout), update.resultTimeoutSeconds)) {
+    if (IsSet(given, Id::ResultTimeout) &&
+        !ReadSeconds(Value(given, Id::ResultTimeout), update.resultTimeoutSeconds)) {
         return "--result-timeout needs seconds from 0 to 86400";
     }
-    if (parser.isSet(o.retries) && !ReadInt(parser.value(o.retries), 0, 100, update.retries)) {
+    if (IsSet(given, Id::Retries) && !ReadInt(Value(given, Id::Retries), 0, 100, update.retries)) {
         return "--retries needs a number from 0 to 100";
     }
-    update.passwordFile = parser.value(o.passwordFile);
-    if (parser.isSet(o.passwordFile) && update.passwordFile.isEmpty()) {
+    update.passwordFile = Value(given, Id::PasswordFile);
+    if (IsSet(given, Id::PasswordFile) && update.passwordFile.empty()) {
         return "--password-file needs a file name or '-'";
     }
-    update.json = parser.isSet(o.json);
+    update.json = IsSet(given, Id::Json);
     return {};
 }
 
-QString ReadUpdate(const QCommandLineParser& parser, const Options& o, UpdateOptions& update) {
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2) {
+std::string ReadUpdate(const Command& command, UpdateOptions& update) {
+    if (command.positional.size() != 1) {
         return "update needs exactly one FILE";
     }
-    update.file = positional[1];
-    update.updateCode = Secret(parser.value(o.code).toStdString());
-    update.reportFile = parser.value(o.report);
-    update.retryFailed = parser.value(o.retryFailed);
-    for (const QCommandLineOption* named : {&o.report, &o.retryFailed}) {
-        if (parser.isSet(*named) && parser.value(*named).isEmpty()) {
-            return "--" + named->names().constLast() + " needs a file name";
+    update.file = command.positional.front();
+    update.updateCode = Secret(Value(command.given, Id::Code));
+    update.reportFile = Value(command.given, Id::Report);
+    update.retryFailed = Value(command.given, Id::RetryFailed);
+    for (const Id id : {Id::Report, Id::RetryFailed}) {
+        if (IsSet(command.given, id) && Value(command.given, id).empty()) {
+            return (id == Id::Report ? "--report" : "--retry-failed") +
+                   std::string(" needs a file name");
         }
     }
-    return ReadRun(parser, o, update);
+    return ReadRun(command.given, update);
 }
 
-QString ReadProbe(const QCommandLineParser& parser, const Options& o, UpdateOptions& probe) {
-    for (const QCommandLineOption& option : o.UpdateOnly()) {
-        if (parser.isSet(option)) {
-            return "--" + option.names().constLast() + " belongs to update, not to probe";
-        }
-    }
-    if (parser.positionalArguments().size() != 1) {
-        return "probe takes no FILE";
-    }
-    return ReadRun(parser, o, probe);
+std::string ReadProbe(const Command& command, UpdateOptions& probe) {
+    return ReadRun(command.given, probe);
 }
 
-QString ReadDiscover(const QCommandLineParser& parser, const Options& o,
-                     DiscoverOptions& discover) {
-    QStringList allowed;
-    for (const QCommandLineOption& option : o.DiscoverToo()) {
-        allowed += option.names();
-    }
-    for (const QCommandLineOption& option : o.RunOptions()) {
-        if (parser.isSet(option) && !allowed.contains(option.names().constLast())) {
-            return "--" + option.names().constLast() +
-                   " belongs to update and probe, not to discover";
-        }
-    }
-    discover.ranges = parser.positionalArguments().mid(1);
-    if (discover.ranges.isEmpty()) {
+std::string ReadDiscover(const Command& command, DiscoverOptions& discover) {
+    discover.ranges = command.positional;
+    if (discover.ranges.empty()) {
         return "discover needs at least one RANGE";
     }
-    discover.hostsOut = parser.value(o.hostsOut);
-    if (parser.isSet(o.hostsOut) && discover.hostsOut.isEmpty()) {
+    discover.hostsOut = Value(command.given, Id::HostsOut);
+    if (IsSet(command.given, Id::HostsOut) && discover.hostsOut.empty()) {
         return "--hosts-out needs a file name";
     }
-    discover.json = parser.isSet(o.json);
-    return ReadPace(parser, o, discover.port, discover.parallel, discover.timeoutSeconds);
+    discover.json = IsSet(command.given, Id::Json);
+    return ReadPace(command.given, discover.port, discover.parallel, discover.timeoutSeconds);
 }
 
-QString ReadHosts(const QCommandLineParser& parser, const Options& o, CliCommand& command) {
-    for (const QCommandLineOption& option : o.RunOptions()) {
-        if (parser.isSet(option)) {
-            return "--" + option.names().constLast() + " belongs to update and probe, not to hosts";
-        }
-    }
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 2) {
+std::string ReadHosts(const Command& command, std::string& path) {
+    if (command.positional.size() > 1) {
         return "hosts takes at most one PATH";
     }
-    command.hostsPath = positional.value(1);
+    path = command.positional.empty() ? std::string() : command.positional.front();
     return {};
 }
+
+// An argument the command does not take: another command's option is named
+// as such, so the operator learns where it belongs.
+std::string Unexpected(const std::string& argument, const std::string& command) {
+    const std::string name = argument.substr(0, argument.find('='));
+    for (const OptionSpec& spec : Specs()) {
+        std::stringstream names(spec.names);
+        for (std::string alias; std::getline(names, alias, ',');) {
+            if (alias == name) {
+                return "--" + LongName(spec).substr(2) + " belongs to " +
+                       CommandList(spec.commands) + ", not to " + command;
+            }
+        }
+    }
+    if (name.size() > 1 && name.front() == '-') {
+        return "unknown option " + name + " for " + command;
+    }
+    // Only probe has no place for a word of its own.
+    return command + " takes no FILE";
+}
+
+// One parser per command, each with the options of its own.
+class Parser {
+public:
+    Parser() {
+        app_.description(
+            "Installs an update file on VDX recorders, several at once, with the "
+            "same engine as the window.");
+        app_.footer(kFooter);
+        app_.set_help_flag("-h,--help", "Show this help, of every command.");
+        app_.add_flag("--version", version_, "Show the version.");
+        app_.require_subcommand(0, 1);
+        app_.allow_extras();
+        Add("update", kUpdate, "FILE", "The update file.",
+            "Update every recorder named by -H, --hosts-file or --serial.");
+        Add("probe", kProbe, nullptr, "",
+            "Ask each recorder its version and, given a password, check access; no file is "
+            "sent.");
+        Add("discover", kDiscover, "RANGE", "192.168.1.0/24 or 192.168.1.10-192.168.1.40.",
+            "Ask every address of the ranges (65536 at most) its version and list the recorders "
+            "that answered; no password is sent.");
+        Add("hosts", 0, "PATH",
+            std::string("An lmhosts-style file (default: ") + kSystemHostsFile + ").",
+            "The recorder names the window would offer, one per line.");
+    }
+
+    ParsedCommandLine Parse(const std::vector<std::string>& arguments) {
+        ParsedCommandLine result;
+        result.help = app_.help("", CLI::AppFormatMode::All);
+        // CLI11 takes the arguments last first.
+        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+        try {
+            app_.parse(reversed);
+        } catch (const CLI::CallForHelp&) {
+            // After a command, its own help; else that of every command.
+            if (const auto named =
+                    arguments.empty() ? commands_.end() : commands_.find(arguments.front());
+                named != commands_.end()) {
+                result.help = named->second.app->help();
+            }
+            result.ok = true;
+            result.command.kind = CliCommand::Kind::Help;
+            return result;
+        } catch (const CLI::ParseError& error) {
+            result.error = error.what();
+            return result;
+        }
+        Command* chosen = Chosen();
+        if (version_) {
+            result.ok = true;
+            result.command.kind = CliCommand::Kind::Version;
+            return result;
+        }
+        if (const std::vector<std::string> extras = app_.remaining();
+            chosen == nullptr || !extras.empty()) {
+            if (chosen != nullptr) {
+                result.error = "the options follow the command: trelvo-cli " +
+                               chosen->app->get_name() + " " + extras.front() + " ...";
+            } else if (extras.empty()) {
+                result.error = "name a command: update, probe, discover or hosts";
+            } else if (extras.front().starts_with('-')) {
+                result.error =
+                    "name a command before the options: update, probe, discover or "
+                    "hosts";
+            } else {
+                result.error =
+                    "unknown command " + extras.front() + ": use update, probe, discover or hosts";
+            }
+            return result;
+        }
+        result.help = chosen->app->help();
+        const std::string name = chosen->app->get_name();
+        if (const std::vector<std::string> extras = chosen->app->remaining(); !extras.empty()) {
+            result.error = Unexpected(extras.front(), name);
+            return result;
+        }
+        CliCommand& command = result.command;
+        if (name == "update") {
+            command.kind = CliCommand::Kind::Update;
+            result.error = ReadUpdate(*chosen, command.update);
+        } else if (name == "probe") {
+            command.kind = CliCommand::Kind::Probe;
+            result.error = ReadProbe(*chosen, command.update);
+        } else if (name == "discover") {
+            command.kind = CliCommand::Kind::Discover;
+            result.error = ReadDiscover(*chosen, command.discover);
+        } else {
+            command.kind = CliCommand::Kind::Hosts;
+            result.error = ReadHosts(*chosen, command.hostsPath);
+        }
+        result.ok = result.error.empty();
+        return result;
+    }
+
+private:
+    void Add(const char* name, unsigned bit, const char* positional, const std::string& what,
+             const char* description) {
+        Command& command = commands_[name];
+        command.bit = bit;
+        command.app = app_.add_subcommand(name, description);
+        command.app->set_help_flag("-h,--help", "Show this help.");
+        // The password and exit statuses belong to the help of every command.
+        command.app->footer("");
+        // Other commands' options are named as such afterwards.
+        command.app->allow_extras();
+        // Every value is read afterwards, so a number's message is ours.
+        for (const OptionSpec& spec : Specs()) {
+            if ((spec.commands & bit) == 0) {
+                continue;
+            }
+            std::vector<std::string>& values = command.given[spec.id];
+            CLI::Option* option =
+                spec.value == nullptr
+                    ? command.app->add_flag_callback(
+                          spec.names, [&values] { values.emplace_back(); }, spec.what)
+                    : command.app->add_option(spec.names, values, spec.what)
+                          ->type_name(spec.value)
+                          ->allow_extra_args(false)
+                          ->expected(1)
+                          ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+            if (spec.value == nullptr) {
+                option->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+            }
+        }
+        if (positional != nullptr) {
+            command.app->add_option(positional, command.positional, what)->type_name("");
+        }
+    }
+
+    // The command given, its unset options removed from what it was given.
+    Command* Chosen() {
+        for (auto& [name, command] : commands_) {
+            if (command.app->parsed()) {
+                std::erase_if(command.given,
+                              [](const auto& entry) { return entry.second.empty(); });
+                return &command;
+            }
+        }
+        return nullptr;
+    }
+
+    CLI::App app_{"", "trelvo-cli"};
+    bool version_ = false;
+    std::map<std::string, Command> commands_;
+};
 
 }  // namespace
 
-ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
-    const Options o;
-    QCommandLineParser parser;
-    parser.setApplicationDescription(kDescription);
-    parser.addOptions({o.help, o.version});
-    parser.addOptions(o.RunOptions());
-    parser.addOption(o.hostsOut);
-    parser.addPositionalArgument("command", "update, probe, discover or hosts.",
-                                 "update|probe|discover|hosts");
-    parser.addPositionalArgument("argument",
-                                 "update: the update FILE; discover: each RANGE; hosts: the PATH.",
-                                 "FILE|RANGE...|PATH");
-
-    ParsedCommandLine result;
-    // The parser names the program by the path it was started with.
-    result.help = parser.helpText().replace("Usage: " + arguments.value(0), "Usage: trelvo-cli");
-    if (!parser.parse(arguments)) {
-        result.error = parser.errorText();
-        return result;
-    }
-    if (parser.isSet(o.help) || parser.isSet(o.version)) {
-        result.ok = true;
-        result.command.kind =
-            parser.isSet(o.help) ? CliCommand::Kind::Help : CliCommand::Kind::Version;
-        return result;
-    }
-    const QString verb = parser.positionalArguments().value(0);
-    if (verb != "discover" && parser.isSet(o.hostsOut)) {
-        result.error = "--hosts-out belongs to discover";
-        return result;
-    }
-    if (verb == "update") {
-        result.command.kind = CliCommand::Kind::Update;
-        result.error = ReadUpdate(parser, o, result.command.update);
-    } else if (verb == "probe") {
-        result.command.kind = CliCommand::Kind::Probe;
-        result.error = ReadProbe(parser, o, result.command.update);
-    } else if (verb == "discover") {
-        result.command.kind = CliCommand::Kind::Discover;
-        result.error = ReadDiscover(parser, o, result.command.discover);
-    } else if (verb == "hosts") {
-        result.command.kind = CliCommand::Kind::Hosts;
-        result.error = ReadHosts(parser, o, result.command);
-    } else {
-        result.error = verb.isEmpty()
-                           ? "name a command: update, probe, discover or hosts"
-                           : "unknown command " + verb + ": use update, probe, discover or hosts";
-    }
-    result.ok = result.error.isEmpty();
-    return result;
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+    Parser parser;
+    return parser.Parse(arguments);
 }
 
 }  // namespace trelvo

@@ -1,46 +1,47 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "job/update_job.h"
 #include "text/secret.h"
 
+// Texts here are UTF-8, as the command line gave them (on Windows read as
+// UTF-16 and converted).
 namespace trelvo {
 
 // What `trelvo-cli update` or `trelvo-cli probe` was asked to do.
 struct UpdateOptions {
-    QString file;               // update only
-    QStringList hosts;          // -H in the order given
-    QString hostsFile;          // --hosts-file, empty when not given
-    QStringList serialDevices;  // --serial in the order given
+    std::string file;                        // update only
+    std::vector<std::string> hosts;          // -H in the order given
+    std::string hostsFile;                   // --hosts-file, empty when not given
+    std::vector<std::string> serialDevices;  // --serial in the order given
     std::uint16_t port = UPDATE_PORT;
     int baud = DEFAULT_SERIAL_BAUD;
-    Secret updateCode;     // as typed, UTF-8
-    QString passwordFile;  // empty: environment, then prompt
+    Secret updateCode;         // as typed
+    std::string passwordFile;  // empty: environment, then prompt
     int parallel = 8;
     // 0 waits for ever, like the window.
     double timeoutSeconds = 30;          // connect, each reply, a transfer that does not drain
     double resultTimeoutSeconds = 1800;  // update: the reply to the execute request
     int retries = 0;                     // further attempts after a failed connection
     bool json = false;
-    QStringList skipVersions;  // --skip-version in the order given
-    QString reportFile;        // --report, empty when not given
-    QString retryFailed;       // --retry-failed: the recorders come from this report
+    std::vector<std::string> skipVersions;  // --skip-version in the order given
+    std::string reportFile;                 // --report, empty when not given
+    std::string retryFailed;                // --retry-failed: the recorders come from this report
 };
 
 // What `trelvo-cli discover` was asked to do.
 struct DiscoverOptions {
-    QStringList ranges;  // as given: CIDR blocks or first-last ranges
+    std::vector<std::string> ranges;  // as given: CIDR blocks or first-last ranges
     std::uint16_t port = UPDATE_PORT;
     int parallel = 256;
     // Addresses without a recorder mostly stay silent on a real network; a
     // recorder answers a connect and a version query well within this.
     double timeoutSeconds = 1;
     bool json = false;
-    QString hostsOut;  // --hosts-out, empty when not given
+    std::string hostsOut;  // --hosts-out, empty when not given
 };
 
 struct CliCommand {
@@ -48,19 +49,19 @@ struct CliCommand {
     Kind kind = Kind::Help;
     UpdateOptions update;
     DiscoverOptions discover;
-    QString hostsPath;  // empty: the system's lmhosts file
+    std::string hostsPath;  // empty: the system's lmhosts file
 };
 
-// Either a command or a usage error; `help` is the text for --help and
-// usage errors alike.
+// Either a command or a usage error; `help` is the text for --help (of the
+// command it follows, or of every command) and for usage errors alike.
 struct ParsedCommandLine {
     bool ok = false;
     CliCommand command;
-    QString error;
-    QString help;
+    std::string error;
+    std::string help;
 };
 
-// `arguments` includes the program name first, as QCoreApplication gives it.
-ParsedCommandLine ParseCommandLine(const QStringList& arguments);
+// `arguments` are those after the program's name.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace trelvo

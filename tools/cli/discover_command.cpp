@@ -1,7 +1,5 @@
 #include "tools/cli/discover_command.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <iostream>
 
@@ -10,6 +8,7 @@
 #include "fleet/discovery.h"
 #include "fleet/fleet.h"
 #include "fleet/json_line.h"
+#include "tools/cli/console.h"
 #include "tools/cli/interrupt_watch.h"
 #include "tools/cli/platform_loop.h"
 
@@ -49,17 +48,13 @@ void Print(const std::vector<FoundRecorder>& found, bool json) {
 }  // namespace
 
 int RunDiscover(const DiscoverOptions& options) {
-    std::vector<std::string> texts;
-    for (const QString& range : options.ranges) {
-        texts.push_back(range.toStdString());
-    }
-    const AddressRanges ranges = ParseAddressRanges(texts);
+    const AddressRanges ranges = ParseAddressRanges(options.ranges);
     if (!ranges.ok()) {
         return UsageProblem(ranges.error);
     }
     // Opened now, so a file that cannot be written is refused before the
     // run; it replaces FILE only once it is complete.
-    const std::string hostsOutPath = options.hostsOut.toStdString();
+    const std::string& hostsOutPath = options.hostsOut;
     AtomicFile hostsOut(hostsOutPath);
     if (!hostsOutPath.empty() && !hostsOut.Open()) {
         return UsageProblem("cannot write " + hostsOutPath + ": " + hostsOut.error());
@@ -71,7 +66,7 @@ int RunDiscover(const DiscoverOptions& options) {
     request.timeoutMs = static_cast<std::uint32_t>(std::lround(options.timeoutSeconds * 1000));
     // A version probe never sends it; the fleet hands every job one.
     Secret noPassword;
-    DiscoveryCollector collector(isatty(STDERR_FILENO) != 0 ? &std::cerr : nullptr, ranges.count);
+    DiscoveryCollector collector(ErrorIsTerminal() ? &std::cerr : nullptr, ranges.count);
     PlatformEventLoop loop;
     PlatformTickClock clock;
     Fleet fleet(Targets(ranges), std::move(request), noPassword, options.parallel, loop, clock,

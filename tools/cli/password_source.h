@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <string>
 
 #include "text/secret.h"
@@ -9,12 +8,13 @@ namespace trelvo {
 
 // Where the administrator password comes from, in this order: the first
 // line of `passwordFile` ("-" is standard input), the environment variable
-// TRELVO_PASSWORD, a prompt without echo on the controlling terminal. Never
-// the command line. An empty password counts as none.
+// TRELVO_PASSWORD, a prompt without echo on the controlling terminal (the
+// console on Windows). Never the command line. An empty password counts as
+// none.
 struct PasswordResult {
     bool ok = false;
     std::string error;  // why there is none
 };
-PasswordResult ReadPassword(const QString& passwordFile, Secret& password);
+PasswordResult ReadPassword(const std::string& passwordFile, Secret& password);
 
 }  // namespace trelvo

@@ -1,9 +1,5 @@
 #include "tools/cli/update_command.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
-#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <iostream>
@@ -18,6 +14,7 @@
 #include "names/host_name.h"
 #include "text/operator_text.h"
 #include "text/terminal_text.h"
+#include "tools/cli/console.h"
 #include "tools/cli/hosts_command.h"
 #include "tools/cli/interrupt_watch.h"
 #include "tools/cli/password_source.h"
@@ -37,8 +34,7 @@ int LocalProblem(const std::string& text) {
 bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& targets,
                     std::string& problem) {
     std::vector<std::string> names;
-    for (const QString& host : options.hosts) {
-        const std::string text = host.toStdString();
+    for (const std::string& text : options.hosts) {
         std::optional<std::string> name = OperatorTextBytes(text);
         const NameProblem nameProblem =
             name ? CheckHostName(*name) : NameProblem{CheckOperatorText(text)};
@@ -54,8 +50,8 @@ bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& t
         }
         names.push_back(std::move(*name));
     }
-    if (!options.hostsFile.isEmpty()) {
-        HostsFileNames fromFile = ReadHostNames(options.hostsFile.toStdString());
+    if (!options.hostsFile.empty()) {
+        HostsFileNames fromFile = ReadHostNames(options.hostsFile);
         if (!fromFile.problem.empty()) {
             problem = fromFile.problem;
             return false;
@@ -66,10 +62,8 @@ bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& t
             }
         }
     }
-    for (const QString& device : options.serialDevices) {
-        names.push_back(device.toStdString());
-    }
-    const bool serial = !options.serialDevices.isEmpty();
+    names.insert(names.end(), options.serialDevices.begin(), options.serialDevices.end());
+    const bool serial = !options.serialDevices.empty();
     for (std::string& name : names) {
         targets.push_back({static_cast<int>(targets.size()), std::move(name), serial});
     }
@@ -80,16 +74,15 @@ bool CollectTargets(const UpdateOptions& options, std::vector<RecorderTarget>& t
     return true;
 }
 
-// The terminal's size for in-place progress lines; no columns for plain lines.
-TextReporter::TerminalSize Terminal() {
-    if (isatty(STDOUT_FILENO) == 0) {
-        return {};
-    }
-    winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
-        return {80, 24};
-    }
-    return {size.ws_col, size.ws_row};
+// The file's own name, without its folder: after the last slash, and on
+// Windows also after a backslash or a drive's colon.
+std::string FileNameOf(const std::string& path) {
+#ifdef _WIN32
+    const std::size_t folderEnd = path.find_last_of("/\\:");
+#else
+    const std::size_t folderEnd = path.rfind('/');
+#endif
+    return folderEnd == std::string::npos ? path : path.substr(folderEnd + 1);
 }
 
 // Files up to this size are read once and their bytes shared by every job:
@@ -155,7 +148,7 @@ bool PrepareTexts(const UpdateOptions& options, bool probe, Secret& password,
     if (const PasswordResult read = ReadPassword(options.passwordFile, password); !read.ok) {
         // A probe without a password checks versions only; one that was
         // named but cannot be read is still an error.
-        if (!probe || !options.passwordFile.isEmpty()) {
+        if (!probe || !options.passwordFile.empty()) {
             problem = read.error;
             return false;
         }
@@ -170,8 +163,7 @@ bool PrepareTexts(const UpdateOptions& options, bool probe, Secret& password,
         problem = "the update code " + std::string(TextRefusalText(refusal));
         return false;
     }
-    for (const QString& version : options.skipVersions) {
-        const std::string text = version.toStdString();
+    for (const std::string& text : options.skipVersions) {
         const std::optional<std::string> bytes = OperatorTextBytes(text);
         if (!bytes) {
             problem = "--skip-version " + TerminalSafe(text) + " " +
@@ -193,11 +185,11 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     std::string problem;
     RunFacts facts;
     UpdateRequest request;
-    const std::string path = options.file.toStdString();
+    const std::string& path = options.file;
     if (!probe) {
         // The recorder gets the file's own name behind its folder, as from
         // the window, in the code page it reads.
-        const std::string fileName = QFileInfo(options.file).fileName().toStdString();
+        const std::string fileName = FileNameOf(options.file);
         const std::optional<std::string> remoteName = OperatorTextBytes(fileName);
         if (!remoteName) {
             return LocalProblem("the update file's name " + TerminalSafe(fileName) + " " +
@@ -209,12 +201,12 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
         }
     }
     std::vector<RecorderTarget> targets;
-    if (!options.retryFailed.isEmpty()) {
-        if (!ReadRetryTargets(options.retryFailed.toStdString(), facts.sha256, targets, problem)) {
+    if (!options.retryFailed.empty()) {
+        if (!ReadRetryTargets(options.retryFailed, facts.sha256, targets, problem)) {
             return LocalProblem(problem);
         }
         if (targets.empty()) {
-            std::cout << "every recorder of " << options.retryFailed.toStdString() << " was ok\n";
+            std::cout << "every recorder of " << options.retryFailed << " was ok\n";
             return 0;
         }
     } else if (!CollectTargets(options, targets, problem)) {
@@ -223,8 +215,8 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     // Made before the password is asked for, so a folder that cannot be
     // written is refused before the operator types anything.
     std::unique_ptr<ReportFile> reportFile;
-    if (!options.reportFile.isEmpty()) {
-        reportFile = std::make_unique<ReportFile>(options.reportFile.toStdString(), facts);
+    if (!options.reportFile.empty()) {
+        reportFile = std::make_unique<ReportFile>(options.reportFile, facts);
         if (!reportFile->Open()) {
             return LocalProblem(reportFile->problem());
         }
@@ -247,7 +239,7 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     if (options.json) {
         reporters.Add(std::make_unique<JsonReporter>(std::cout, facts));
     } else {
-        reporters.Add(std::make_unique<TextReporter>(std::cout, Terminal(), facts));
+        reporters.Add(std::make_unique<TextReporter>(std::cout, OutputTerminal(), facts));
     }
     ReportFile* report = reportFile.get();
     if (reportFile) {

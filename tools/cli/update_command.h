@@ -6,7 +6,7 @@ namespace trelvo {
 
 // `trelvo-cli update`: checks everything it can before any connection
 // (recorder list, update file, password; status 2 on a problem), then runs
-// every recorder on the thread's Qt event loop and returns the exit status.
+// every recorder on the thread's event loop and returns the exit status.
 int RunUpdate(const UpdateOptions& options);
 
 // `trelvo-cli probe`: the same recorders and checks, but each job only asks

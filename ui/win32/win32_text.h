@@ -3,13 +3,11 @@
 #include <string>
 
 #include "text/secret.h"
+#include "text/utf16_text.h"
 
 // Between the window's UTF-16 controls and the UTF-8 texts the rest of the
 // program holds.
 namespace trelvo {
-
-std::wstring Utf16FromUtf8(const std::string& text);
-std::string Utf8FromUtf16(const std::wstring& text);
 
 // The text as UTF-8, written straight into the secret's storage so that no
 // copy of a password is left behind. A lone surrogate becomes U+FFFD, which

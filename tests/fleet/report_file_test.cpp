@@ -63,7 +63,10 @@ TEST(ReportFile, AFolderThatTakesNoFileIsRefusedBeforeTheRun) {
     const std::string path = session.dir().PathOf("missing/report.json");
     ReportFile report(path, facts);
     EXPECT_FALSE(report.Open());
-    EXPECT_EQ(report.problem(), "cannot write the report " + path + ": No such file or directory");
+    // Then the system's own words, which differ between systems.
+    const std::string start = "cannot write the report " + path + ": ";
+    EXPECT_TRUE(report.problem().starts_with(start)) << report.problem();
+    EXPECT_GT(report.problem().size(), start.size());
 }
 
 std::string Entry(const std::string& host, const char* digest = kDigest) {

@@ -6,7 +6,7 @@
 
 #include "fleet/json_line.h"
 #include "scratch_dir.h"
-#include "tools/cli/hosts_command.h"
+#include "names/hosts_name_reader.h"
 
 namespace trelvo {
 namespace {
@@ -106,9 +106,11 @@ TEST(DiscoveryOutput, HostsLinesReadBackAsTheAddressesAlone) {
         file += HostsFileLine(recorder) + '\n';
     }
     const ScratchDir scratch;
-    const HostsFileNames read = ReadHostNames(scratch.Write("lmhosts", file));
-    EXPECT_EQ(read.problem, "");
-    EXPECT_EQ(read.names, (NameList{"10.0.0.4", "10.0.0.5", "10.0.0.6", "10.0.0.7"}));
+    HostsNameReader reader;
+    reader.BuildTable();
+    EXPECT_EQ(reader.ReadFile(scratch.Write("lmhosts", file)), TableTokenizer::ParseEnd::Whole);
+    EXPECT_TRUE(reader.refused().empty());
+    EXPECT_EQ(reader.names(), (NameList{"10.0.0.4", "10.0.0.5", "10.0.0.6", "10.0.0.7"}));
 }
 
 }  // namespace
