@@ -160,7 +160,7 @@ TEST_F(CliProcess, UpdatesOverASerialLine) {
     ExpectProgressClimbsTo100(lines, 0);
     const std::vector<QJsonObject> results = Results(lines);
     ASSERT_EQ(results.size(), 1u);
-    EXPECT_EQ(results[0]["host"], device);
+    EXPECT_EQ(results[0]["host"], ToolPath(device));
     EXPECT_EQ(results[0]["message"], "Update finished successfully");
 }
 

@@ -14,18 +14,32 @@ void Detach(QProcess& process) {
 
 // TRELVO_CLI_UNDER_TEST names another command line to run, split at
 // spaces (say, "wine .../trelvo-cli.exe"), so these tests check the Windows
-// program's results as well; by default the one built beside them.
+// program's results as well; by default the one built beside them. Under
+// Wine, TRELVO_CLI_ROOT_DRIVE (say, "Z:") is the drive of the Linux root,
+// which the tests' absolute paths are given on.
 void StartTool(QProcess& process, const QStringList& arguments) {
     QStringList command =
         qEnvironmentVariable("TRELVO_CLI_UNDER_TEST").split(' ', Qt::SkipEmptyParts);
     if (command.isEmpty()) {
         command = QStringList{TRELVO_CLI_PATH};
     }
+    for (const QString& argument : arguments) {
+        command += ToolPath(argument);
+    }
     const QString program = command.takeFirst();
-    process.start(program, command + arguments);
+    process.start(program, command);
 }
 
 }  // namespace
+
+QString ToolPath(const QString& path) {
+    const QString rootDrive = qEnvironmentVariable("TRELVO_CLI_ROOT_DRIVE");
+    return !rootDrive.isEmpty() && path.startsWith('/') ? rootDrive + path : path;
+}
+
+bool ToolRunsUnderWine() {
+    return !qEnvironmentVariable("TRELVO_CLI_ROOT_DRIVE").isEmpty();
+}
 
 QProcessEnvironment CliEnvironment(const QString& password) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -22,6 +22,13 @@ QProcessEnvironment CliEnvironment(const QString& password);
 CliRun RunCli(const QStringList& arguments, const QProcessEnvironment& environment,
               const QByteArray& input = {});
 
+// A path as the tool under test is given it: under Wine on the drive of
+// the Linux root (see cli_tool.cpp), so the tool names it so in its output.
+QString ToolPath(const QString& path);
+
+// Whether the tool under test is the Windows program under Wine.
+bool ToolRunsUnderWine();
+
 // Starts trelvo-cli and leaves it running.
 std::unique_ptr<QProcess> StartCli(const QStringList& arguments,
                                    const QProcessEnvironment& environment);

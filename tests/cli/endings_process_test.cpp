@@ -94,6 +94,11 @@ TEST_F(EndingsProcess, AHangUpInTheMiddleOfTheTransferEndsItThere) {
     };
     for (const QStringList& c : cases) {
         const std::string what = c.join(' ').toStdString();
+        // Wine's serial layer never passes a pseudo-terminal's hang-up on
+        // to a write under way; the time-out ends that run instead.
+        if (c.contains("--pty") && ToolRunsUnderWine()) {
+            continue;
+        }
         RecorderSimProcess sim(c + QStringList{"--quiet"});
         ASSERT_TRUE(sim.ok()) << sim.error();
         const QStringList recorder =

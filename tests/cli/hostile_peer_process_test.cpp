@@ -134,7 +134,8 @@ TEST_F(HostilePeer, NamesThatWouldBeCutShortAreRefused) {
     ASSERT_TRUE(sim.ok()) << sim.error();
     const QString port = QString::number(sim.port());
     const QString file = Write("update.sh", std::string(1000, 'u'));
-    const QString nulHosts = Write("nul.lmhosts", std::string("1.2.3.4 \"127.0.0.1\0junk\"\n", 25));
+    const QString nulHosts =
+        Write("with-nul.lmhosts", std::string("1.2.3.4 \"127.0.0.1\0junk\"\n", 25));
     // One name of ten million bytes.
     std::string longLine = "1.2.3.4 ";
     longLine.resize(10'000'000, 'a');
