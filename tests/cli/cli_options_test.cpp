@@ -27,10 +27,10 @@ std::string Joined(const Arguments& arguments) {
 // Unlike the window, the command line gives up on its own: nobody may be
 // watching it.
 TEST(CliOptions, DefaultsMatchTheWindowButForTheTimeOuts) {
-    const ParsedCommandLine parsed = Parse({"update", "-H", "rec1", "file.sh"});
+    const ParsedCommandLine parsed = Parse({"update", "-H", "rec1", "/tmp/file.sh"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
     const UpdateOptions& update = parsed.command.update;
-    EXPECT_EQ(update.file, "file.sh");
+    EXPECT_EQ(update.file, "/tmp/file.sh");
     EXPECT_EQ(update.hosts, Arguments{"rec1"});
     EXPECT_EQ(update.port, 30000);
     EXPECT_EQ(update.baud, 115200);

@@ -313,6 +313,9 @@ public:
         app_.footer(kFooter);
         app_.set_help_flag("-h,--help", "Show this help, of every command.");
         app_.add_flag("--version", version_, "Show the version.");
+        // A path such as /tmp/update.sh is a path, on Windows too; set before
+        // the commands, which take it over.
+        app_.allow_windows_style_options(false);
         app_.require_subcommand(0, 1);
         app_.allow_extras();
         Add("update", kUpdate, "FILE", "The update file.",
