@@ -3,19 +3,23 @@
 namespace trelvo {
 namespace {
 
-// A thread timer's procedure learns only the timer's number; one loop per
-// thread finds its way back through here.
-thread_local Win32EventLoop* tickingLoop = nullptr;
+// Messages handled between two looks at the timer, so a stream of socket
+// notifications cannot hold a tick back.
+constexpr int kMessagesPerTurn = 256;
 
 }  // namespace
 
 Win32EventLoop::Win32EventLoop()
     : window_(LinkMessageWindow::ForThisThread()),
       handle_(window_.handle()),
-      message_(window_.Add(*this)) {}
+      message_(window_.Add(*this)),
+      timer_(CreateWaitableTimerW(nullptr, FALSE, nullptr)) {}
 
 Win32EventLoop::~Win32EventLoop() {
     SetTicks(0, {});
+    if (timer_ != nullptr) {
+        CloseHandle(timer_);
+    }
     window_.Remove(message_);
 }
 
@@ -45,36 +49,59 @@ void Win32EventLoop::OnLinkMessage(UINT, WPARAM, LPARAM) {
 
 void Win32EventLoop::SetTicks(std::uint32_t periodMs, Task tick) {
     tick_ = std::move(tick);
-    if (timer_ != 0) {
-        KillTimer(nullptr, timer_);
-        timer_ = 0;
+    ticking_ = false;
+    if (timer_ == nullptr) {
+        return;
     }
+    CancelWaitableTimer(timer_);
     if (tick_ && periodMs > 0) {
-        tickingLoop = this;
-        timer_ = SetTimer(nullptr, 0, periodMs, &Win32EventLoop::OnTimer);
+        // The first tick one period from now, in 100 ns units (negative:
+        // relative); the kernel then keeps the period without drift.
+        LARGE_INTEGER due{};
+        due.QuadPart = -static_cast<LONGLONG>(periodMs) * 10'000;
+        ticking_ = SetWaitableTimer(timer_, &due, static_cast<LONG>(periodMs), nullptr, nullptr,
+                                    FALSE) != FALSE;
     }
 }
 
-void CALLBACK Win32EventLoop::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    Win32EventLoop* loop = tickingLoop;
-    if (loop != nullptr && loop->timer_ == id && loop->tick_) {
+// Ticks missed while the loop was busy are not made up: the timer resets on
+// the wait that sees it, so it stands for one tick however many passed.
+void Win32EventLoop::Tick() {
+    if (tick_) {
         // A copy: the tick may stop or replace the ticks.
-        const Task tick = loop->tick_;
+        const Task tick = tick_;
         tick();
     }
 }
 
 int Win32EventLoop::Run() {
-    MSG message{};
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+    quitting_ = false;
+    while (!quitting_) {
+        const DWORD handles = ticking_ ? 1 : 0;
+        const DWORD woke = MsgWaitForMultipleObjectsEx(handles, &timer_, INFINITE, QS_ALLINPUT,
+                                                       MWMO_INPUTAVAILABLE);
+        // The wait may report waiting messages before a timer that is due
+        // too, so the timer is asked on its own then.
+        if (handles == 1 &&
+            (woke == WAIT_OBJECT_0 || WaitForSingleObject(timer_, 0) == WAIT_OBJECT_0)) {
+            Tick();
+        }
+        MSG message{};
+        for (int handled = 0; !quitting_ && handled < kMessagesPerTurn &&
+                              PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != 0;
+             ++handled) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
-    return static_cast<int>(message.wParam);
+    return status_;
 }
 
+// A flag rather than WM_QUIT, which the queue hands out only once no other
+// message waits: tasks that keep posting would hold it back for ever.
 void Win32EventLoop::Quit(int status) {
-    PostQuitMessage(status);
+    quitting_ = true;
+    status_ = status;
 }
 
 }  // namespace trelvo

@@ -13,8 +13,11 @@ namespace trelvo {
 
 // The command line's loop on Windows: the thread's message loop, which also
 // delivers the links' readiness through their message window. Posted tasks
-// reach it as one message to that window, ticks as a thread timer. Runs on
-// the thread that made it.
+// reach it as one message to that window. Ticks come from a periodic
+// waitable timer the loop waits on beside the messages: a thread timer's
+// WM_TIMER comes late by a little every time, and a transfer paced by one
+// block a tick would take that much longer, a few per cent. Runs on the
+// thread that made it.
 class Win32EventLoop final : public EventLoop, private LinkMessageHandler {
 public:
     Win32EventLoop();
@@ -32,7 +35,7 @@ public:
 
 private:
     void OnLinkMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    static void CALLBACK OnTimer(HWND window, UINT message, UINT_PTR id, DWORD time);
+    void Tick();
 
     LinkMessageWindow& window_;
     const HWND handle_;
@@ -40,8 +43,11 @@ private:
     std::mutex mutex_;
     std::vector<Task> posted_;  // under the mutex, as is whether a message is on its way
     bool messagePosted_ = false;
-    UINT_PTR timer_ = 0;
+    const HANDLE timer_;
+    bool ticking_ = false;
     Task tick_;
+    bool quitting_ = false;
+    int status_ = 0;
 };
 
 }  // namespace trelvo
