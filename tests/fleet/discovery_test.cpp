@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "fleet/json_line.h"
-#include "scratch_dir.h"
 #include "names/hosts_name_reader.h"
+#include "scratch_dir.h"
 
 namespace trelvo {
 namespace {
