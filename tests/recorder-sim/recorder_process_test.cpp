@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <stdexcept>
@@ -85,6 +86,64 @@ int Connect(std::uint16_t port) {
         return -1;
     }
     return fd;
+}
+
+// Reads until `count` bytes are in or the peer stops sending; what came.
+Bytes ReceiveBytes(int fd, std::size_t count) {
+    Bytes bytes(count);
+    std::size_t got = 0;
+    while (got < count) {
+        const ssize_t n = recv(fd, bytes.data() + got, count - got, 0);
+        if (n <= 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+std::uint16_t ListeningPort(SimulatorProcess& sim) {
+    const std::string listening = sim.ReadLine();
+    EXPECT_EQ(listening.rfind("listening on 127.0.0.1:", 0), 0u) << listening;
+    return static_cast<std::uint16_t>(std::stoi(listening.substr(23)));
+}
+
+// Four replies: the version reply with its 11-byte body, then three bare headers.
+constexpr std::size_t kUpdateReplies = 4 * HEADER_SIZE + 11;
+
+TEST(RecorderProcess, AfterAnUpdateItRestartsAndThenReportsTheNewVersion) {
+    SimulatorProcess sim(
+        {"--listen", "127.0.0.1:0", "--version-after-update", "2.0.61", "--restart-seconds", "1"});
+    const std::uint16_t port = ListeningPort(sim);
+    const int fd = Connect(port);
+    ASSERT_GE(fd, 0);
+    const Bytes stream = ClientStream("admin", "c", {'a', 'b', 'c'});
+    ASSERT_EQ(send(fd, stream.data(), stream.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(stream.size()));
+    const Bytes replies = ReceiveBytes(fd, kUpdateReplies);
+    ASSERT_EQ(replies.size(), kUpdateReplies);
+    EXPECT_EQ(replies[kUpdateReplies - HEADER_SIZE + 6], STATUS_OK);
+    // The restart drops the connection, and nothing listens meanwhile.
+    EXPECT_TRUE(ReceiveBytes(fd, 1).empty());
+    close(fd);
+    const auto restarted = std::chrono::steady_clock::now();
+    EXPECT_EQ(Connect(port), -1);
+
+    int again = -1;
+    while (again < 0 && std::chrono::steady_clock::now() - restarted < std::chrono::seconds(20)) {
+        usleep(50'000);
+        again = Connect(port);
+    }
+    ASSERT_GE(again, 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - restarted, std::chrono::milliseconds(500));
+    const Bytes query = Request(CMD_GET_VERSION, VERSION_QUERY_NETWORK);
+    ASSERT_EQ(send(again, query.data(), query.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(query.size()));
+    const Bytes reply = ReceiveBytes(again, HEADER_SIZE + 11);
+    ASSERT_EQ(reply.size(), HEADER_SIZE + 11);
+    EXPECT_EQ(std::string(reply.begin() + HEADER_SIZE + 4, reply.end() - 1), "2.0.61");
+    close(again);
 }
 
 TEST(RecorderProcess, ServesOneUpdateOnAFreePortAndExitsWithItsOutcome) {

@@ -100,6 +100,29 @@ TEST(SimOptions, HangUpsAndRefusalsAreTaken) {
     EXPECT_EQ(Parse({"--refuse-first", "2"}).options->refuseFirst, 2u);
 }
 
+TEST(SimOptions, WhatAnUpdateThatSucceededChangesIsTaken) {
+    const struct {
+        std::vector<std::string_view> args;
+        std::optional<std::string> text;
+        std::optional<std::uint32_t> number;
+        std::uint32_t restartSeconds;
+    } cases[] = {
+        {{}, std::nullopt, std::nullopt, 0},
+        {{"--version-after-update", "2.0.61"}, "2.0.61", std::nullopt, 0},
+        {{"--version-after-update=20071", "--restart-seconds", "3"}, "20071", 20071u, 3},
+        {{"--pty", "--version-after-update", "20080"}, "20080", 20080u, 0},
+        {{"--version-after-update", "2.1\xc3\x9f"}, "2.1\xdf", std::nullopt, 0},
+        {{"--restart-seconds", "1"}, std::nullopt, std::nullopt, 1},
+    };
+    for (const auto& c : cases) {
+        const ParsedOptions parsed = Parse(c.args);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        EXPECT_EQ(parsed.options->versionAfterUpdate, c.text);
+        EXPECT_EQ(parsed.options->versionNumberAfterUpdate, c.number);
+        EXPECT_EQ(parsed.options->restartSeconds, c.restartSeconds);
+    }
+}
+
 TEST(SimOptions, TextsAreHeldInWindows1252AsRecordersHoldThem) {
     const ParsedOptions parsed = Parse({"--password", "p\xc3\xa4sswort", "--update-code",
                                         "5\xe2\x82\xac", "--version-text", "2.0.60\xc3\x9f"});
@@ -129,6 +152,12 @@ TEST(SimOptions, BadCommandLinesAreRefusedWithAReason) {
         {"--save", "a", "--save-dir", "b"},
         {"--hang-up-at", "later"},
         {"--hang-up-at", "result", "--delay-ms", "10"},
+        {"--restart-seconds", "0"},
+        {"--restart-seconds", "-1"},
+        {"--pty", "--restart-seconds", "1"},
+        // A serial recorder reports a number.
+        {"--pty", "--version-after-update", "2.0.61"},
+        {"--version-after-update", "\xe2\x98\x83"},
         // A NUL would end the text on the wire.
         {"--password", std::string_view("ge\0heim", 7)},
         {"--update-code", std::string_view("\0", 1)},
@@ -159,6 +188,8 @@ TEST(SimOptions, HelpStartsWithUsageAndNamesEveryOption) {
                                "--reset",
                                "--hang-up-at",
                                "--refuse-first",
+                               "--version-after-update",
+                               "--restart-seconds",
                                "--save",
                                "--save-dir",
                                "--once",

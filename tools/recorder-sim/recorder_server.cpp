@@ -10,6 +10,8 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "tools/recorder-sim/disk_file_sink.h"
@@ -68,10 +70,10 @@ std::string ErrnoText() {
 
 struct Link {
     Link(std::unique_ptr<Transport> transportIn, int idIn, const SimOptions& options,
-         const FaultPlan& plan)
+         const RecorderBehaviour& behaviour, const FaultPlan& plan)
         : transport(std::move(transportIn)),
           id(idIn),
-          session(options.behaviour, MakeSaveSinks(options.savePath, options.saveDir, idIn)),
+          session(behaviour, MakeSaveSinks(options.savePath, options.saveDir, idIn)),
           nextBabble(Clock::now() +
                      plan.BabbleEvery().value_or(std::chrono::milliseconds::zero())) {}
 
@@ -100,10 +102,15 @@ struct Link {
 class Server {
 public:
     Server(const SimOptions& options, std::unique_ptr<TcpListener> listener)
-        : options_(options), plan_(options), listener_(std::move(listener)) {}
+        : options_(options),
+          behaviour_(options.behaviour),
+          plan_(options),
+          listener_(std::move(listener)),
+          listenPort_(listener_ ? listener_->Port() : 0) {}
 
     void AddLink(std::unique_ptr<Transport> transport) {
-        links_.push_back(std::make_unique<Link>(std::move(transport), nextId_++, options_, plan_));
+        links_.push_back(
+            std::make_unique<Link>(std::move(transport), nextId_++, options_, behaviour_, plan_));
     }
 
     int Run();
@@ -114,6 +121,8 @@ private:
     void Trace(const std::string& line) const;
     void QueueReplies(Link& link);
     void Release(Link& link, Clock::time_point now);
+    void Updated(const Link& link);
+    void Restart(Clock::time_point now);
     void Babble(Clock::time_point now, Clock::duration every);
     void Flush(Link& link);
     void Report(Link& link);
@@ -129,8 +138,14 @@ private:
     void Log(const Link& link, const std::string& text, bool always = false) const;
 
     const SimOptions& options_;
+    // What every session answers; an update that succeeds changes the version.
+    RecorderBehaviour behaviour_;
     FaultPlan plan_;
-    std::unique_ptr<TcpListener> listener_;  // null on a pseudo-terminal
+    std::unique_ptr<TcpListener> listener_;  // null on a pseudo-terminal and while restarting
+    std::uint16_t listenPort_;               // as bound, to listen on again after a restart
+    // The link whose update is to set off a restart once its reply has gone.
+    std::optional<int> restartAfter_;
+    std::optional<Clock::time_point> restartEndsAt_;  // while nothing listens
     EventSet events_;
     bool accepting_ = true;
     std::uint32_t listenerWatched_ = 0;
@@ -193,12 +208,13 @@ int Server::Run() {
         if (babbleEvery) {
             Babble(now, *babbleEvery);
         }
+        Restart(now);
         CheckPtyDrained(now);
         if (endedLinks_ > 0) {
             std::erase_if(links_, [](const auto& link) { return link->ended; });
             endedLinks_ = 0;
         }
-        if (!listener_ && links_.empty() && !exitStatus_) {
+        if (!listener_ && !restartEndsAt_ && links_.empty() && !exitStatus_) {
             return 2;  // the pseudo-terminal failed; nothing is left to serve
         }
     }
@@ -352,11 +368,71 @@ void Server::Release(Link& link, Clock::time_point now) {
         if (reply.kind == ReplyKind::Result) {
             link.resultSent = true;
             link.updateSucceeded = reply.status == recorder_wire::STATUS_OK;
+            if (link.updateSucceeded) {
+                Updated(link);
+            }
         }
         added = true;
     }
     if (added) {
         Flush(link);
+    }
+}
+
+// The recorder runs the update it was sent: it reports the new version from
+// now on and, if told to, restarts once the reply has gone out.
+void Server::Updated(const Link& link) {
+    if (options_.versionAfterUpdate) {
+        behaviour_.versionText = *options_.versionAfterUpdate;
+    }
+    if (options_.versionNumberAfterUpdate) {
+        behaviour_.versionNumber = *options_.versionNumberAfterUpdate;
+    }
+    if (options_.restartSeconds > 0 && !restartEndsAt_) {
+        restartAfter_ = link.id;
+    }
+}
+
+// Called once per loop turn, after the links' events: a restart drops the
+// links only then, so no event of this turn finds its link gone. Nothing
+// listens while the recorder restarts, so connects are refused outright.
+void Server::Restart(Clock::time_point now) {
+    if (restartAfter_) {
+        const auto updated = std::find_if(links_.begin(), links_.end(), [this](const auto& link) {
+            return link->id == *restartAfter_;
+        });
+        if (updated != links_.end() && !(*updated)->ended && (*updated)->Unsent() > 0) {
+            return;  // the reply to execute goes out first
+        }
+        restartAfter_.reset();
+        restartEndsAt_ = now + std::chrono::seconds(options_.restartSeconds);
+        if (!options_.quiet) {
+            std::fprintf(stderr, "restarting: refusing connections for %u s\n",
+                         options_.restartSeconds);
+        }
+        listener_.reset();
+        listenerWatched_ = 0;  // closing the socket has taken it out of the set
+        for (const auto& link : links_) {
+            if (!link->ended) {
+                End(*link, "dropped by the restart");
+            }
+        }
+        return;
+    }
+    if (!restartEndsAt_ || now < *restartEndsAt_) {
+        return;
+    }
+    restartEndsAt_.reset();
+    std::string error;
+    listener_ = TcpListener::Open(options_.listenAddress, listenPort_, error);
+    if (!listener_) {
+        std::fprintf(stderr, "cannot listen again after the restart: %s\n", error.c_str());
+        exitStatus_ = 2;
+        return;
+    }
+    accepting_ = true;
+    if (!options_.quiet) {
+        std::fprintf(stderr, "restarted: listening on %s again\n", listener_->Address().c_str());
     }
 }
 
@@ -499,6 +575,9 @@ int Server::PollTimeoutMs(Clock::time_point now) const {
     }
     if (ptyDrainSince_) {
         next = std::min(next.value_or(now + kPtyDrainPoll), now + kPtyDrainPoll);
+    }
+    if (restartEndsAt_) {
+        next = std::min(next.value_or(*restartEndsAt_), *restartEndsAt_);
     }
     if (!next) {
         return -1;

@@ -124,6 +124,15 @@ constexpr ValueOption kValueOptions[] = {
      [](std::string_view v, SimOptions& o) { return SetHangUpStep(v, o.behaviour.hangUpAt); }},
     {"--refuse-first",
      [](std::string_view v, SimOptions& o) { return SetNumber(v, o.refuseFirst); }},
+    {"--version-after-update",
+     [](std::string_view v, SimOptions& o) {
+         o.versionNumberAfterUpdate = ReadNumber<std::uint32_t>(v);
+         return SetRecorderText(v, o.versionAfterUpdate.emplace());
+     }},
+    {"--restart-seconds",
+     [](std::string_view v, SimOptions& o) {
+         return SetNumber(v, o.restartSeconds) && o.restartSeconds > 0;
+     }},
     {"--save", [](std::string_view v, SimOptions& o) { return SetPath(v, o.savePath); }},
     {"--save-dir", [](std::string_view v, SimOptions& o) { return SetPath(v, o.saveDir); }},
 };
@@ -160,8 +169,14 @@ bool* Flag(std::string_view name, SimOptions& options) {
 }
 
 std::string CheckCombination(const SimOptions& options, bool listenGiven) {
-    if (options.pty && (listenGiven || options.reset || options.refuseFirst != 0)) {
-        return "--pty serves one serial line: --listen, --reset and --refuse-first do not apply";
+    if (options.pty &&
+        (listenGiven || options.reset || options.refuseFirst != 0 || options.restartSeconds != 0)) {
+        return "--pty serves one serial line: --listen, --reset, --refuse-first and "
+               "--restart-seconds do not apply";
+    }
+    // A serial recorder reports its version as a number only.
+    if (options.pty && options.versionAfterUpdate && !options.versionNumberAfterUpdate) {
+        return "with --pty, --version-after-update takes a version number";
     }
     const bool hangsUp = options.closeAfterBytes || options.behaviour.hangUpAt;
     if (options.reset && !hangsUp) {
@@ -268,6 +283,14 @@ Misbehaving on purpose:
                           (RST) instead of an orderly close
   --refuse-first N        reset the first N connections as soon as they are
                           accepted, as a recorder still starting up
+After an update that succeeded:
+  --version-after-update TEXT
+                          report TEXT as the version from then on (serial
+                          replies: as their number, so with --pty TEXT is
+                          a decimal number)
+  --restart-seconds N     drop every connection once the reply to execute
+                          has gone out, and refuse connects for N seconds
+                          (nothing listens), as a recorder restarting
   --stop-reading-after N  stop reading a connection or the line once it has
                           sent N bytes, as a recorder holding CTS off
 Keeping the file:

@@ -31,6 +31,14 @@ struct SimOptions {
     std::uint32_t versionPadTo = 0;
     // Connections reset as soon as they are accepted, before any other.
     std::uint64_t refuseFirst = 0;
+    // After an update that succeeded, the version the recorder reports from
+    // then on: as text in network replies, and in serial replies as their
+    // number when the text is a decimal number (with --pty it must be one).
+    std::optional<std::string> versionAfterUpdate;
+    std::optional<std::uint32_t> versionNumberAfterUpdate;
+    // After an update that succeeded: every connection is dropped and
+    // connects are refused for this long, as a recorder restarting.
+    std::uint32_t restartSeconds = 0;
     bool reset = false;
     std::string savePath;
     std::string saveDir;

@@ -88,7 +88,8 @@ std::unique_ptr<TcpListener> TcpListener::Open(const std::string& address, std::
         close(fd);
         return nullptr;
     }
-    return std::unique_ptr<TcpListener>(new TcpListener(fd, AddressText(bound)));
+    return std::unique_ptr<TcpListener>(
+        new TcpListener(fd, AddressText(bound), ntohs(bound.sin_port)));
 }
 
 TcpListener::~TcpListener() {

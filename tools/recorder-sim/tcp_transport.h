@@ -23,6 +23,8 @@ public:
     int Descriptor() const { return fd_; }
     // "ADDR:PORT" as bound, with the port picked for port 0.
     const std::string& Address() const { return address_; }
+    // The port as bound.
+    std::uint16_t Port() const { return port_; }
 
     // The next waiting connection, with the client's "ADDR:PORT" in
     // `peer`; nullptr with errno EAGAIN when none waits, or with another
@@ -30,10 +32,12 @@ public:
     std::unique_ptr<Transport> Accept(std::string& peer);
 
 private:
-    TcpListener(int fd, std::string address) : fd_(fd), address_(std::move(address)) {}
+    TcpListener(int fd, std::string address, std::uint16_t port)
+        : fd_(fd), address_(std::move(address)), port_(port) {}
 
     int fd_;
     std::string address_;
+    std::uint16_t port_;
 };
 
 }  // namespace trelvo
