@@ -18,6 +18,24 @@ std::string Sha256::Hex(const Digest& digest) {
     return hex;
 }
 
+std::optional<std::string> ReadSha256Hex(std::string_view text) {
+    if (text.size() != std::tuple_size_v<Sha256::Digest> * 2) {
+        return std::nullopt;
+    }
+    std::string hex;
+    hex.reserve(text.size());
+    for (const char c : text) {
+        if (c >= 'A' && c <= 'F') {
+            hex += static_cast<char>(c - 'A' + 'a');
+        } else if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')) {
+            hex += c;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return hex;
+}
+
 std::optional<std::string> FileSha256(const std::string& path) {
     const std::optional<std::filesystem::path> name = Utf8Path(path);
     if (!name) {

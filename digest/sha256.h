@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace trelvo {
 
@@ -36,5 +37,10 @@ private:
 // The SHA-256 of a file's contents as lower-case hex, or nothing when it
 // cannot be read to its end. The name is UTF-8.
 std::optional<std::string> FileSha256(const std::string& path);
+
+// A digest as someone typed it: exactly 64 hexadecimal digits of either
+// case, given back in lower case as Hex writes them; nothing for any other
+// text.
+std::optional<std::string> ReadSha256Hex(std::string_view text);
 
 }  // namespace trelvo

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -78,6 +79,32 @@ TEST(Sha256, FileDigestIsTheStreamsDigest) {
     };
     for (const Unreadable& c : unreadable) {
         EXPECT_EQ(FileSha256(c.path), std::nullopt) << c.why;
+    }
+}
+
+TEST(ReadSha256Hex, TakesSixtyFourHexDigitsOfEitherCaseOnly) {
+    const std::string digest = kVectors[1].digest;
+    std::string upper = digest;
+    for (char& c : upper) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    EXPECT_EQ(ReadSha256Hex(digest), digest);
+    EXPECT_EQ(ReadSha256Hex(upper), digest);
+    // Written out: GCC 12 sees overlaps in strings put together here.
+    const std::string refused[] = {
+        "",
+        "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015a",    // 63 digits
+        "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad0",  // 65
+        "ga7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",   // not a hex digit
+        " a7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",   // a blank
+        "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015a\n",  // a line end
+        "0x7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",   // a prefix
+        std::string("ba7816bf8f\0"
+                    "1cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
+                    64),  // a NUL
+    };
+    for (const std::string& text : refused) {
+        EXPECT_EQ(ReadSha256Hex(text), std::nullopt) << text;
     }
 }
 
