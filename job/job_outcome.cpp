@@ -59,6 +59,10 @@ std::string_view OutcomeMessage(const JobOutcome& outcome) {
             return "Prüfung bestanden";
         case Outcome::Skipped:
             return "Version bereits installiert";
+        case Outcome::Verified:
+            return "Aktualisierung erfolgreich beendet, neue Version bestätigt";
+        case Outcome::NotVerified:
+            return "Rekorder meldet Erfolg, aber nicht die erwartete Version";
     }
     return {};
 }
@@ -97,6 +101,10 @@ std::string_view OutcomeName(Outcome kind) {
             return "probed";
         case Outcome::Skipped:
             return "skipped";
+        case Outcome::Verified:
+            return "verified";
+        case Outcome::NotVerified:
+            return "not-verified";
     }
     return {};
 }

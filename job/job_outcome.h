@@ -25,6 +25,10 @@ enum class Outcome : std::int32_t {
     // Only for jobs that do less than a whole update:
     Probed,   // every gate asked for passed; nothing was sent after them
     Skipped,  // the recorder already runs a version it was told to leave alone
+    // Only for an update whose success is checked afterwards by asking the
+    // recorder its version again (the command line's --expect-version):
+    Verified,     // the recorder reported success, then the version expected
+    NotVerified,  // it reported success, but not the version expected in time
 };
 
 struct JobOutcome {
@@ -33,9 +37,11 @@ struct JobOutcome {
     std::uint16_t status = 0;
 
     bool succeeded() const { return kind == Outcome::Succeeded; }
-    // The job did what it was asked to: updated, probed, or left alone.
+    // The job did what it was asked to: updated (and, where asked, the new
+    // version seen), probed, or left alone.
     bool ok() const {
-        return kind == Outcome::Succeeded || kind == Outcome::Probed || kind == Outcome::Skipped;
+        return kind == Outcome::Succeeded || kind == Outcome::Probed || kind == Outcome::Skipped ||
+               kind == Outcome::Verified;
     }
     friend bool operator==(const JobOutcome&, const JobOutcome&) = default;
 };

@@ -11,7 +11,7 @@ struct Translation {
 };
 
 // Row order is search order. Texts are UTF-8; "\n" is a line break.
-constexpr std::array<Translation, 52> kTranslationTable{{
+constexpr std::array<Translation, 54> kTranslationTable{{
     {"Gewählte Datei konnte nicht gefunden werden", "File not found"},
     {"Gewählte Datei hat keinen Inhalt", "File has no content"},
     {"Kein Update Code angegeben", "Update code missing"},
@@ -70,6 +70,11 @@ constexpr std::array<Translation, 52> kTranslationTable{{
     {"Prüfung bestanden", "Check passed"},
     {"Version bereits installiert", "Version already installed"},
     {"Verbindung zum Rekorder unterbrochen", "Connection to the recorder lost"},
+    // Only the command line asks a recorder its version again after an update.
+    {"Aktualisierung erfolgreich beendet, neue Version bestätigt",
+     "Update finished successfully, new version confirmed"},
+    {"Rekorder meldet Erfolg, aber nicht die erwartete Version",
+     "The recorder reported success, but not the expected version"},
     // What the window refuses to send: a text the recorders cannot read.
     {"Das Passwort enthält Zeichen, die der Rekorder nicht annimmt",
      "The password holds characters the recorder does not take"},
