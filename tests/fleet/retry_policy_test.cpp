@@ -36,6 +36,9 @@ TEST(RetryPolicy, OnlyAFailedConnectionBeforeTheExecuteRequestIsTriedAgain) {
         {Outcome::PortUnavailable, JobState::Idle, false},
         {Outcome::Aborted, JobState::Transfer, false},
         {Outcome::Succeeded, JobState::AwaitResult, false},
+        // The update went through; only its new version did not show.
+        {Outcome::NotVerified, JobState::AwaitResult, false},
+        {Outcome::Verified, JobState::AwaitResult, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(MayRetry(Ended(c.kind, c.reached)), c.retry)
