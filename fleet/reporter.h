@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ inline std::string ShownMessage(const JobOutcome& outcome) {
 struct RunFacts {
     JobGoal goal = JobGoal::Update;
     std::string sha256;  // of the update file, lower-case hex; empty for a probe
+    // The version every updated recorder is to report afterwards, in
+    // Windows-1252; none when no update is checked.
+    std::optional<std::string> expectVersion = std::nullopt;
 };
 
 // Tells the operator (or a script) how the recorders fare.

@@ -35,11 +35,15 @@ nlohmann::json Access(const RecorderResult& result, const RunFacts& facts) {
 
 // Recorders send their texts in Windows-1252; the bytes it leaves
 // unassigned come out as C1 controls, which the JSON line escapes.
-nlohmann::json VersionField(const RecorderResult& result) {
-    if (!result.version) {
+nlohmann::json TextField(const std::optional<std::string>& text) {
+    if (!text) {
         return nullptr;
     }
-    return Windows1252ToUtf8(*result.version);
+    return Windows1252ToUtf8(*text);
+}
+
+nlohmann::json VersionField(const RecorderResult& result) {
+    return TextField(result.version);
 }
 
 nlohmann::json ResultFields(const RecorderTarget& target, const RecorderResult& result,
@@ -61,6 +65,10 @@ nlohmann::json ResultFields(const RecorderTarget& target, const RecorderResult& 
         fields["state"] = StateName(result.reached);
         fields["bytes"] = result.bytes;
         fields["sha256"] = facts.sha256;
+        if (facts.expectVersion) {
+            fields["expected_version"] = TextField(facts.expectVersion);
+            fields["version_after_update"] = TextField(result.checkedVersion);
+        }
     } else {
         fields["accepted"] = Accepted(result);
         fields["access"] = Access(result, facts);

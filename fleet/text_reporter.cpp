@@ -38,6 +38,14 @@ std::string ShownVersion(const RecorderResult& result) {
     return TerminalSafeWindows1252(result.version.value_or(""));
 }
 
+// What the recorder reported when asked again after the update.
+std::string CheckedVersion(const RecorderResult& result) {
+    if (!result.checkedVersion) {
+        return "  no version: the recorder did not answer";
+    }
+    return "  version " + TerminalSafeWindows1252(*result.checkedVersion);
+}
+
 }  // namespace
 
 std::string TextReporter::ProgressLine(const RecorderRun& run) {
@@ -52,6 +60,12 @@ std::string TextReporter::ResultLine(const RecorderTarget& target, const Recorde
     if (result.outcome.kind == Outcome::Skipped) {
         return line + "skipped  " + OneLine(ShownMessage(result.outcome)) + ": " +
                ShownVersion(result);
+    }
+    if (result.outcome.kind == Outcome::Verified) {
+        return line + "ok       " + OneLine(ShownMessage(result.outcome)) + CheckedVersion(result);
+    }
+    if (result.outcome.kind == Outcome::NotVerified) {
+        return line + "FAILED   " + OneLine(ShownMessage(result.outcome)) + CheckedVersion(result);
     }
     if (result.outcome.kind == Outcome::Probed) {
         return line + "ok       " + OneLine(ShownMessage(result.outcome)) + "  version " +
@@ -69,6 +83,9 @@ std::string TextReporter::ResultLine(const RecorderTarget& target, const Recorde
     }
     if (result.reached == JobState::Idle) {
         return line + "ABORTED  not started";
+    }
+    if (result.checked) {
+        return line + "ABORTED  during the check of the new version";
     }
     return line + "ABORTED  during: " + ShownStatusText(result.reached);
 }

@@ -33,7 +33,8 @@ public:
     // "NAME  STATUS  PCT%  HH:MM:SS", the status text localised.
     static std::string ProgressLine(const RecorderRun& run);
     // "NAME  ok|skipped|FAILED|ABORTED  MESSAGE", the message's line breaks
-    // shown as " / "; a probe adds "  version V".
+    // shown as " / "; a probe adds "  version V", and so does an update
+    // whose success was checked, with the version reported afterwards.
     static std::string ResultLine(const RecorderTarget& target, const RecorderResult& result);
 
 private:

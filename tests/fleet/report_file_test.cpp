@@ -4,6 +4,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <string>
 
 #include "scratch_session.h"
 
@@ -55,6 +57,53 @@ TEST(ReportFile, WrittenInRecorderOrderAndReadBackForTheRetry) {
     EXPECT_EQ(targets[1].name, "/dev/ttyS\u00dc");
     EXPECT_TRUE(targets[1].serial);
     EXPECT_EQ(targets[1].index, 1);
+}
+
+// An update checked afterwards: the report says what the recorder reported
+// then, and a retry takes the recorders that did not show the new version.
+TEST(ReportFile, TheCheckAfterTheUpdateIsWrittenAndThoseNotVerifiedAreRetried) {
+    const ScratchSession session("C");
+    RunFacts facts{JobGoal::Update, kDigest};
+    facts.expectVersion = "2.0.61\xdf";
+    const std::string path = session.dir().PathOf("report.json");
+    ReportFile report(path, facts);
+    ASSERT_TRUE(report.Open()) << report.problem();
+    const struct {
+        const char* host;
+        Outcome outcome;
+        std::optional<std::string> after;
+    } recorders[] = {
+        {"verified", Outcome::Verified, "2.0.61\xdf"},
+        {"old", Outcome::NotVerified, "2.0.60"},
+        {"gone", Outcome::NotVerified, std::nullopt},
+        {"refused", Outcome::AccessDenied, std::nullopt},
+    };
+    int index = 0;
+    for (const auto& recorder : recorders) {
+        RecorderResult result = Result(recorder.outcome, JobState::AwaitResult);
+        result.checked = recorder.outcome != Outcome::AccessDenied;
+        result.checkedVersion = recorder.after;
+        report.Finished({index++, recorder.host, false}, result);
+    }
+    report.Ended();
+    const std::string written = Read(path);
+    for (const char* fields :
+         {R"("expected_version":"2.0.61ß","host":"verified","message":"Update finished )"
+          R"(successfully, new version confirmed","ok":true,"outcome":"verified",)",
+          R"("host":"old","message":"The recorder reported success, but not the expected )"
+          R"(version","ok":false,"outcome":"not-verified",)",
+          R"("state":"AwaitResult","version":null,"version_after_update":"2.0.60"})",
+          R"("host":"gone",)", R"("version_after_update":null})"}) {
+        EXPECT_NE(written.find(fields), std::string::npos) << fields << "\n" << written;
+    }
+
+    std::vector<RecorderTarget> targets;
+    std::string problem;
+    ASSERT_TRUE(ReadRetryTargets(path, kDigest, targets, problem)) << problem;
+    ASSERT_EQ(targets.size(), 3u);
+    EXPECT_EQ(targets[0].name, "old");
+    EXPECT_EQ(targets[1].name, "gone");
+    EXPECT_EQ(targets[2].name, "refused");
 }
 
 TEST(ReportFile, AFolderThatTakesNoFileIsRefusedBeforeTheRun) {

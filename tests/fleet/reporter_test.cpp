@@ -49,6 +49,45 @@ TEST(TextReporter, OneResultLinePerRecorder) {
     }
 }
 
+// After a reported success the recorder was asked its version again.
+TEST(TextReporter, AResultLineShowsWhatTheRecorderReportedAfterTheUpdate) {
+    const ScratchSession session("C");
+    const auto checked = [](Outcome outcome, std::optional<std::string> after) {
+        RecorderResult result = Result({outcome}, JobState::AwaitResult, "2.0.60");
+        result.checked = true;
+        result.checkedVersion = std::move(after);
+        return result;
+    };
+    struct Case {
+        RecorderResult result;
+        const char* line;
+    };
+    const Case cases[] = {
+        {checked(Outcome::Verified, "2.0.61"),
+         "rec-1             ok       Update finished successfully, new version confirmed  "
+         "version 2.0.61"},
+        {checked(Outcome::NotVerified, "2.0.60\x1b[2J"),
+         "rec-1             FAILED   The recorder reported success, but not the expected "
+         "version  version 2.0.60\\x1b[2J"},
+        {checked(Outcome::NotVerified, std::nullopt),
+         "rec-1             FAILED   The recorder reported success, but not the expected "
+         "version  no version: the recorder did not answer"},
+        {checked(Outcome::Aborted, std::nullopt),
+         "rec-1             ABORTED  during the check of the new version"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TextReporter::ResultLine({3, "rec-1", false}, c.result), c.line);
+    }
+    std::ostringstream out;
+    TextReporter reporter(out, {}, {JobGoal::Update, "abc"});
+    for (const Case& c : cases) {
+        reporter.Finished({0, "a", false}, c.result);
+    }
+    out.str("");
+    reporter.Ended();
+    EXPECT_EQ(out.str(), "4 recorders: 1 ok, 0 skipped, 2 failed, 1 aborted  sha256=abc\n");
+}
+
 TEST(TextReporter, SummaryCountsTheEndsAndNamesTheFile) {
     const ScratchSession session("C");
     std::ostringstream out;
@@ -99,6 +138,41 @@ TEST(JsonReporter, ResultObjectOnOneLine) {
         reporter.Finished({2, "rec \"2\"", false}, c.result);
         EXPECT_EQ(out.str(), c.line);
     }
+}
+
+// Only a run that checks its updates adds the two fields, also to results
+// that never got as far as the check.
+TEST(JsonReporter, ACheckedUpdateAddsTheExpectedAndTheReportedVersion) {
+    const ScratchSession session("C");
+    RunFacts facts{JobGoal::Update, "ab12"};
+    facts.expectVersion = "2.0.61";
+    RecorderResult verified = Result({Outcome::Verified}, JobState::AwaitResult, "2.0.60");
+    verified.checked = true;
+    verified.checkedVersion = "2.0.61";
+    struct Case {
+        RecorderResult result;
+        const char* fields;
+    };
+    const Case cases[] = {
+        {verified,
+         "\"expected_version\":\"2.0.61\",\"host\":\"r\",\"message\":\"Update finished "
+         "successfully, new version confirmed\",\"ok\":true,\"outcome\":\"verified\","
+         "\"recorder\":0,\"seconds\":5.046,\"serial\":false,\"sha256\":\"ab12\","
+         "\"skipped\":false,\"state\":\"AwaitResult\",\"version\":\"2.0.60\","
+         "\"version_after_update\":\"2.0.61\"}\n"},
+        {Result({Outcome::ConnectFailed}, JobState::Connecting),
+         "\"outcome\":\"connect-failed\",\"recorder\":0,\"seconds\":5.046,\"serial\":false,"
+         "\"sha256\":\"ab12\",\"skipped\":false,\"state\":\"Connecting\",\"version\":null,"
+         "\"version_after_update\":null}\n"},
+    };
+    for (const Case& c : cases) {
+        std::ostringstream out;
+        JsonReporter(out, facts).Finished({0, "r", false}, c.result);
+        EXPECT_NE(out.str().find(c.fields), std::string::npos) << out.str();
+    }
+    std::ostringstream unchecked;
+    JsonReporter(unchecked, {JobGoal::Update, "ab12"}).Finished({0, "r", false}, verified);
+    EXPECT_EQ(unchecked.str().find("_version"), std::string::npos) << unchecked.str();
 }
 
 // Host names and recorder texts are Windows-1252: the operator reads them
