@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -40,6 +41,51 @@ TEST(CliOptions, DefaultsMatchTheWindowButForTheTimeOuts) {
     EXPECT_EQ(update.retries, 0);
     EXPECT_EQ(update.updateCode.text(), "");
     EXPECT_FALSE(update.json);
+    EXPECT_EQ(update.sha256, "");
+    EXPECT_EQ(update.expectVersion, std::nullopt);
+    EXPECT_EQ(update.verifySeconds, 600);
+}
+
+// The digest is read in either case and kept as the tool writes digests.
+TEST(CliOptions, UpdateTakesTheFilesDigestAndTheVersionToSeeAfterwards) {
+    const std::string digest(64, 'a');
+    const ParsedCommandLine parsed =
+        Parse({"update", "-H", "h", "--sha256", std::string(64, 'A'), "--expect-version", "2.0.61",
+               "--verify-timeout", "90.5", "f.sh"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.command.update.sha256, digest);
+    EXPECT_EQ(parsed.command.update.expectVersion, "2.0.61");
+    EXPECT_EQ(parsed.command.update.verifySeconds, 90.5);
+
+    struct Case {
+        Arguments options;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"--sha256", digest.substr(1)}, "--sha256 needs the file's SHA-256 as 64 hexadecimal"},
+        {{"--sha256", digest + "a"}, "64 hexadecimal digits"},
+        {{"--sha256=" + digest.substr(1) + "g"}, "64 hexadecimal digits"},
+        {{"--sha256", ""}, "64 hexadecimal digits"},
+        {{"--expect-version", ""}, "--expect-version needs the version"},
+        {{"--verify-timeout", "60"}, "--verify-timeout goes with --expect-version"},
+        {{"--expect-version", "2", "--verify-timeout", "-1"}, "--verify-timeout needs seconds"},
+        {{"--expect-version", "2", "--verify-timeout", "1e6"}, "--verify-timeout needs seconds"},
+    };
+    for (const Case& c : cases) {
+        Arguments arguments{"update", "-H", "h"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        arguments.push_back("f.sh");
+        const ParsedCommandLine parsed = Parse(arguments);
+        EXPECT_FALSE(parsed.ok) << Joined(c.options);
+        EXPECT_NE(parsed.error.find(c.says), std::string::npos)
+            << Joined(c.options) << ": " << parsed.error;
+    }
+    for (const char* option : {"--sha256", "--expect-version", "--verify-timeout"}) {
+        const ParsedCommandLine probe = Parse({"probe", "-H", "h", option, "1"});
+        EXPECT_NE(probe.error.find(std::string(option) + " belongs to update, not to probe"),
+                  std::string::npos)
+            << probe.error;
+    }
 }
 
 TEST(CliOptions, EveryOptionIsTakenOver) {
@@ -249,8 +295,9 @@ TEST(CliOptions, HelpNamesEveryOption) {
     const std::string help = Parse({"--help"}).help;
     for (const char* name :
          {"--host", "--hosts-file", "--port", "--serial", "--baud", "--code", "--password-file",
-          "--parallel", "--timeout", "--result-timeout", "--retries", "--json", "hosts",
-          "TRELVO_PASSWORD", "discover", "--hosts-out"}) {
+          "--parallel", "--timeout", "--result-timeout", "--retries", "--json", "--sha256",
+          "--expect-version", "--verify-timeout", "hosts", "TRELVO_PASSWORD", "discover",
+          "--hosts-out"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
 }

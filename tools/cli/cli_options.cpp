@@ -9,6 +9,8 @@
 #include <map>
 #include <sstream>
 
+#include "digest/sha256.h"
+
 namespace trelvo {
 namespace {
 
@@ -52,6 +54,9 @@ enum class Id {
     SkipVersion,
     Report,
     RetryFailed,
+    Sha256,
+    ExpectVersion,
+    VerifyTimeout,
     HostsOut,
 };
 
@@ -103,6 +108,14 @@ const std::vector<OptionSpec>& Specs() {
          "The recorders that were not ok in the report FILE, instead of -H, --hosts-file or "
          "--serial.",
          kUpdate},
+        {Id::Sha256, "--sha256", "HEX",
+         "Send the file only if its SHA-256 is HEX (64 hexadecimal digits).", kUpdate},
+        {Id::ExpectVersion, "--expect-version", "TEXT",
+         "After a recorder reports success, ask it its version every 5 s until it reports TEXT "
+         "(verified) or --verify-timeout has passed (not-verified, a failure).",
+         kUpdate},
+        {Id::VerifyTimeout, "--verify-timeout", "SECONDS",
+         "How long a recorder has for that (default 600; 0 waits for ever).", kUpdate},
         {Id::HostsOut, "--hosts-out", "FILE",
          "Write the recorders found to FILE as lmhosts lines, for --hosts-file.", kDiscover},
     };
@@ -241,6 +254,32 @@ std::string ReadRun(const Given& given, UpdateOptions& update) {
     return {};
 }
 
+// The file's digest and the version to see after the update.
+std::string ReadCheck(const Given& given, UpdateOptions& update) {
+    if (IsSet(given, Id::Sha256)) {
+        const std::optional<std::string> digest = ReadSha256Hex(Value(given, Id::Sha256));
+        if (!digest) {
+            return "--sha256 needs the file's SHA-256 as 64 hexadecimal digits";
+        }
+        update.sha256 = *digest;
+    }
+    if (IsSet(given, Id::ExpectVersion)) {
+        update.expectVersion = Value(given, Id::ExpectVersion);
+        if (update.expectVersion->empty()) {
+            return "--expect-version needs the version the recorders are to report";
+        }
+    }
+    if (IsSet(given, Id::VerifyTimeout)) {
+        if (!update.expectVersion) {
+            return "--verify-timeout goes with --expect-version";
+        }
+        if (!ReadSeconds(Value(given, Id::VerifyTimeout), update.verifySeconds)) {
+            return "--verify-timeout needs seconds from 0 to 86400";
+        }
+    }
+    return {};
+}
+
 std::string ReadUpdate(const Command& command, UpdateOptions& update) {
     if (command.positional.size() != 1) {
         return "update needs exactly one FILE";
@@ -254,6 +293,9 @@ std::string ReadUpdate(const Command& command, UpdateOptions& update) {
             return (id == Id::Report ? "--report" : "--retry-failed") +
                    std::string(" needs a file name");
         }
+    }
+    if (std::string problem = ReadCheck(command.given, update); !problem.empty()) {
+        return problem;
     }
     return ReadRun(command.given, update);
 }

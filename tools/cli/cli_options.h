@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ struct UpdateOptions {
     std::vector<std::string> skipVersions;  // --skip-version in the order given
     std::string reportFile;                 // --report, empty when not given
     std::string retryFailed;                // --retry-failed: the recorders come from this report
+    // update: the digest the file must have, in lower-case hex; empty when not given.
+    std::string sha256;
+    // update: the version each recorder is to report after its update.
+    std::optional<std::string> expectVersion;
+    double verifySeconds = 600;  // for it to show; 0 waits for ever
 };
 
 // What `trelvo-cli discover` was asked to do.

@@ -172,6 +172,15 @@ bool PrepareTexts(const UpdateOptions& options, bool probe, Secret& password,
         }
         request.skipVersions.push_back(*bytes);
     }
+    if (options.expectVersion) {
+        const std::string& text = *options.expectVersion;
+        request.expectVersion = OperatorTextBytes(text);
+        if (!request.expectVersion) {
+            problem = "--expect-version " + TerminalSafe(text) + " " +
+                      std::string(TextRefusalText(CheckOperatorText(text)));
+            return false;
+        }
+    }
     return true;
 }
 
@@ -198,6 +207,10 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
         request.file = {path, *remoteName, {}};
         if (!CheckUpdateFile(request.file, facts.sha256, problem)) {
             return LocalProblem(problem);
+        }
+        if (!options.sha256.empty() && facts.sha256 != options.sha256) {
+            return LocalProblem(path + ": the file's SHA-256 is " + facts.sha256 +
+                                ", not the expected " + options.sha256);
         }
     }
     std::vector<RecorderTarget> targets;
@@ -234,6 +247,8 @@ int RunRecorders(const UpdateOptions& options, bool probe) {
     request.timeoutMs = Milliseconds(options.timeoutSeconds);
     request.resultTimeoutMs = Milliseconds(options.resultTimeoutSeconds);
     request.retries = options.retries;
+    request.verifyTimeoutMs = Milliseconds(options.verifySeconds);
+    facts.expectVersion = request.expectVersion;
 
     ReporterList reporters;
     if (options.json) {
