@@ -69,6 +69,15 @@ std::vector<std::string> RecorderSimProcess::LinesWith(const std::string& text) 
     return found;
 }
 
+bool RecorderSimProcess::WaitForLineWith(const std::string& text, int timeoutMs) {
+    while (LinesWith(text).empty()) {
+        if (!process_.waitForReadyRead(timeoutMs)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::vector<std::string> RecorderSimProcess::ReceivedFiles() {
     return LinesWith(": file received ");
 }

@@ -46,6 +46,9 @@ public:
     bool CutOff();
     // Every line printed so far that holds the text.
     std::vector<std::string> LinesWith(const std::string& text);
+    // Waits until a line holding the text has been printed; false when the
+    // simulator ended or went quiet for `timeoutMs` first.
+    bool WaitForLineWith(const std::string& text, int timeoutMs = 30000);
 
 private:
     void ReadLines();
