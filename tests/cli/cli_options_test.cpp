@@ -239,6 +239,30 @@ TEST(CliOptions, ArgumentsInTheWrongPlaceAreNamed) {
     }
 }
 
+// After "--" every word is an argument, also one that looks like an option
+// or is "--" itself; scripts and the Ansible modules end the options so.
+TEST(CliOptions, AfterTheEndOfTheOptionsEveryWordIsAnArgument) {
+    const struct {
+        Arguments arguments;
+        std::string file;
+    } cases[] = {
+        {{"update", "-H", "h", "--", "f.sh"}, "f.sh"},
+        {{"update", "-H", "h", "--", "-f.sh"}, "-f.sh"},
+        {{"update", "-H", "h", "--", "--"}, "--"},
+    };
+    for (const auto& c : cases) {
+        const ParsedCommandLine parsed = Parse(c.arguments);
+        ASSERT_TRUE(parsed.ok) << Joined(c.arguments) << ": " << parsed.error;
+        EXPECT_EQ(parsed.command.update.file, c.file);
+    }
+    const ParsedCommandLine discover = Parse({"discover", "--", "10.0.0.1", "10.0.0.2"});
+    ASSERT_TRUE(discover.ok) << discover.error;
+    EXPECT_EQ(discover.command.discover.ranges, (Arguments{"10.0.0.1", "10.0.0.2"}));
+    EXPECT_NE(Parse({"update", "-H", "h", "--", "a.sh", "b.sh"}).error.find("exactly one FILE"),
+              std::string::npos);
+    EXPECT_NE(Parse({"update", "-H", "h", "--"}).error.find("exactly one FILE"), std::string::npos);
+}
+
 TEST(CliOptions, SerialPortsHaveAShortName) {
     const ParsedCommandLine parsed = Parse({"probe", "-S", "COM3", "-S", "COM12"});
     ASSERT_TRUE(parsed.ok) << parsed.error;

@@ -419,7 +419,13 @@ public:
         }
         result.help = chosen->app->help();
         const std::string name = chosen->app->get_name();
-        if (const std::vector<std::string> extras = chosen->app->remaining(); !extras.empty()) {
+        std::vector<std::string> extras = chosen->app->remaining();
+        // CLI11 keeps the "--" that ends the options among the extras; what
+        // follows it has gone to FILE or the RANGEs.
+        if (const auto mark = std::find(extras.begin(), extras.end(), "--"); mark != extras.end()) {
+            extras.erase(mark);
+        }
+        if (!extras.empty()) {
             result.error = Unexpected(extras.front(), name);
             return result;
         }
