@@ -24,11 +24,15 @@ description:
     argument list, its environment or a file.
   - A recorder that reports a version listed in I(skip_version) is left alone
     and reported unchanged.
+  - With I(sha256) the update file must have that SHA-256, else nothing is
+    sent. With I(expect_version) the update counts only once the recorder,
+    asked its version again after it reported success, reports that version.
   - In check mode the module runs C(trelvo-cli probe) instead and sends no
     file. It reports changed when the update would run, that is when the
     recorder's version is accepted, the password (if given) is accepted and
     the version is not in I(skip_version); it fails when the recorder refuses
-    either. The update file is checked locally.
+    either. The update file is checked locally, its I(sha256) too;
+    I(expect_version) is not checked, as nothing is installed.
 author:
   - Trelvo developers
 requirements:
@@ -71,6 +75,32 @@ options:
         password.
     type: int
     default: 0
+  sha256:
+    description:
+      - The SHA-256 the update file must have, 64 hexadecimal digits (either
+        case), as published with the update.
+      - trelvo-cli compares it before any connection and sends nothing when
+        the file has another digest; the task then fails with rc 2 and a
+        message naming both digests.
+    type: str
+  expect_version:
+    description:
+      - The version the recorder is to report once the update has taken,
+        usually the one the update installs (on a serial line, its version
+        number).
+      - After the recorder reports success, trelvo-cli asks it its version
+        again, at once and then every 5 seconds (the recorder may be
+        restarting and refuse or drop connections meanwhile), until it
+        reports this version (outcome C(verified)) or I(verify_timeout) has
+        passed (outcome C(not-verified), a failure, with the version it
+        last reported in I(version_after_update)).
+    type: str
+  verify_timeout:
+    description:
+      - With I(expect_version), how many seconds to wait for the recorder to
+        report it. Fractions are allowed; 0 waits for ever.
+      - Left out, trelvo-cli's default of 600 seconds applies.
+    type: float
   skip_version:
     description:
       - Leave alone a recorder that reports exactly one of these versions (on
@@ -112,6 +142,15 @@ EXAMPLES = r'''
     retries: 3
   delegate_to: localhost
 
+- name: Install a published update and wait until the recorder runs it
+  trelvo.recorders.update:
+    host: rec-17
+    file: /srv/updates/vdx-2.0.61.sh
+    sha256: d4b3d5361389b0bf3f26c7a9494042e79185486f8f5564c30025f868cd1b5ca4
+    password: "{{ recorder_password }}"
+    expect_version: "2.0.61"
+    verify_timeout: 900
+
 - name: Over a serial line
   trelvo.recorders.update:
     serial: /dev/ttyUSB0
@@ -144,7 +183,8 @@ outcome:
       file-not-found, file-empty, file-too-large, code-too-long,
       connect-failed, port-unavailable, version-refused, access-denied,
       transfer-failed, refused-by-recorder, timed-out, connection-lost or
-      aborted.
+      aborted; with I(expect_version), verified or not-verified instead of
+      succeeded.
     - In check mode the probe's - probed, connect-failed, version-refused,
       access-denied, timed-out, ... - or skipped when the recorder reports a
       version in I(skip_version).
@@ -157,6 +197,14 @@ version:
   returned: when trelvo-cli reported the recorder
   type: str
   sample: "2.0.60"
+version_after_update:
+  description:
+    - With I(expect_version), the version the recorder reported when asked
+      again after the update (null when it did not answer, or the update
+      did not get that far).
+  returned: when trelvo-cli reported the recorder and I(expect_version) was given
+  type: str
+  sample: "2.0.61"
 sha256:
   description:
     - SHA-256 of the update file as trelvo-cli read it, in hex.
@@ -192,6 +240,7 @@ rc:
 '''
 
 import os
+import re
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.trelvo.recorders.plugins.module_utils.trelvo_cli import (
@@ -203,6 +252,8 @@ from ansible_collections.trelvo.recorders.plugins.module_utils.trelvo_cli import
 
 # trelvo-cli refuses files of 4 GiB and more.
 MAX_FILE_BYTES = 4 * 1024 * 1024 * 1024
+
+SHA256_HEX = re.compile(r'\A[0-9a-fA-F]{64}\Z')
 
 
 def file_problem(path):
@@ -223,12 +274,15 @@ def file_problem(path):
 
 def reported(result):
     """The fields of a result line the module returns."""
-    return dict(
+    fields = dict(
         outcome=result.get('outcome'),
         version=result.get('version'),
         seconds=result.get('seconds'),
         attempts=result.get('attempts'),
     )
+    if 'version_after_update' in result:
+        fields['version_after_update'] = result['version_after_update']
+    return fields
 
 
 def check(module):
@@ -238,6 +292,13 @@ def check(module):
     if problem:
         module.fail_json(msg=problem)
     sha256 = module.digest_from_file(path, 'sha256')
+    expected = module.params['sha256']
+    # As trelvo-cli update would refuse them, before any connection.
+    if expected is not None and not SHA256_HEX.match(expected):
+        module.fail_json(msg='sha256: wants 64 hexadecimal digits', sha256=sha256)
+    if expected is not None and expected.lower() != sha256:
+        module.fail_json(msg='%s: the file\'s SHA-256 is %s, not the expected %s'
+                         % (path, sha256, expected.lower()), sha256=sha256)
     skips = ['--skip-version=' + version for version in module.params['skip_version']]
     rc, result, stderr = run_cli(module, 'probe', skips)
     if result is None or rc not in (0, 1):
@@ -269,6 +330,12 @@ def update(module):
         arguments.append('--code=' + params['code'])
     if params['result_timeout'] is not None:
         arguments.append('--result-timeout=%s' % repr(params['result_timeout']))
+    if params['sha256'] is not None:
+        arguments.append('--sha256=' + params['sha256'])
+    if params['expect_version'] is not None:
+        arguments.append('--expect-version=' + params['expect_version'])
+    if params['verify_timeout'] is not None:
+        arguments.append('--verify-timeout=%s' % repr(params['verify_timeout']))
     arguments.append('--retries=%d' % params['retries'])
     rc, result, stderr = run_cli(module, 'update', arguments, after_options=[params['file']])
     if result is None or rc != 0 or not result.get('ok'):
@@ -287,10 +354,14 @@ def main():
         code=dict(type='str'),
         result_timeout=dict(type='float'),
         retries=dict(type='int', default=0),
+        sha256=dict(type='str'),
+        expect_version=dict(type='str'),
+        verify_timeout=dict(type='float'),
         skip_version=dict(type='list', elements='str', default=[]),
     )
-    module = AnsibleModule(argument_spec=argument_spec, supports_check_mode=True,
-                           **RECORDER_ARGUMENT_RULES)
+    rules = dict(RECORDER_ARGUMENT_RULES)
+    rules['required_by'] = dict(rules['required_by'], verify_timeout='expect_version')
+    module = AnsibleModule(argument_spec=argument_spec, supports_check_mode=True, **rules)
     if module.check_mode:
         check(module)
     else:
