@@ -6,6 +6,14 @@
 //                                            id, enabled (1/0), text
 //   trelvo-window-probe client TITLE         prints the window's client
 //                                            area on the screen as WxH+X+Y
+//   trelvo-window-probe centre TITLE ID      prints the centre of one of its
+//                                            controls on the screen as X Y
+//   trelvo-window-probe within MS gone TITLE
+//   trelvo-window-probe within MS enabled TITLE ID
+//                                            prints "watching" once it
+//                                            times, then waits at most MS
+//                                            milliseconds for the window to
+//                                            go or the control to be enabled
 // Texts are printed as UTF-8. Exits 1 when the window does not show up, or
 // does not go, in time.
 #include <windows.h>
@@ -17,6 +25,8 @@
 namespace {
 
 constexpr DWORD kPollMs = 50;
+// What an operator should see at once is looked at more often.
+constexpr DWORD kWatchPollMs = 5;
 
 HWND FindShown(const wchar_t* title) {
     HWND window = FindWindowW(nullptr, title);
@@ -34,12 +44,12 @@ bool WaitFor(const wchar_t* title, double seconds, bool shown) {
     return false;
 }
 
-void PrintUtf8(const std::wstring& text) {
+void PrintUtf8(const std::wstring& text, FILE* stream = stdout) {
     const int length =
         WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), length, nullptr, nullptr);
-    std::fputs(bytes.c_str(), stdout);
+    std::fputs(bytes.c_str(), stream);
 }
 
 // Only the window's own controls: a combo box's edit field has an id of its
@@ -55,6 +65,44 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM window) {
     PrintUtf8(text);
     std::printf("\n");
     return TRUE;
+}
+
+HWND ControlOf(const wchar_t* title, const wchar_t* id) {
+    const HWND window = FindShown(title);
+    return window != nullptr ? GetDlgItem(window, static_cast<int>(std::wcstol(id, nullptr, 10)))
+                             : nullptr;
+}
+
+// Times from its "watching" on, so that the caller can act only once the
+// clock runs: the probe's own start under Wine is not in the time.
+int Within(DWORD ms, const wchar_t* condition, const wchar_t* title, const wchar_t* id) {
+    const bool gone = std::wcscmp(condition, L"gone") == 0;
+    if (!gone && (std::wcscmp(condition, L"enabled") != 0 || id == nullptr)) {
+        return 2;
+    }
+    const auto met = [&] {
+        if (gone) {
+            return FindShown(title) == nullptr;
+        }
+        const HWND control = ControlOf(title, id);
+        return control != nullptr && IsWindowEnabled(control) != FALSE;
+    };
+    std::puts("watching");
+    std::fflush(stdout);
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        if (met()) {
+            return 0;
+        }
+        const ULONGLONG waited = GetTickCount64() - start;
+        if (waited > ms) {
+            PrintUtf8(L"\"" + std::wstring(title) + L"\" not " + condition + L" within " +
+                          std::to_wstring(ms) + L" ms\n",
+                      stderr);
+            return 1;
+        }
+        Sleep(kWatchPollMs);
+    }
 }
 
 }  // namespace
@@ -85,6 +133,22 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%ldx%ld+%ld+%ld\n", area.right, area.bottom, origin.x, origin.y);
         return 0;
     }
-    std::fputs("usage: trelvo-window-probe wait|gone TITLE SECONDS | texts|client TITLE\n", stderr);
+    if (argc >= 4 && std::wcscmp(argv[1], L"centre") == 0) {
+        const HWND control = ControlOf(argv[2], argv[3]);
+        RECT area{};
+        if (control == nullptr || !GetWindowRect(control, &area)) {
+            return 1;
+        }
+        std::printf("%ld %ld\n", (area.left + area.right) / 2, (area.top + area.bottom) / 2);
+        return 0;
+    }
+    if (argc >= 5 && std::wcscmp(argv[1], L"within") == 0) {
+        return Within(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)), argv[3], argv[4],
+                      argc >= 6 ? argv[5] : nullptr);
+    }
+    std::fputs(
+        "usage: trelvo-window-probe wait|gone TITLE SECONDS | texts|client TITLE |"
+        " centre TITLE ID | within MS gone TITLE | within MS enabled TITLE ID\n",
+        stderr);
     return 2;
 }

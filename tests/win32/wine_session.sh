@@ -91,6 +91,46 @@ wait_control_text() {
     return 1
 }
 
+# Clicks one control of a window with the mouse, in its middle.
+click_control() {
+    local x y
+    read -r x y < <(probe centre "$1" "$2" | tr -d '\r')
+    [[ -n $x && -n $y ]] || { echo "no control $2 in \"$1\"" >&2; return 1; }
+    xdotool mousemove "$x" "$y" click 1
+}
+
+# Does what an operator does (the command after --) and requires the window
+# to have answered within MS milliseconds: the probe's clock runs before the
+# command starts, so Wine's start of the probe is not in the time.
+#   answers_within MS gone TITLE -- COMMAND...
+#   answers_within MS enabled TITLE ID -- COMMAND...
+answers_within() {
+    local ms=$1 condition=() fifo="$wine_session_dir/watching" watcher line fd
+    shift
+    while [[ $1 != -- ]]; do
+        condition+=("$1")
+        shift
+    done
+    shift
+    rm -f "$fifo"
+    mkfifo "$fifo"
+    probe within "$ms" "${condition[@]}" >"$fifo" &
+    watcher=$!
+    exec {fd}<"$fifo"
+    read -r -t 60 line <&"$fd" || true
+    if [[ ${line%$'\r'} != watching ]]; then
+        exec {fd}<&-
+        wait "$watcher" || true
+        echo "the probe did not start watching ${condition[*]}" >&2
+        return 1
+    fi
+    "$@"
+    local status=0
+    wait "$watcher" || status=$?
+    exec {fd}<&-
+    return $status
+}
+
 keys() {
     xdotool key --delay 30 "$@"
 }
