@@ -1,10 +1,12 @@
 # Sourced by the Windows program's operator tests, installer check and
 # benchmark: a private virtual X display and Wine prefix, a Wine virtual
 # desktop that takes every key xdotool types, and the probe that reads the
-# windows. Everything started here ends with the calling script.
+# windows. Everything started here ends with the calling script, which
+# fails if Wine left anything in the home folder's menus.
 #   wine_session_start PROBE_EXE
 
 wine_session_pids=()
+wine_session_tools=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
 
 wine_session_cleanup() {
     local status=$?
@@ -15,8 +17,12 @@ wine_session_cleanup() {
         kill "$pid" 2>/dev/null || true
     done
     wait 2>/dev/null || true
-    [[ -n ${wine_session_dir:-} ]] && rm -rf "$wine_session_dir"
-    return $status
+    if [[ -n ${wine_session_dir:-} ]]; then
+        # Once Wine has ended: nothing it did may be left in the home folder.
+        "$wine_session_tools/menu-files" check "$wine_session_dir/menu-files" || status=1
+        rm -rf "$wine_session_dir"
+    fi
+    exit $status
 }
 
 # Runs a command in the background and ends it with the session.
@@ -28,6 +34,7 @@ wine_session_background() {
 wine_session_start() {
     probe_exe=$(realpath "$1")
     wine_session_dir=$(mktemp -d)
+    "$wine_session_tools/menu-files" record "$wine_session_dir/menu-files"
     trap wine_session_cleanup EXIT
     # Xvfb picks a free display and writes its number to descriptor 3.
     Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$wine_session_dir/display" \
@@ -50,7 +57,7 @@ wine_session_start() {
     # program under test gets the locale it is tried in of its own.
     export LC_ALL=C.UTF-8
     unset LANGUAGE
-    "$(dirname "${BASH_SOURCE[0]}")/wine-prefix" "$WINEPREFIX"
+    "$wine_session_tools/wine-prefix" "$WINEPREFIX"
     # One virtual desktop: every window of the program lives in it, and it
     # is the one X window that has the keyboard.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
