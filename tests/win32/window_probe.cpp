@@ -4,6 +4,10 @@
 //   trelvo-window-probe gone TITLE SECONDS   waits until none is
 //   trelvo-window-probe texts TITLE          prints one line per control:
 //                                            id, enabled (1/0), text
+//   trelvo-window-probe all-texts TITLE      the same for the controls of
+//                                            its child dialogs too
+//   trelvo-window-probe titles               prints the titles of the shown
+//                                            top-level windows, one a line
 //   trelvo-window-probe client TITLE         prints the window's client
 //                                            area on the screen as WxH+X+Y
 //   trelvo-window-probe centre TITLE ID      prints the centre of one of its
@@ -52,18 +56,35 @@ void PrintUtf8(const std::wstring& text, FILE* stream = stdout) {
     std::fputs(bytes.c_str(), stream);
 }
 
-// Only the window's own controls: a combo box's edit field has an id of its
-// own that may equal a control's.
-BOOL CALLBACK PrintControl(HWND control, LPARAM window) {
-    if (GetParent(control) != reinterpret_cast<HWND>(window)) {
-        return TRUE;
-    }
+void PrintControl(HWND control) {
     wchar_t text[1024] = {};
     SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
                         2000, nullptr);
     std::printf("%d\t%d\t", GetDlgCtrlID(control), IsWindowEnabled(control) ? 1 : 0);
     PrintUtf8(text);
     std::printf("\n");
+}
+
+// Only the window's own controls: a combo box's edit field has an id of its
+// own that may equal a control's.
+BOOL CALLBACK PrintOwnControl(HWND control, LPARAM window) {
+    if (GetParent(control) == reinterpret_cast<HWND>(window)) {
+        PrintControl(control);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK PrintAnyControl(HWND control, LPARAM /*window*/) {
+    PrintControl(control);
+    return TRUE;
+}
+
+BOOL CALLBACK PrintTitle(HWND window, LPARAM /*unused*/) {
+    wchar_t title[512] = {};
+    if (IsWindowVisible(window) && GetWindowTextW(window, title, 512) > 0) {
+        PrintUtf8(title);
+        std::printf("\n");
+    }
     return TRUE;
 }
 
@@ -114,12 +135,18 @@ int wmain(int argc, wchar_t** argv) {
     if (argc >= 4 && std::wcscmp(argv[1], L"gone") == 0) {
         return WaitFor(argv[2], std::wcstod(argv[3], nullptr), false) ? 0 : 1;
     }
-    if (argc >= 3 && std::wcscmp(argv[1], L"texts") == 0) {
+    const bool allTexts = argc >= 3 && std::wcscmp(argv[1], L"all-texts") == 0;
+    if (allTexts || (argc >= 3 && std::wcscmp(argv[1], L"texts") == 0)) {
         const HWND window = FindShown(argv[2]);
         if (window == nullptr) {
             return 1;
         }
-        EnumChildWindows(window, PrintControl, reinterpret_cast<LPARAM>(window));
+        EnumChildWindows(window, allTexts ? PrintAnyControl : PrintOwnControl,
+                         reinterpret_cast<LPARAM>(window));
+        return 0;
+    }
+    if (argc >= 2 && std::wcscmp(argv[1], L"titles") == 0) {
+        EnumWindows(PrintTitle, 0);
         return 0;
     }
     if (argc >= 3 && std::wcscmp(argv[1], L"client") == 0) {
@@ -147,7 +174,8 @@ int wmain(int argc, wchar_t** argv) {
                       argc >= 6 ? argv[5] : nullptr);
     }
     std::fputs(
-        "usage: trelvo-window-probe wait|gone TITLE SECONDS | texts|client TITLE |"
+        "usage: trelvo-window-probe wait|gone TITLE SECONDS | titles | texts|all-texts|client "
+        "TITLE |"
         " centre TITLE ID | within MS gone TITLE | within MS enabled TITLE ID\n",
         stderr);
     return 2;
