@@ -9,8 +9,9 @@
 ; (last, unquoted); "uninstall.exe /S" removes it all again.
 ;
 ;   makensis -DPROGRAMS=dir -DOUTFILE=setup.exe -DVERSION=X.Y.Z -DPUBLISHER=name
-;            -DICON=trelvo.ico [-DWITH_CLI] trelvo.nsi
-; PROGRAMS holds the (stripped) programs; VERSION is project()'s.
+;            -DICON=trelvo.ico [-DWITH_CLI] [-DSIGN=command] trelvo.nsi
+; PROGRAMS holds the (stripped, signed) programs; VERSION is project()'s.
+; SIGN, when given, signs a file in place: the uninstaller as it is made.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -38,6 +39,10 @@ RequestExecutionLevel admin
 !include LogicLib.nsh
 !include Sections.nsh
 !include "system_path.nsh"
+
+!ifdef SIGN
+  !uninstfinalize '${SIGN} "%1"' = 0
+!endif
 
 Name "Trelvo"
 BrandingText "Trelvo ${VERSION}"
