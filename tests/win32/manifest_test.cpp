@@ -1,6 +1,6 @@
 // The application manifest as Windows reads it from each program (resource
 // 1 of type RT_MANIFEST): this suite's own, made by the same CMake function,
-// and trelvo.exe's, named by TRELVO_EXE.
+// and the programs'.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -63,16 +63,19 @@ TEST(ApplicationManifest, TheSuitesOwnHasEveryPart) {
     ExpectTheProgramsManifest(ManifestOf(GetModuleHandleW(nullptr)));
 }
 
-TEST(ApplicationManifest, TrelvoExeHasEveryPart) {
-    const char* path = std::getenv("TRELVO_EXE");
-    if (path == nullptr || *path == '\0') {
-        GTEST_SKIP() << "TRELVO_EXE names no program";
+// Both programs, named by TRELVO_EXE and TRELVO_CLI_EXE.
+TEST(ApplicationManifest, EachProgramHasEveryPart) {
+    for (const char* variable : {"TRELVO_EXE", "TRELVO_CLI_EXE"}) {
+        const char* path = std::getenv(variable);
+        if (path == nullptr || *path == '\0') {
+            GTEST_SKIP() << variable << " names no program";
+        }
+        const HMODULE program = LoadLibraryExA(
+            path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(program, nullptr) << path;
+        ExpectTheProgramsManifest(ManifestOf(program));
+        FreeLibrary(program);
     }
-    const HMODULE program =
-        LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(program, nullptr) << path;
-    ExpectTheProgramsManifest(ManifestOf(program));
-    FreeLibrary(program);
 }
 
 }  // namespace
