@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "text/secret.h"
@@ -13,6 +14,16 @@ namespace trelvo {
 constexpr std::size_t kMaxPasswordBytes = 4096;
 
 enum class LineRead { Read, CannotOpen, Failed };
+
+// One byte of a password source: a byte, its end, or a failure.
+enum class ByteRead { Byte, End, Failed };
+
+// Takes bytes up to the first line feed, one at a time so that nothing after
+// the line is consumed and no library buffer keeps a copy; without the line
+// end's CR. False when reading failed or the line is longer than
+// kMaxPasswordBytes; what was read is wiped either way. The same on every
+// platform, which only says how a byte is read.
+bool TakeFirstLine(const std::function<ByteRead(char&)>& nextByte, Secret& password);
 
 // The first line of the file ("-": standard input, asked for without echo
 // when it is a terminal), its line end removed. `openError` says why the

@@ -14,29 +14,13 @@
 namespace trelvo {
 namespace {
 
-// Reads up to the first line feed, one byte at a time so that nothing after
-// the line is consumed and no library buffer keeps a copy.
 bool ReadFirstLine(int fd, Secret& password) {
-    std::string line;
-    line.reserve(kMaxPasswordBytes + 1);
-    char c = 0;
-    bool read = true;
-    for (;;) {
-        const ssize_t n = RetryOnInterrupt([&] { return ::read(fd, &c, 1); });
-        if (n < 0 || (n > 0 && c != '\n' && line.size() == kMaxPasswordBytes)) {
-            read = false;
-            break;
-        }
-        if (n == 0 || c == '\n') {
-            break;
-        }
-        line.push_back(c);
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    password.Take(line);
-    return read;
+    return TakeFirstLine(
+        [fd](char& c) {
+            const ssize_t n = RetryOnInterrupt([&] { return ::read(fd, &c, 1); });
+            return n < 0 ? ByteRead::Failed : n == 0 ? ByteRead::End : ByteRead::Byte;
+        },
+        password);
 }
 
 // The terminal's settings while echo is off, for the signal handler.

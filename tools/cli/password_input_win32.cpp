@@ -12,34 +12,17 @@
 namespace trelvo {
 namespace {
 
-// Reads up to the first line feed, one byte at a time so that nothing after
-// the line is consumed and no library buffer keeps a copy.
 bool ReadFirstLine(HANDLE file, Secret& password) {
-    std::string line;
-    line.reserve(kMaxPasswordBytes + 1);
-    char c = 0;
-    bool read = true;
-    for (;;) {
-        DWORD n = 0;
-        // A pipe whose writer has gone reports that as an error.
-        if (ReadFile(file, &c, 1, &n, nullptr) == 0) {
-            read = GetLastError() == ERROR_BROKEN_PIPE;
-            break;
-        }
-        if (n == 0 || c == '\n') {
-            break;
-        }
-        if (line.size() == kMaxPasswordBytes) {
-            read = false;
-            break;
-        }
-        line.push_back(c);
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    password.Take(line);
-    return read;
+    return TakeFirstLine(
+        [file](char& c) {
+            DWORD n = 0;
+            if (ReadFile(file, &c, 1, &n, nullptr) == 0) {
+                // A pipe whose writer has gone reports its end as an error.
+                return GetLastError() == ERROR_BROKEN_PIPE ? ByteRead::End : ByteRead::Failed;
+            }
+            return n == 0 ? ByteRead::End : ByteRead::Byte;
+        },
+        password);
 }
 
 // The console's input mode while echo is off, for the control handler.

@@ -3,6 +3,33 @@
 #include "tools/cli/password_input.h"
 
 namespace trelvo {
+
+bool TakeFirstLine(const std::function<ByteRead(char&)>& nextByte, Secret& password) {
+    std::string line;
+    line.reserve(kMaxPasswordBytes + 1);
+    bool read = true;
+    for (char c = 0;;) {
+        const ByteRead got = nextByte(c);
+        if (got == ByteRead::Failed) {
+            read = false;
+            break;
+        }
+        if (got == ByteRead::End || c == '\n') {
+            break;
+        }
+        if (line.size() == kMaxPasswordBytes) {
+            read = false;
+            break;
+        }
+        line.push_back(c);
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    password.Take(line);
+    return read;
+}
+
 namespace {
 
 PasswordResult FromFile(const std::string& passwordFile, Secret& password) {
