@@ -23,7 +23,8 @@ namespace {
 std::string Shown(std::string_view german, const std::vector<std::string>& values = {}) {
     std::string text = LocalizeFleetText(german);
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::string mark = "%" + std::to_string(i + 1);
+        std::string mark = "%";
+        mark += std::to_string(i + 1);
         text.replace(text.find(mark), mark.size(), values[i]);
     }
     return text;

@@ -8,7 +8,6 @@
 #include "fleet/atomic_file.h"
 #include "fleet/report_file.h"
 #include "fleet/target_name.h"
-#include "link/ipv4_address.h"
 #include "localisation/fleet_text.h"
 #include "names/hosts_name_reader.h"
 #include "text/operator_text.h"
@@ -68,7 +67,8 @@ constexpr FleetControl kRunInputs[] = {
 // "%1", "%2" ... of a localised text filled in.
 std::string Filled(std::string text, const std::vector<std::string>& values) {
     for (std::size_t i = values.size(); i-- > 0;) {
-        const std::string mark = "%" + std::to_string(i + 1);
+        std::string mark = "%";
+        mark += std::to_string(i + 1);
         for (std::size_t at = text.find(mark); at != std::string::npos;
              at = text.find(mark, at + values[i].size())) {
             text.replace(at, mark.size(), values[i]);
@@ -488,8 +488,8 @@ void FleetBehaviour::OnRowCommand(int row, RowCommand command) {
         case RowCommand::Copy: {
             std::string text;
             for (int column = 0; column < kFleetColumnCount; ++column) {
-                text +=
-                    (column == 0 ? "" : "\t") + CellText(shown, static_cast<FleetColumn>(column));
+                text += column == 0 ? "" : "\t";
+                text += CellText(shown, static_cast<FleetColumn>(column));
             }
             view_.CopyText(text);
             break;
@@ -556,7 +556,7 @@ void FleetBehaviour::AddFromHostsFile(const std::string& path) {
     }
     for (const std::string& name : reader.names()) {
         if (!name.empty()) {
-            rows_.Add(name, ParseDottedIpv4(name) ? name : std::string());
+            rows_.Add(name, AddressIn(name));
         }
     }
     Reshow();

@@ -108,7 +108,8 @@ std::string CsvText(const FleetRows& rows) {
             row.result ? row.resultFacts.sha256 : std::string(),
         };
         for (std::size_t i = 0; i < cells.size(); ++i) {
-            text += (i == 0 ? "" : ",") + CsvCell(cells[i]);
+            text += i == 0 ? "" : ",";
+            text += CsvCell(cells[i]);
         }
         text += "\r\n";
     }

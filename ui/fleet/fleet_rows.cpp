@@ -149,6 +149,10 @@ const FleetRow* FleetRows::Find(int id) const {
     return const_cast<FleetRows*>(this)->Find(id);
 }
 
+std::string AddressIn(const std::string& name) {
+    return IsAddress(name) ? name : std::string();
+}
+
 bool FilterShows(FleetFilter filter, const FleetRow& row) {
     switch (filter) {
         case FleetFilter::All:

@@ -73,6 +73,9 @@ private:
     int nextId_ = 0;
 };
 
+// The name itself when it is a dotted IPv4 address, else empty.
+std::string AddressIn(const std::string& name);
+
 // Whether the filter shows the row.
 bool FilterShows(FleetFilter filter, const FleetRow& row);
 

@@ -3,7 +3,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "fleet/update_file_read.h"
 #include "link/event_loop.h"
@@ -15,7 +14,7 @@ namespace trelvo {
 // Start forgets the one before; the destructor stops the reading.
 class UpdateFileDigest {
 public:
-    explicit UpdateFileDigest(EventLoop& loop) : loop_(loop) {}
+    explicit UpdateFileDigest(EventLoop& loop);
     ~UpdateFileDigest();
     UpdateFileDigest(const UpdateFileDigest&) = delete;
     UpdateFileDigest& operator=(const UpdateFileDigest&) = delete;
@@ -23,11 +22,15 @@ public:
     void Start(const std::string& path, std::function<void(CheckedUpdateFile)> done);
 
 private:
+    // The thread, out of this header: the system's thread headers bring
+    // Windows' macros into every file that includes it.
+    struct Worker;
+
     EventLoop& loop_;
     // Replaced by every Start: a result posted for an earlier one finds
     // its token gone and is dropped.
     std::shared_ptr<const int> current_;
-    std::jthread worker_;
+    std::unique_ptr<Worker> worker_;
 };
 
 }  // namespace trelvo
