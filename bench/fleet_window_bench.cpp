@@ -16,10 +16,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "cpu_seconds.h"
@@ -127,7 +129,10 @@ int main(int argc, char** argv) {
     QElapsedTimer wall;
     wall.start();
     Named<QPushButton>(window, "start")->click();
-    QTest::qWaitFor([&window] { return !window.behaviour().Running(); }, 600000);
+    if (!QTest::qWaitFor([&window] { return !window.behaviour().Running(); }, 600000)) {
+        std::fprintf(stderr, "fleet_window_bench: the run did not end in 10 minutes\n");
+        return 1;
+    }
     const double wallS = static_cast<double>(wall.nsecsElapsed()) / 1e9;
     const double cpuS = CpuSeconds(RUSAGE_SELF) - cpuBefore;
     probe.Stop();
