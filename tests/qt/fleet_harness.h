@@ -79,8 +79,18 @@ struct FleetHarness {
     void Type(const char* name, const QString& text) {
         QTest::keyClicks(Control<QLineEdit>(name), text);
     }
-    // Alt and a mnemonic, as the window's shortcut map takes it.
-    void Mnemonic(Qt::Key key) { QTest::keyClick(window.get(), key, Qt::AltModifier); }
+    // Alt and a mnemonic, as the window's shortcut map takes it. A button
+    // answers it with an animated click, a moment later.
+    void Mnemonic(Qt::Key key) {
+        // Shortcuts reach the active window only; the offscreen platform
+        // gives the window its activation back only when asked to after a
+        // dialog.
+        if (!window->isActiveWindow()) {
+            window->activateWindow();
+            QTest::qWaitForWindowActive(window.get());
+        }
+        QTest::keyClick(window.get(), key, Qt::AltModifier);
+    }
 
     // Runs `act` on the next modal dialog or menu once it is open; it must
     // close it. A window that never opens one leaves `act` unrun.
@@ -109,22 +119,29 @@ struct FleetHarness {
         Click("browse");
         Type("password", QString::fromStdString(password));
         Type("update code", QStringLiteral("UPD-42"));
+        // The file's digest is taken on a thread; Start waits for it.
+        QTest::qWaitFor([this] { return Control<QPushButton>("start")->isEnabled(); });
         WhenOpen([lines](QWidget* dialog) {
             auto* edit = dialog->findChild<QPlainTextEdit*>();
-            QTest::keyClicks(edit, lines);
+            // Line by line: Return in the edit starts the next one.
+            for (const QString& line : lines.split(QLatin1Char('\n'))) {
+                QTest::keyClicks(edit, line);
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
             dialog->findChild<QPushButton*>(QStringLiteral("ok"))->click();
         });
         Mnemonic(Qt::Key_A);
+        QTest::qWaitFor([this] { return Model()->rowCount() > 0 || !messages.isEmpty(); });
     }
     // Alt+S, then `key` on the question; whether it was asked.
     bool StartAnswering(Qt::Key key) {
-        bool asked = false;
-        WhenOpen([&asked, key](QWidget* box) {
-            asked = true;
+        auto asked = std::make_shared<bool>(false);
+        WhenOpen([asked, key](QWidget* box) {
+            *asked = true;
             QTest::keyClick(box, key);
         });
         Mnemonic(Qt::Key_S);
-        return asked;
+        return QTest::qWaitFor([asked] { return *asked; }, 2000);
     }
     bool WaitUntilIdle() {
         return QTest::qWaitFor([this] { return !Running(); }, kRunTimeoutMs);

@@ -131,6 +131,8 @@ int FleetRows::Add(std::string name, std::string address) {
     row.id = nextId_++;
     row.name = std::move(name);
     row.address = std::move(address);
+    // Whoever adds a recorder means to do something with it.
+    row.checked = true;
     rows_.push_back(std::move(row));
     return rows_.back().id;
 }

@@ -59,7 +59,7 @@ public:
     // else why not.
     std::string AddLine(std::string_view line);
     // A name in Windows-1252 read from a file, with its address if known.
-    // The row's id, a new one or the one merged with.
+    // The row's id, a new one (checked) or the one merged with.
     int Add(std::string name, std::string address);
     void Remove(int id);
 

@@ -8,19 +8,22 @@
 
 namespace trelvo {
 
-FleetAddDialog::FleetAddDialog(const FleetAddTexts& texts, QWidget* parent)
+FleetAddDialog::FleetAddDialog(const AddDialogTexts& texts, QWidget* parent)
     : QDialog(parent), lines_(new QPlainTextEdit(this)) {
-    setWindowTitle(texts.title);
-    auto* prompt = new QLabel(texts.prompt, this);
+    setWindowTitle(QString::fromStdString(texts.title));
+    auto* prompt = new QLabel(QString::fromStdString(texts.prompt), this);
     prompt->setBuddy(lines_);
     lines_->setObjectName(QStringLiteral("recorder lines"));
-    lines_->setAccessibleName(texts.prompt);
+    lines_->setAccessibleName(QString::fromStdString(texts.prompt));
     lines_->setTabChangesFocus(true);
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(texts.ok, QDialogButtonBox::AcceptRole);
-    QPushButton* cancel = buttons->addButton(texts.cancel, QDialogButtonBox::RejectRole);
-    QPushButton* report = buttons->addButton(texts.openReport, QDialogButtonBox::ActionRole);
+    QPushButton* ok =
+        buttons->addButton(QString::fromStdString(texts.ok), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel =
+        buttons->addButton(QString::fromStdString(texts.cancel), QDialogButtonBox::RejectRole);
+    QPushButton* report =
+        buttons->addButton(QString::fromStdString(texts.openReport), QDialogButtonBox::ActionRole);
     ok->setObjectName(QStringLiteral("ok"));
     cancel->setObjectName(QStringLiteral("cancel"));
     report->setObjectName(QStringLiteral("open report"));

@@ -8,16 +8,9 @@
 
 class QPlainTextEdit;
 
-namespace trelvo {
+#include "ui/fleet/fleet_behaviour.h"
 
-// The Add dialog's words, from the behaviour's table of texts.
-struct FleetAddTexts {
-    QString title;
-    QString prompt;
-    QString openReport;
-    QString ok;
-    QString cancel;
-};
+namespace trelvo {
 
 // Asks for recorders, one name or address a line, or for a report to open
 // instead. Return in the edit starts a new line; OK takes the lines.
@@ -25,7 +18,7 @@ class FleetAddDialog final : public QDialog {
     Q_OBJECT
 
 public:
-    FleetAddDialog(const FleetAddTexts& texts, QWidget* parent);
+    FleetAddDialog(const AddDialogTexts& texts, QWidget* parent);
 
     // Runs the dialog modally: the lines, the wish for a report, or nothing
     // on Cancel.

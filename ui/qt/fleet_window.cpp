@@ -13,14 +13,11 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "trelvo_version.h"
 #include "ui/qt/fleet_progress_delegate.h"
 #include "ui/qt/operator_text_edit.h"
 
 namespace trelvo {
 namespace {
-
-constexpr const char* kFleetTitle = "Trelvo Fleet  v" TRELVO_VERSION;
 
 enum class Kind { Label, Edit, OperatorEdit, Password, ReadOnly, Button, Choice, List };
 
@@ -122,7 +119,7 @@ FleetWindow::FleetWindow(FleetWindowParts parts, QWidget* parent)
       table_(new FleetTableView(this)),
       view_(*this, controls_, model_, *table_, parts_),
       behaviour_(view_, *parts_.settings, loop_, *parts_.clock, parts_.makeLinks, parts_.port) {
-    setWindowTitle(QString::fromUtf8(kFleetTitle));
+    setWindowTitle(QString::fromStdString(FleetBehaviour::WindowTitle()));
     CreateControls();
     LayOut();
     Connect();

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "localisation/fleet_text.h"
 #include "ui/qt/fleet_add_dialog.h"
 #include "ui/qt/name_filter.h"
 #include "ui/qt/operator_text_edit.h"
@@ -57,6 +56,10 @@ void QtFleetView::SetText(FleetControl control, const std::string& text) {
 
 void QtFleetView::Enable(FleetControl control, bool enable) {
     Control(control)->setEnabled(enable);
+}
+
+void QtFleetView::SetFocus(FleetControl control) {
+    Control(control)->setFocus(Qt::OtherFocusReason);
 }
 
 void QtFleetView::SetChoices(FleetControl control, const std::vector<std::string>& texts) {
@@ -125,14 +128,7 @@ std::optional<std::string> QtFleetView::ChooseFile(FleetFile kind, bool save,
 }
 
 std::optional<AddedRecorders> QtFleetView::AskRecorders() {
-    const FleetAddTexts texts{
-        ToQt(LocalizeFleetText("Rekorder hinzufügen")),
-        ToQt(LocalizeFleetText("Namen oder Adressen, einer je Zeile:")),
-        ToQt(LocalizeFleetText("&Bericht öffnen…")),
-        ToQt(LocalizeFleetText("OK")),
-        ToQt(LocalizeFleetText("Abbruch")),
-    };
-    FleetAddDialog dialog(texts, &window_);
+    FleetAddDialog dialog(FleetBehaviour::AddTexts(), &window_);
     return dialog.Ask();
 }
 

@@ -28,6 +28,7 @@ public:
     void ClearSecret(FleetControl control) override;
     void SetText(FleetControl control, const std::string& text) override;
     void Enable(FleetControl control, bool enable) override;
+    void SetFocus(FleetControl control) override;
     void SetChoices(FleetControl control, const std::vector<std::string>& texts) override;
     int Choice(FleetControl control) const override;
     void SetChoice(FleetControl control, int index) override;
