@@ -119,6 +119,11 @@ int main(int argc, char** argv) {
 
     Named<QPushButton>(window, "browse")->click();
     Named<QPushButton>(window, "hosts file")->click();
+    // The file's digest comes from a thread of its own; Start waits for it.
+    if (!QTest::qWaitFor([&window] { return Named<QPushButton>(window, "start")->isEnabled(); })) {
+        std::fprintf(stderr, "fleet_window_bench: the update file was not read\n");
+        return 1;
+    }
     Named<QLineEdit>(window, "password")->setText(QStringLiteral("admin"));
     Named<QLineEdit>(window, "update code")->setText(QStringLiteral("BENCH"));
     const int recorders = window.behaviour().RowCount();

@@ -70,12 +70,18 @@ bool HostsNameReader::BuildTable() {
 }
 
 bool HostsNameReader::OnToken(std::int32_t type) {
+    // A name's line always opens with its address column.
+    if (type == HS_ADDRESS) {
+        lineAddress_ = token();
+        TrimNameSpace(lineAddress_);
+    }
     if (type == HS_NAME || type == HS_QUOTED_NAME) {
         TrimNameSpace(mutableToken());
         if (const NameProblem problem = CheckHostName(token()); !problem.none()) {
             refused_.push_back({std::string(ShownNameStart(token())), problem});
         } else {
             names_.push_back(token());
+            addresses_.push_back(lineAddress_);
         }
     }
     return true;

@@ -50,6 +50,9 @@ public:
     ParseEnd ReadFile(const std::string& path) { return ParseFileUpTo(path, MAX_HOSTS_FILE_BYTES); }
 
     const NameList& names() const { return names_; }
+    // The first column of each name's line, as written: addresses() [i]
+    // is where names() [i] stands.
+    const std::vector<std::string>& addresses() const { return addresses_; }
     const std::vector<RefusedName>& refused() const { return refused_; }
 
 protected:
@@ -58,6 +61,8 @@ protected:
 
 private:
     NameList names_;
+    std::vector<std::string> addresses_;
+    std::string lineAddress_;  // the first column of the line being read
     std::vector<RefusedName> refused_;
 };
 

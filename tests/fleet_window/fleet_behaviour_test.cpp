@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -110,6 +111,19 @@ TEST(FleetBehaviour, AddedLinesMergeDuplicatesAndNameTheLinesTheyRefuse) {
               std::vector<std::string>{Shown(
                   "Zeile %1: %2",
                   {"9", LocalizeText("Die Adresse des Rekorders enthält ungültige Zeichen")})});
+}
+
+TEST(FleetBehaviour, AHostsFileGivesItsNamesWithTheAddressesItNames) {
+    FleetWindowRig rig;
+    rig.view.files.push_back(
+        rig.scratch.Write("lmhosts", "10.0.0.5 buero\n# 10.0.0.6 gone\nname-only lager\n"));
+    rig.behaviour.OnHostsFile();
+    ASSERT_EQ(rig.view.fileDialogs.size(), 1u);
+    // It opens where the system's hosts file lies.
+    EXPECT_EQ(rig.view.fileDialogs[0].folder,
+              std::filesystem::path(rig.scratch.PathOf("hosts")).parent_path().string());
+    EXPECT_EQ(rig.Column(FleetColumn::Recorder), (std::vector<std::string>{"buero", "lager"}));
+    EXPECT_EQ(rig.Column(FleetColumn::Address), (std::vector<std::string>{"10.0.0.5", ""}));
 }
 
 TEST(FleetBehaviour, StartAsksFirstAndRunsAtMostTheChosenNumberAtOnce) {

@@ -147,6 +147,19 @@ TEST(HostsNameReader, StopsAtItsLimitWithTheNamesBeforeIt) {
     EXPECT_TRUE(reader.refused().empty());
 }
 
+// Each name with the first column of its own line, however the lines
+// around it look.
+TEST(HostsNameReader, KeepsEachNamesAddressColumn) {
+    const ScratchDir dir;
+    HostsNameReader reader;
+    reader.BuildTable();
+    reader.ReadFile(dir.Write("lmhosts",
+                              "10.0.0.1 first #PRE\n10.0.0.9\n# 10.0.0.8 no\n"
+                              "  10.0.0.2\t\"second name\"\nhost third\n"));
+    EXPECT_EQ(reader.names(), (NameList{"first", "second name", "third"}));
+    EXPECT_EQ(reader.addresses(), (std::vector<std::string>{"10.0.0.1", "10.0.0.2", "host"}));
+}
+
 TEST(HostsNameReader, TableStartsEmpty) {
     HostsNameReader reader;
     EXPECT_TRUE(reader.names().empty());

@@ -554,9 +554,13 @@ void FleetBehaviour::AddFromHostsFile(const std::string& path) {
         view_.ShowMessage(Localized("%1 kann nicht gelesen werden", {path}));
         return;
     }
-    for (const std::string& name : reader.names()) {
+    // The file's own address goes first: a name of a file the operator
+    // picked is not one the system's resolver knows.
+    for (std::size_t i = 0; i < reader.names().size(); ++i) {
+        const std::string& name = reader.names()[i];
         if (!name.empty()) {
-            rows_.Add(name, AddressIn(name));
+            const std::string address = AddressIn(reader.addresses()[i]);
+            rows_.Add(name, address.empty() ? AddressIn(name) : address);
         }
     }
     Reshow();

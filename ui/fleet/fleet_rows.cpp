@@ -141,10 +141,13 @@ void FleetRows::Remove(int id) {
     std::erase_if(rows_, [id](const FleetRow& row) { return row.id == id; });
 }
 
+// Ids grow with every row added and removing keeps the order, so the rows
+// stay sorted by id: a run looks up every running row on every tick.
 FleetRow* FleetRows::Find(int id) {
-    const auto found = std::find_if(rows_.begin(), rows_.end(),
-                                    [id](const FleetRow& row) { return row.id == id; });
-    return found == rows_.end() ? nullptr : &*found;
+    const auto found =
+        std::lower_bound(rows_.begin(), rows_.end(), id,
+                         [](const FleetRow& row, int wanted) { return row.id < wanted; });
+    return found == rows_.end() || found->id != id ? nullptr : &*found;
 }
 
 const FleetRow* FleetRows::Find(int id) const {
