@@ -82,7 +82,10 @@ int TakeScreenshot(const QDir& out) {
     Named<QLineEdit>(window, "password")->setText(QStringLiteral("admin"));
     Named<QLineEdit>(window, "update code")->setText(QStringLiteral("UPD-42"));
     Named<QLineEdit>(window, "parallel")->setText(QStringLiteral("4"));
-    Named<QPushButton>(window, "start")->click();
+    auto* start = Named<QPushButton>(window, "start");
+    // The file's digest is taken on a thread; Start waits for it.
+    QTest::qWaitFor([start] { return start->isEnabled(); });
+    start->click();
     // Far enough that bars, results and waiting rows all show.
     QAbstractItemModel* list = Named<trelvo::FleetTableView>(window, "recorders")->model();
     const bool underWay = QTest::qWaitFor(

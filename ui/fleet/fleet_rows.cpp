@@ -68,8 +68,7 @@ std::string StageText(const FleetRow& row) {
         case Outcome::Probed:
             return ShownStatusText(JobState::Idle);
         default:
-            // Where it failed.
-            return ShownStatusText(row.result->reached);
+            return LocalizeFleetText("Fehlgeschlagen");
     }
 }
 

@@ -195,9 +195,17 @@ void FleetWindow::CreateControls() {
     // cost more than the run itself.
     header->setSectionResizeMode(0, QHeaderView::Fixed);
     header->resizeSection(0, style()->pixelMetric(QStyle::PM_IndicatorWidth) * 2);
-    header->resizeSection(1 + static_cast<int>(FleetColumn::Recorder), 150);
-    header->resizeSection(1 + static_cast<int>(FleetColumn::Stage), 160);
-    header->resizeSection(FleetListModel::kProgressColumn, 120);
+    // Narrow enough that the result, which says how each update ended,
+    // shows without scrolling; it takes the rest of the width.
+    constexpr std::pair<FleetColumn, int> kWidths[] = {
+        {FleetColumn::Recorder, 120}, {FleetColumn::Address, 95},  {FleetColumn::Version, 65},
+        {FleetColumn::Accepted, 70},  {FleetColumn::Stage, 130},   {FleetColumn::Progress, 100},
+        {FleetColumn::Remaining, 95}, {FleetColumn::Attempts, 60},
+    };
+    for (const auto& [column, width] : kWidths) {
+        header->resizeSection(1 + static_cast<int>(column), width);
+    }
+    header->setStretchLastSection(true);
 }
 
 void FleetWindow::LayOut() {
