@@ -36,7 +36,7 @@ std::optional<std::string> ReadSha256Hex(std::string_view text) {
     return hex;
 }
 
-std::optional<std::string> FileSha256(const std::string& path, std::stop_token stop) {
+std::optional<std::string> FileSha256(const std::string& path, const std::stop_token& stop) {
     const std::optional<std::filesystem::path> name = Utf8Path(path);
     if (!name) {
         return std::nullopt;

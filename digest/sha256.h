@@ -38,7 +38,7 @@ private:
 // The SHA-256 of a file's contents as lower-case hex, or nothing when it
 // cannot be read to its end or `stop` is asked for on the way. The name is
 // UTF-8.
-std::optional<std::string> FileSha256(const std::string& path, std::stop_token stop = {});
+std::optional<std::string> FileSha256(const std::string& path, const std::stop_token& stop = {});
 
 // A digest as someone typed it: exactly 64 hexadecimal digits of either
 // case, given back in lower case as Hex writes them; nothing for any other

@@ -4,7 +4,7 @@
 
 namespace trelvo {
 
-CheckedUpdateFile ReadUpdateFile(const std::string& path, std::stop_token stop) {
+CheckedUpdateFile ReadUpdateFile(const std::string& path, const std::stop_token& stop) {
     CheckedUpdateFile checked;
     UpdateFile file;
     checked.opened = OpenUpdateFile(file, {path, {}, {}});

@@ -25,6 +25,6 @@ struct CheckedUpdateFile {
 // Opens the file as a job would and takes its digest; `stop` ends the
 // reading early (no digest then). Reads the whole file: not for a thread
 // that must answer at once. The name is UTF-8.
-CheckedUpdateFile ReadUpdateFile(const std::string& path, std::stop_token stop = {});
+CheckedUpdateFile ReadUpdateFile(const std::string& path, const std::stop_token& stop = {});
 
 }  // namespace trelvo

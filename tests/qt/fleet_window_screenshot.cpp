@@ -115,5 +115,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: fleet_window_screenshot OUTPUT_FOLDER\n");
         return 2;
     }
-    return TakeScreenshot(QDir(QDir(QString::fromLocal8Bit(argv[1])).absolutePath()));
+    try {
+        return TakeScreenshot(QDir(QDir(QString::fromLocal8Bit(argv[1])).absolutePath()));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "fleet_window_screenshot: %s\n", error.what());
+        return 1;
+    }
 }

@@ -720,6 +720,7 @@ void FleetBehaviour::OnProbe() {
     }
     runFacts_ = {request.goal, {}, std::nullopt};
     std::vector<RecorderTarget> targets;
+    targets.reserve(ids.size());
     for (const int id : ids) {
         targets.push_back({id, rows_.Find(id)->TargetName(), false});
     }
@@ -766,6 +767,7 @@ void FleetBehaviour::StartUpdate(std::vector<int> ids) {
     request.file = {updatePath_, *remoteName, updateFile_->bytes};
     runFacts_ = {JobGoal::Update, *updateFile_->sha256, request.expectVersion};
     std::vector<RecorderTarget> targets;
+    targets.reserve(ids.size());
     for (const int id : ids) {
         targets.push_back({id, rows_.Find(id)->TargetName(), false});
     }

@@ -182,7 +182,7 @@ std::vector<int> ShownIds(const FleetRows& rows, FleetFilter filter, int column,
         const auto byColumn = static_cast<FleetColumn>(column);
         std::stable_sort(shown.begin(), shown.end(), [&](const FleetRow* a, const FleetRow* b) {
             const std::partial_ordering order = Compare(*a, *b, byColumn);
-            return ascending ? order < 0 : order > 0;
+            return ascending ? std::is_lt(order) : std::is_gt(order);
         });
     }
     std::vector<int> ids;

@@ -12,7 +12,7 @@ namespace trelvo {
 namespace {
 
 // Far more than the window writes; a bound for a file that is no settings.
-constexpr std::uintmax_t kMostSettingsBytes = 16 * 1024 * 1024;
+constexpr std::uintmax_t kMostSettingsBytes = std::uintmax_t{16} * 1024 * 1024;
 
 }  // namespace
 

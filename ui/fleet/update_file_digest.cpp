@@ -20,7 +20,7 @@ void UpdateFileDigest::Start(const std::string& path, std::function<void(Checked
     // Stops and joins the reading before: one file at a time.
     worker_->thread =
         std::jthread([this, path, done = std::move(done),
-                      token = std::weak_ptr<const int>(current_)](std::stop_token stop) {
+                      token = std::weak_ptr<const int>(current_)](const std::stop_token& stop) {
             CheckedUpdateFile read = ReadUpdateFile(path, stop);
             if (stop.stop_requested()) {
                 return;
