@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "job_fakes.h"
 #include "localisation/fleet_text.h"
 #include "scratch_dir.h"
+#include "test_platform.h"
 #include "ui/fleet/fleet_export.h"
 
 namespace trelvo::testing {
@@ -420,6 +422,64 @@ TEST(FleetBehaviour, RemembersOptionsAndRecordersButNeverThePasswordOrTheCode) {
     again.behaviour.OnInit("");
     EXPECT_EQ(again.view.texts[FleetControl::Parallel], "7");
     EXPECT_EQ(again.Column(FleetColumn::Recorder), (std::vector<std::string>{"Büro", "lager"}));
+}
+
+TEST(FleetBehaviour, AReportOfTheCommandLineFillsTheListWithItsResults) {
+    ScratchDir dir;
+    const std::string path = dir.PathOf("cli.jsonl");
+    const RunFacts facts{JobGoal::Update, std::string(64, 'a')};
+    {
+        ReportFile report(path, facts);
+        ASSERT_TRUE(report.Open());
+        RecorderResult updated;
+        updated.outcome = {Outcome::Succeeded};
+        updated.version = "2.0.60";
+        RecorderResult refused;
+        refused.outcome = {Outcome::AccessDenied};
+        report.Finished({0, "10.0.0.1", false}, updated);
+        report.Finished({1, "lager", false}, refused);
+        report.Ended();
+        ASSERT_TRUE(report.problem().empty());
+    }
+    FleetWindowRig rig;
+    rig.view.added.emplace_back(AddedRecorders{{}, true});
+    rig.view.files.emplace_back(path);
+    rig.behaviour.OnAdd();
+    EXPECT_EQ(rig.Column(FleetColumn::Address), (std::vector<std::string>{"10.0.0.1", ""}));
+    EXPECT_EQ(rig.Column(FleetColumn::Result),
+              (std::vector<std::string>{LocalizeText("Aktualisierung erfolgreich beendet"),
+                                        LocalizeText("Zugang verweigert - ungültiges Passwort")}));
+    EXPECT_EQ(rig.Column(FleetColumn::Stage),
+              (std::vector<std::string>{ShownStatusText(JobState::Idle), Shown("Fehlgeschlagen")}));
+
+    rig.view.files.emplace_back(dir.Write("broken.jsonl", "{\"host\":1}\n"));
+    rig.view.added.emplace_back(AddedRecorders{{}, true});
+    rig.behaviour.OnAdd();
+    EXPECT_EQ(rig.view.messages.size(), 1u);
+    EXPECT_EQ(rig.behaviour.RowCount(), 2);
+}
+
+// Scripts and people reach every command by its letter: within the window
+// no two share one, in either language.
+TEST(FleetBehaviour, EveryMnemonicIsDistinctInBothLanguages) {
+    for (const char* language : {"de_DE.UTF-8", "C"}) {
+        // Switches the language on Linux; Windows asks its system's.
+        SetTestEnvironment("LC_ALL", language);
+        FleetWindowRig rig;
+        std::map<char, std::string> taken;
+        for (const auto& [control, text] : rig.view.texts) {
+            const std::size_t mark = text.find('&');
+            if (mark == std::string::npos || mark + 1 >= text.size()) {
+                continue;
+            }
+            const char letter = static_cast<char>(std::tolower(text[mark + 1]));
+            EXPECT_FALSE(taken.contains(letter))
+                << language << ": " << text << " and " << taken[letter];
+            taken[letter] = text;
+        }
+        EXPECT_GE(taken.size(), 20u) << language;
+    }
+    SetTestEnvironment("LC_ALL", std::nullopt);
 }
 
 }  // namespace
