@@ -36,7 +36,7 @@ std::optional<std::string> ReadSha256Hex(std::string_view text) {
     return hex;
 }
 
-std::optional<std::string> FileSha256(const std::string& path) {
+std::optional<std::string> FileSha256(const std::string& path, std::stop_token stop) {
     const std::optional<std::filesystem::path> name = Utf8Path(path);
     if (!name) {
         return std::nullopt;
@@ -48,6 +48,9 @@ std::optional<std::string> FileSha256(const std::string& path) {
     Sha256 hash;
     std::vector<char> block(1 << 20);
     while (file) {
+        if (stop.stop_requested()) {
+            return std::nullopt;
+        }
         file.read(block.data(), static_cast<std::streamsize>(block.size()));
         hash.Update({reinterpret_cast<const std::uint8_t*>(block.data()),
                      static_cast<std::size_t>(file.gcount())});

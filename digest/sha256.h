@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -35,8 +36,9 @@ private:
 };
 
 // The SHA-256 of a file's contents as lower-case hex, or nothing when it
-// cannot be read to its end. The name is UTF-8.
-std::optional<std::string> FileSha256(const std::string& path);
+// cannot be read to its end or `stop` is asked for on the way. The name is
+// UTF-8.
+std::optional<std::string> FileSha256(const std::string& path, std::stop_token stop = {});
 
 // A digest as someone typed it: exactly 64 hexadecimal digits of either
 // case, given back in lower case as Hex writes them; nothing for any other

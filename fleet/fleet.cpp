@@ -134,7 +134,8 @@ void Fleet::Collect(int index) {
     const RecorderTarget target = run->target();
     view_.erase(std::find(view_.begin(), view_.end(), run));
     running_.erase(found);
-    if (!aborting_ && target.attempt <= request_.retries && MayRetry(result)) {
+    const bool abortedOne = std::erase(abortedOne_, index) > 0;
+    if (!aborting_ && !abortedOne && target.attempt <= request_.retries && MayRetry(result)) {
         const std::uint32_t delayMs = RetryDelayMs(target.attempt, random_());
         waiting_.push_back({target, result, clock_.NowMs(), delayMs});
         reporter_.Retrying(target, result, delayMs);
@@ -171,6 +172,39 @@ void Fleet::Abort() {
         reporter_.Finished(targets_[next_], notStarted);
     }
     password_.Wipe();
+    FinishIfDone();
+}
+
+void Fleet::Abort(int index) {
+    const auto hasIndex = [index](const RecorderTarget& target) { return target.index == index; };
+    if (const auto run =
+            std::find_if(view_.begin(), view_.end(),
+                         [&](const RecorderRun* run) { return hasIndex(run->target()); });
+        run != view_.end()) {
+        abortedOne_.push_back(index);
+        (*run)->Abort();
+        Collect(index);
+        return;
+    }
+    if (const auto waiting =
+            std::find_if(waiting_.begin(), waiting_.end(),
+                         [&](const Waiting& waiting) { return hasIndex(waiting.target); });
+        waiting != waiting_.end()) {
+        const Waiting ended = *waiting;
+        waiting_.erase(waiting);
+        allUpdated_ = false;
+        reporter_.Finished(ended.target, ended.failed);
+    } else if (const auto notStarted = std::find_if(
+                   targets_.begin() + static_cast<std::ptrdiff_t>(next_), targets_.end(), hasIndex);
+               notStarted != targets_.end()) {
+        const RecorderTarget target = *notStarted;
+        targets_.erase(notStarted);
+        allUpdated_ = false;
+        reporter_.Finished(target, RecorderResult{});
+    } else {
+        return;
+    }
+    WipePasswordOnceUnneeded();
     FinishIfDone();
 }
 

@@ -34,6 +34,9 @@ public:
     // Ctrl-C: closes every running job, gives up the waiting retries and
     // starts no more.
     void Abort();
+    // One recorder's job closed, its retries given up, or it never starts;
+    // it is reported as it then stands. The others go on.
+    void Abort(int index);
     // The timer's tick: every running job's pump, then the retries whose
     // wait is over.
     void Tick();
@@ -72,6 +75,9 @@ private:
     std::vector<std::unique_ptr<RecorderRun>> running_;
     std::vector<RecorderRun*> view_;
     std::vector<Waiting> waiting_;
+    // Recorders aborted one by one whose result is still to be collected:
+    // they are not tried again.
+    std::vector<int> abortedOne_;
     std::mt19937 random_{std::random_device{}()};
     bool allUpdated_ = true;
     bool aborting_ = false;

@@ -93,6 +93,8 @@ public:
     // While the update's success is checked, AwaitResult: the run is still
     // finding out whether the update took.
     JobState state() const { return check_ && !ended_ ? JobState::AwaitResult : job_.state(); }
+    // The update is done and the recorder is being asked its version again.
+    bool checking() const { return check_ && !ended_; }
     // Percent for display: 0 to 100, never going back within one update.
     int percent() const { return percent_; }
     // Worked out when shown, not on every tick of every recorder.

@@ -54,8 +54,11 @@ bool HasField(const nlohmann::json& entry, const char* name, nlohmann::json::val
 bool IsReportEntry(const nlohmann::json& entry) {
     using Type = nlohmann::json::value_t;
     return entry.is_object() && HasField(entry, "host", Type::string) &&
-           HasField(entry, "ok", Type::boolean) && HasField(entry, "serial", Type::boolean) &&
-           HasField(entry, "sha256", Type::string);
+           HasField(entry, "ok", Type::boolean) && HasField(entry, "serial", Type::boolean);
+}
+
+std::string ReportLinePlace(const std::string& path, int line) {
+    return path + " line " + std::to_string(line);
 }
 
 }  // namespace
@@ -93,8 +96,8 @@ void ReportFile::Fail() {
     problem_ = "cannot write the report " + path_ + ": " + file_.error();
 }
 
-bool ReadRetryTargets(const std::string& path, const std::string& sha256,
-                      std::vector<RecorderTarget>& targets, std::string& problem) {
+bool ReadReport(const std::string& path, std::vector<ReportedRecorder>& recorders,
+                std::string& problem) {
     const std::optional<std::filesystem::path> name = Utf8Path(path);
     std::error_code folderError;
     if (name && std::filesystem::is_directory(*name, folderError)) {
@@ -118,7 +121,7 @@ bool ReadRetryTargets(const std::string& path, const std::string& sha256,
             break;
         }
         ++line;
-        const std::string at = path + " line " + std::to_string(line);
+        const std::string at = ReportLinePlace(path, line);
         if (read == LineRead::TooLong) {
             problem = at + " is longer than any recorder of a report";
             return false;
@@ -127,17 +130,10 @@ bool ReadRetryTargets(const std::string& path, const std::string& sha256,
         if (trimmed.empty()) {
             continue;
         }
-        const nlohmann::json entry = nlohmann::json::parse(trimmed, nullptr, false);
+        nlohmann::json entry = nlohmann::json::parse(trimmed, nullptr, false);
         if (!IsReportEntry(entry)) {
             problem = at + " is no recorder of a report";
             return false;
-        }
-        if (entry["sha256"].get_ref<const std::string&>() != sha256) {
-            problem = "the report " + path + " is of another update file";
-            return false;
-        }
-        if (entry["ok"].get<bool>()) {
-            continue;
         }
         // The report shows names as UTF-8; the recorder is reached by the
         // bytes they came from.
@@ -150,11 +146,37 @@ bool ReadRetryTargets(const std::string& path, const std::string& sha256,
             problem = at + ": the recorder's name " + std::string(NameProblemText(nameProblem));
             return false;
         }
-        targets.push_back({static_cast<int>(targets.size()), std::move(*host), serial});
+        recorders.push_back({{static_cast<int>(recorders.size()), std::move(*host), serial},
+                             std::move(entry),
+                             line});
     }
     if (line == 0) {
         problem = "the report " + path + " is empty";
         return false;
+    }
+    return true;
+}
+
+bool ReadRetryTargets(const std::string& path, const std::string& sha256,
+                      std::vector<RecorderTarget>& targets, std::string& problem) {
+    std::vector<ReportedRecorder> recorders;
+    if (!ReadReport(path, recorders, problem)) {
+        return false;
+    }
+    for (ReportedRecorder& recorder : recorders) {
+        const auto digest = recorder.fields.find("sha256");
+        if (digest == recorder.fields.end() || !digest->is_string()) {
+            problem = ReportLinePlace(path, recorder.line) + " is no recorder of a report";
+            return false;
+        }
+        if (digest->get_ref<const std::string&>() != sha256) {
+            problem = "the report " + path + " is of another update file";
+            return false;
+        }
+        if (!recorder.fields["ok"].get<bool>()) {
+            recorder.target.index = static_cast<int>(targets.size());
+            targets.push_back(std::move(recorder.target));
+        }
     }
     return true;
 }

@@ -46,6 +46,20 @@ private:
 // megabyte, and a byte can take six in JSON ("\u0081").
 inline constexpr std::size_t kReportLineLimit = std::size_t{8} * 1024 * 1024;
 
+// A recorder as a report holds it: its name as the bytes it is reached by,
+// and every field of its line.
+struct ReportedRecorder {
+    RecorderTarget target;  // its index is its place in the report
+    nlohmann::json fields;  // an object with at least host, ok and serial
+    int line = 0;           // counted from 1
+};
+
+// Every recorder of a report of an update or a probe, in the report's
+// order. False, with a message, when the report is missing, empty or not
+// such a report (as for ReadRetryTargets). The name is UTF-8.
+bool ReadReport(const std::string& path, std::vector<ReportedRecorder>& recorders,
+                std::string& problem);
+
 // The recorders of a report that were not ok, in their order, for
 // `update --retry-failed`. False, with a message, when the report is
 // missing, not such a report (not JSON, a field missing or of another

@@ -2,13 +2,10 @@
 
 #include <array>
 
+#include "localisation/translation_table.h"
+
 namespace trelvo {
 namespace {
-
-struct Translation {
-    std::string_view german;
-    std::string_view english;
-};
 
 // Row order is search order. Texts are UTF-8; "\n" is a line break.
 constexpr std::array<Translation, 54> kTranslationTable{{
@@ -105,13 +102,18 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string_view EnglishText(std::string_view german) {
-    for (const Translation& row : kTranslationTable) {
+std::string_view LookUpEnglish(std::span<const Translation> table, std::string_view german) {
+    for (const Translation& row : table) {
         if (EqualIgnoringAsciiCase(german, row.german)) {
             return row.english;
         }
     }
-    return german;
+    return {};
+}
+
+std::string_view EnglishText(std::string_view german) {
+    const std::string_view english = LookUpEnglish(kTranslationTable, german);
+    return english.data() != nullptr ? english : german;
 }
 
 bool IsGermanLocaleName(std::string_view locale) {

@@ -8,9 +8,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
+#include <memory>
 #include <string>
 
 #include "operator_text_cases.h"
@@ -87,6 +90,27 @@ private slots:
         int position = 0;
         QCOMPARE(validator.validate(typed, position), QValidator::Invalid);
         QCOMPARE(CheckOperatorText(Utf8Secret(lone).text()), TextRefusal::OutsideCodePage);
+    }
+
+    // Emptied, the edit leaves no copy of what it held in its storage: a
+    // text sharing that storage sees it overwritten. A text set from a
+    // literal, which owns no storage, is emptied as well.
+    void wipedEditOverwritesWhatItHeld() {
+        QLineEdit* edit = MakeOperatorTextEdit(nullptr);
+        const std::unique_ptr<QLineEdit> owner(edit);
+        edit->setEchoMode(QLineEdit::Password);
+        for (const QChar c : QStringLiteral("pä€s")) {
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+        const QString shared = edit->text();
+        const QChar* storage = shared.constData();
+        WipeEdit(*edit);
+        QVERIFY(edit->text().isEmpty());
+        QCOMPARE(shared.size(), 4);
+        QVERIFY(std::all_of(storage, storage + 4, [](QChar c) { return c.isNull(); }));
+        edit->setText(QStringLiteral("literal"));
+        WipeEdit(*edit);
+        QVERIFY(edit->text().isEmpty());
     }
 
     void nameFilter_data() {

@@ -10,6 +10,7 @@
 #include "fleet/json_reporter.h"
 #include "fleet/report_file.h"
 #include "fleet/text_reporter.h"
+#include "fleet/update_file_read.h"
 #include "job/update_job.h"
 #include "names/host_name.h"
 #include "text/operator_text.h"
@@ -85,11 +86,6 @@ std::string FileNameOf(const std::string& path) {
     return folderEnd == std::string::npos ? path : path.substr(folderEnd + 1);
 }
 
-// Files up to this size are read once and their bytes shared by every job:
-// the digest reported is that of the very bytes sent, and a fleet makes one
-// read of the file instead of one per recorder and block.
-constexpr std::uint64_t kSharedFileLimit = std::uint64_t{256} * 1024 * 1024;
-
 // What the name leads to instead of a file to send.
 std::string_view ProblemText(FileProblem problem) {
     switch (problem) {
@@ -114,31 +110,20 @@ std::string_view ProblemText(FileProblem problem) {
 // The update file, refused once here if every job would refuse it, and its
 // digest; `source.bytes` holds it when it is small enough to share.
 bool CheckUpdateFile(UpdateSource& source, std::string& sha256, std::string& problem) {
-    UpdateFile file;
-    if (const Outcome opened = OpenUpdateFile(file, {source.path, {}, {}});
-        opened != Outcome::Succeeded) {
-        problem = source.path + ": " + ShownMessage({opened});
-        if (const std::string_view why = ProblemText(file.problem()); !why.empty()) {
+    CheckedUpdateFile checked = ReadUpdateFile(source.path);
+    if (checked.opened != Outcome::Succeeded) {
+        problem = source.path + ": " + ShownMessage({checked.opened});
+        if (const std::string_view why = ProblemText(checked.problem); !why.empty()) {
             problem += " (" + std::string(why) + ")";
         }
         return false;
     }
-    std::optional<std::string> digest;
-    if (file.Size() > kSharedFileLimit) {
-        file.Close();
-        digest = FileSha256(source.path);
-    } else if (std::vector<std::uint8_t> bytes(file.Size());
-               file.Next(bytes.size(), bytes).size() == bytes.size()) {
-        Sha256 hash;
-        hash.Update(bytes);
-        digest = Sha256::Hex(hash.Finish());
-        source.bytes = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
-    }
-    if (!digest) {
+    if (!checked.sha256) {
         problem = "cannot read " + source.path;
         return false;
     }
-    sha256 = *digest;
+    sha256 = *checked.sha256;
+    source.bytes = std::move(checked.bytes);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "fleet/fleet.h"
@@ -11,8 +12,18 @@
 #include "ui/fleet/fleet_rows.h"
 #include "ui/fleet/fleet_settings.h"
 #include "ui/fleet/fleet_view.h"
+#include "ui/fleet/update_file_digest.h"
 
 namespace trelvo {
+
+// The Add dialog's texts.
+struct AddDialogTexts {
+    std::string title;
+    std::string prompt;
+    std::string openReport;
+    std::string ok;
+    std::string cancel;
+};
 
 // Everything the fleet window decides, whatever draws it: its texts, the
 // recorder list with its checks, filter and order, and the runs (probe,
@@ -67,6 +78,9 @@ public:
     // The progress bar's percent, or -1 for a row with no bar.
     int Percent(int row) const;
 
+    static std::string WindowTitle();
+    static AddDialogTexts AddTexts();
+
     // A probe, update or discovery is on.
     bool Running() const { return run_ != nullptr; }
     const FleetRows& rows() const { return rows_; }
@@ -79,15 +93,33 @@ private:
     void LoadSettings();
     void SaveSettings();
     void ApplyInputsEnabled();
+    // The filter and the order afresh.
     void Reshow();
+    // After a row's result: rows that leave the filter go, rows that enter
+    // it come last; the others keep their places.
+    void Refilter();
     void ShowRowOf(int id);
     void ShowSummary();
-    void AddLines(const std::string& lines, const std::string& where);
+    void ShowDigest();
+    void AddLines(const std::string& lines);
+    void AddFromHostsFile(const std::string& path);
     void OpenReport(const std::string& path);
-    bool ReadOptions(UpdateRequest& request, int& parallel);
-    void StartRun(RunKind kind, std::vector<int> ids);
+    void Export(const std::string& path);
+    // The options as a request; false with a message shown when one is wrong.
+    bool ReadRequest(JobGoal goal, UpdateRequest& request, int& parallel);
+    bool ReadNumber(FleetControl label, FleetControl control, int least, int most, int& number);
+    void StartRun(RunKind kind, std::vector<RecorderTarget> targets, UpdateRequest request,
+                  int parallel);
+    void StartUpdate(std::vector<int> ids);
+    void RowStarted(const RecorderRun& run);
+    void RowRetrying(const RecorderTarget& target);
+    void RowFinished(const RecorderTarget& target, const RecorderResult& result);
+    void Discovered(const RecorderTarget& target, const RecorderResult& result);
     void RunEnded();
+    bool InRun(int id) const;
+    FleetRow* ShownRow(int row);
     const FleetRow* ShownRow(int row) const;
+    std::vector<int> CheckedIds() const;
 
     FleetView& view_;
     FleetSettings& settings_;
@@ -97,20 +129,27 @@ private:
     std::uint16_t port_;
 
     FleetRows rows_;
-    std::vector<int> shown_;  // row ids in the list's order
+    std::vector<int> shown_;                // row ids in the list's order
+    std::unordered_map<int, int> placeOf_;  // row id -> shown row
     int sortColumn_ = -1;
     bool sortAscending_ = true;
 
-    std::string folder_;      // where the file dialogs open
-    std::string updatePath_;  // UTF-8
-    std::string sha256_;
-    std::shared_ptr<const std::vector<std::uint8_t>> fileBytes_;
+    std::string systemHostsPath_;
+    std::string folder_;                           // where the file dialogs open
+    std::string updatePath_;                       // UTF-8; empty until one is chosen
+    std::optional<CheckedUpdateFile> updateFile_;  // once read
+    UpdateFileDigest digest_;
 
-    // The run under way, if any.
+    // The run under way, if any, and the one that ended last (kept until
+    // the next starts: it ends from inside its own task).
     RunKind runKind_ = RunKind::Probe;
+    RunFacts runFacts_;
     Secret runPassword_;
+    std::vector<int> runIds_;  // the rows of an update or probe
     std::unique_ptr<RunReporter> reporter_;
     std::unique_ptr<Fleet> run_;
+    std::unique_ptr<Fleet> ended_;
+    std::unique_ptr<RunReporter> endedReporter_;
     bool closeAfterRun_ = false;
     std::uint64_t discoveryTotal_ = 0;
     std::uint64_t discoveryAsked_ = 0;

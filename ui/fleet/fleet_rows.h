@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fleet/recorder_run.h"
+#include "fleet/reporter.h"
 #include "ui/fleet/fleet_view.h"
 
 namespace trelvo {
@@ -38,7 +39,8 @@ struct FleetRow {
     std::optional<std::string> version;  // Windows-1252, as reported
     std::optional<bool> accepted;
     std::optional<RecorderResult> result;
-    JobGoal resultGoal = JobGoal::Update;
+    RunFacts resultFacts;  // of the run that gave `result`
+    std::string message;   // the result's, as the operator reads it
 
     // What the engine connects to.
     std::string TargetName() const { return address.empty() ? name : address; }
@@ -70,6 +72,9 @@ private:
     std::vector<FleetRow> rows_;
     int nextId_ = 0;
 };
+
+// The name itself when it is a dotted IPv4 address, else empty.
+std::string AddressIn(const std::string& name);
 
 // Whether the filter shows the row.
 bool FilterShows(FleetFilter filter, const FleetRow& row);

@@ -98,6 +98,7 @@ public:
     // A label's, button's or edit's text; '&' marks a mnemonic.
     virtual void SetText(FleetControl control, const std::string& text) = 0;
     virtual void Enable(FleetControl control, bool enable) = 0;
+    virtual void SetFocus(FleetControl control) = 0;
     // The filter's entries, and which one is chosen.
     virtual void SetChoices(FleetControl control, const std::vector<std::string>& texts) = 0;
     virtual int Choice(FleetControl control) const = 0;

@@ -1,6 +1,8 @@
 #include "ui/qt/operator_text_edit.h"
 
+#include <QLineEdit>
 #include <QStringEncoder>
+#include <algorithm>
 #include <string>
 
 #include "text/operator_text.h"
@@ -26,6 +28,24 @@ Secret Utf8Secret(QStringView text) {
     char* end = encoder.appendToBuffer(bytes.data(), text);
     bytes.resize(static_cast<std::size_t>(end - bytes.data()));
     return Secret(std::move(bytes));
+}
+
+QLineEdit* MakeOperatorTextEdit(QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setValidator(new OperatorTextValidator(edit));
+    return edit;
+}
+
+void WipeEdit(QLineEdit& edit) {
+    // The copy shares the edit's storage; writing through it reaches the
+    // edit's own characters. A text the program set from a literal has no
+    // storage of its own to overwrite (and holds no secret).
+    QString shared = edit.text();
+    if (shared.data_ptr().isMutable()) {
+        QChar* characters = const_cast<QChar*>(shared.constData());
+        std::fill(characters, characters + shared.size(), QChar(u'\0'));
+    }
+    edit.clear();
 }
 
 }  // namespace trelvo

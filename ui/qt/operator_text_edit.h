@@ -3,6 +3,9 @@
 #include <QStringView>
 #include <QValidator>
 
+class QLineEdit;
+class QWidget;
+
 #include "text/secret.h"
 
 // The window's side of the rule for operator texts: the edits take only
@@ -21,5 +24,13 @@ public:
 // copy of a password is left behind. A lone surrogate becomes U+FFFD, which
 // the rule refuses.
 Secret Utf8Secret(QStringView text);
+
+// An edit for a password, an update code or a recorder's name: it takes
+// only what the rule allows, as the recorders get them as Windows-1252.
+QLineEdit* MakeOperatorTextEdit(QWidget* parent);
+
+// Empties the edit, first overwriting the characters it held in their own
+// storage, so no copy of a password stays behind in the edit's memory.
+void WipeEdit(QLineEdit& edit);
 
 }  // namespace trelvo

@@ -28,4 +28,27 @@ QString ChooseUpdateFile(QWidget* parent, const QString& title, const QString& n
     return dialog.selectedFiles().constFirst();
 }
 
+QString ChooseFileIn(QWidget* parent, bool save, const QString& title, const QString& nameFilter,
+                     const QString& folder, const QString& proposedName) {
+    QFileDialog dialog(parent, title, folder, nameFilter);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    if (!proposedName.isEmpty()) {
+        dialog.selectFile(proposedName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+bool AskYesNo(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Question, ApplicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace trelvo

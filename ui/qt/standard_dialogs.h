@@ -22,4 +22,12 @@ void ShowWarning(QWidget* parent, const QString& text);
 // exist: the update job reports a missing file itself.
 QString ChooseUpdateFile(QWidget* parent, const QString& title, const QString& nameFilter);
 
+// A file dialog in `folder`, to open a file or (`save`) to name a new one,
+// proposing `proposedName`; the chosen path, or an empty text on cancel.
+QString ChooseFileIn(QWidget* parent, bool save, const QString& title, const QString& nameFilter,
+                     const QString& folder, const QString& proposedName);
+
+// A yes/no question: Return answers yes, Escape no.
+bool AskYesNo(QWidget* parent, const QString& text);
+
 }  // namespace trelvo

@@ -29,14 +29,6 @@ constexpr std::pair<ControlId, ControlId> kLabelled[] = {
 // high as the platform's combo box for the 8-point font.
 constexpr int kClosedComboHeight = 21;
 
-// The password and update code go to the recorder as Windows-1252 bytes,
-// so the edits take only what the rule for operator texts allows.
-QLineEdit* MakeOperatorTextEdit(QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setValidator(new OperatorTextValidator(edit));
-    return edit;
-}
-
 // Buttons that never become the default button when they get the focus: Start
 // stays the default all the time, so Return never aborts or ends anything
 // the operator did not point at.

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+namespace trelvo {
+
+class FleetBehaviour;
+
+// The recorder list as the behaviour shows it: column 0 is the check box,
+// the others FleetColumn's in order. It reads every cell from the
+// behaviour and hands a click on a check box back to it; the behaviour
+// says when rows change, and the model passes that on to the table.
+class FleetListModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    // The progress column's percent, or -1 for no bar.
+    static constexpr int kPercentRole = Qt::UserRole;
+    static constexpr int kProgressColumn = 1 + 5;  // FleetColumn::Progress
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    // Once the behaviour exists; until then the list is empty.
+    void SetBehaviour(FleetBehaviour& behaviour);
+    void SetTitles(const QStringList& titles);
+    void Reset();
+    void Changed(int first, int last);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    FleetBehaviour* behaviour_ = nullptr;
+    QStringList titles_;
+};
+
+}  // namespace trelvo
