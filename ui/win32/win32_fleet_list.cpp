@@ -11,7 +11,7 @@ namespace {
 // Column widths in dialog units, FleetColumn's order: wide enough for the
 // longest stage and result texts that usually show; the operator can widen
 // any of them.
-constexpr int kColumnWidths[kFleetColumnCount] = {62, 54, 30, 36, 62, 48, 36, 26, 90};
+constexpr int kColumnWidths[kFleetColumnCount] = {50, 60, 30, 34, 56, 46, 36, 22, 102};
 constexpr int kProgressColumn = static_cast<int>(FleetColumn::Progress);
 constexpr int kCheckSize = 16;
 
