@@ -9,7 +9,8 @@ namespace trelvo {
 std::string FleetSettingsPath() {
     PWSTR folder = nullptr;
     std::wstring path;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &folder))) {
+    if (SUCCEEDED(
+            SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &folder))) {
         path = std::wstring(folder) + L"\\Trelvo\\fleet.json";
     }
     // Given back even when the call failed.

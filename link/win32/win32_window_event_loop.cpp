@@ -26,8 +26,8 @@ void Win32WindowEventLoop::SetTicks(std::uint32_t periodMs, Task tick) {
     if (tick_ && periodMs > 0 && tickMessage_ != 0) {
         // WT_EXECUTEINTIMERTHREAD: the callback only posts, so it needs no
         // pool thread of its own.
-        if (!CreateTimerQueueTimer(&timer_, nullptr, &Win32WindowEventLoop::OnTimer, this,
-                                   periodMs, periodMs, WT_EXECUTEINTIMERTHREAD)) {
+        if (!CreateTimerQueueTimer(&timer_, nullptr, &Win32WindowEventLoop::OnTimer, this, periodMs,
+                                   periodMs, WT_EXECUTEINTIMERTHREAD)) {
             timer_ = nullptr;
         }
     }

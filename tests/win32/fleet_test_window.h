@@ -60,9 +60,7 @@ public:
         Deliver(focus, WM_KEYUP, key, 1 | (3U << 30));
     }
     // Alt with a letter: the dialog manager's mnemonics.
-    void PressAlt(wchar_t letter) const {
-        Deliver(GetFocus(), WM_SYSCHAR, letter, 1 | (1U << 29));
-    }
+    void PressAlt(wchar_t letter) const { Deliver(GetFocus(), WM_SYSCHAR, letter, 1 | (1U << 29)); }
     void Focus(int id) const {
         SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
         Pump();
@@ -87,8 +85,8 @@ public:
         return text;
     }
     bool Checked(int row) const {
-        const auto state = static_cast<UINT>(
-            SendMessageW(list(), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+        const auto state =
+            static_cast<UINT>(SendMessageW(list(), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
         return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
     }
     void FocusRow(int row) const {

@@ -27,8 +27,8 @@
 //                                            go or the control to be enabled
 // Texts are printed as UTF-8. Exits 1 when the window does not show up, or
 // does not go, in time.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -109,7 +109,8 @@ public:
     RemoteBuffer(HWND window, SIZE_T size) {
         DWORD id = 0;
         GetWindowThreadProcessId(window, &id);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+        process_ =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
         if (process_ != nullptr) {
             address_ = static_cast<char*>(
                 VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
@@ -162,8 +163,8 @@ int PrintRows(HWND list) {
     const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
     const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < rows; ++row) {
-        const auto state = static_cast<UINT>(
-            SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+        const auto state =
+            static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
         std::printf("%d", (state >> 12) == 2 ? 1 : 0);
         for (int column = 0; column < columns; ++column) {
             std::printf("\t");
@@ -272,7 +273,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (argc >= 5 && std::wcscmp(argv[1], L"checkbox") == 0) {
         const HWND list = ControlOf(argv[2], argv[3]);
-        return list != nullptr ? PrintCheckBox(list, static_cast<int>(std::wcstol(argv[4], nullptr, 10))) : 1;
+        return list != nullptr
+                   ? PrintCheckBox(list, static_cast<int>(std::wcstol(argv[4], nullptr, 10)))
+                   : 1;
     }
     if (argc >= 5 && std::wcscmp(argv[1], L"within") == 0) {
         return Within(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)), argv[3], argv[4],
@@ -281,7 +284,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs(
         "usage: trelvo-window-probe wait|gone TITLE SECONDS | titles | texts|all-texts|client "
         "TITLE |"
-        " centre TITLE ID | rows TITLE ID | checkbox TITLE ID ROW | within MS gone TITLE | within MS enabled TITLE ID\n",
+        " centre TITLE ID | rows TITLE ID | checkbox TITLE ID ROW | within MS gone TITLE | within "
+        "MS enabled TITLE ID\n",
         stderr);
     return 2;
 }

@@ -24,8 +24,8 @@ void SetText(HWND window, const std::string& text) {
 // The lines as the edit holds them, with its CR LF made LF.
 std::string Lines(HWND edit) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(),
-                                                        static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
     std::wstring lines;
     lines.reserve(text.size());
     for (const wchar_t c : text) {
@@ -38,8 +38,7 @@ std::string Lines(HWND edit) {
 
 INT_PTR CALLBACK AddProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_INITDIALOG:
-        {
+        case WM_INITDIALOG: {
             SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
             const AddDialogTexts& texts = reinterpret_cast<Asked*>(lParam)->texts;
             SetText(dialog, texts.title);
@@ -75,8 +74,8 @@ INT_PTR CALLBACK AddProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
 std::optional<AddedRecorders> AskForRecorders(HWND owner, const AddDialogTexts& texts) {
     Asked asked{texts, {}};
     const INT_PTR result =
-        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FLEET_ADD), owner,
-                        AddProc, reinterpret_cast<LPARAM>(&asked));
+        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FLEET_ADD), owner, AddProc,
+                        reinterpret_cast<LPARAM>(&asked));
     if (result != kAdded && result != kOpenReport) {
         return std::nullopt;
     }

@@ -17,7 +17,8 @@ constexpr int kCheckSize = 16;
 
 // Two state images, unchecked and checked, as the system draws check boxes.
 HIMAGELIST MakeCheckImages(HWND list) {
-    const HIMAGELIST images = ImageList_Create(kCheckSize, kCheckSize, ILC_COLOR24 | ILC_MASK, 2, 0);
+    const HIMAGELIST images =
+        ImageList_Create(kCheckSize, kCheckSize, ILC_COLOR24 | ILC_MASK, 2, 0);
     const HDC screen = GetDC(list);
     const HDC dc = CreateCompatibleDC(screen);
     const HBITMAP bitmap = CreateCompatibleBitmap(screen, 2 * kCheckSize, kCheckSize);
@@ -101,8 +102,8 @@ void Win32FleetList::Changed(int first, int last) {
 }
 
 int Win32FleetList::CurrentRow() const {
-    return static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                         LVNI_FOCUSED));
+    return static_cast<int>(
+        SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
 }
 
 void Win32FleetList::FillDisplayInfo(NMLVDISPINFOW& info) const {

@@ -36,9 +36,9 @@ LRESULT CALLBACK NeverDefault(HWND button, UINT message, WPARAM wParam, LPARAM l
 }
 
 constexpr FleetControl kButtons[] = {
-    FleetControl::Browse,      FleetControl::Add,       FleetControl::HostsFile,
-    FleetControl::Discover,    FleetControl::CheckAll,  FleetControl::CheckNone,
-    FleetControl::CheckNeeded, FleetControl::Probe,     FleetControl::Start,
+    FleetControl::Browse,      FleetControl::Add,         FleetControl::HostsFile,
+    FleetControl::Discover,    FleetControl::CheckAll,    FleetControl::CheckNone,
+    FleetControl::CheckNeeded, FleetControl::Probe,       FleetControl::Start,
     FleetControl::Abort,       FleetControl::RetryFailed, FleetControl::Export,
     FleetControl::Exit,
 };
@@ -55,9 +55,9 @@ constexpr RowCommand kRowCommands[] = {RowCommand::Abort, RowCommand::Retry, Row
 
 Win32FleetWindow::Win32FleetWindow(HINSTANCE module, Win32FleetParts parts)
     : module_(module), parts_(std::move(parts)) {
-    icon_ = static_cast<HICON>(LoadImageW(module_, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXICON),
-                                          GetSystemMetrics(SM_CYICON), 0));
+    icon_ =
+        static_cast<HICON>(LoadImageW(module_, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
     smallIcon_ = static_cast<HICON>(LoadImageW(module_, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), 0));
@@ -166,20 +166,47 @@ void Win32FleetWindow::OnCommand(int id, WORD notification) {
     }
     FleetBehaviour& b = *behaviour_;
     switch (control) {
-        case FleetControl::Browse: b.OnBrowse(); break;
-        case FleetControl::Add: b.OnAdd(); break;
-        case FleetControl::HostsFile: b.OnHostsFile(); break;
-        case FleetControl::Discover: b.OnDiscover(); break;
-        case FleetControl::CheckAll: b.OnCheckAll(); break;
-        case FleetControl::CheckNone: b.OnCheckNone(); break;
-        case FleetControl::CheckNeeded: b.OnCheckNeeded(); break;
-        case FleetControl::Probe: b.OnProbe(); break;
-        case FleetControl::Start: b.OnStart(); break;
-        case FleetControl::Abort: b.OnAbort(); break;
-        case FleetControl::RetryFailed: b.OnRetryFailed(); break;
-        case FleetControl::Export: b.OnExport(); break;
-        case FleetControl::Exit: OnClose(); break;
-        default: break;
+        case FleetControl::Browse:
+            b.OnBrowse();
+            break;
+        case FleetControl::Add:
+            b.OnAdd();
+            break;
+        case FleetControl::HostsFile:
+            b.OnHostsFile();
+            break;
+        case FleetControl::Discover:
+            b.OnDiscover();
+            break;
+        case FleetControl::CheckAll:
+            b.OnCheckAll();
+            break;
+        case FleetControl::CheckNone:
+            b.OnCheckNone();
+            break;
+        case FleetControl::CheckNeeded:
+            b.OnCheckNeeded();
+            break;
+        case FleetControl::Probe:
+            b.OnProbe();
+            break;
+        case FleetControl::Start:
+            b.OnStart();
+            break;
+        case FleetControl::Abort:
+            b.OnAbort();
+            break;
+        case FleetControl::RetryFailed:
+            b.OnRetryFailed();
+            break;
+        case FleetControl::Export:
+            b.OnExport();
+            break;
+        case FleetControl::Exit:
+            OnClose();
+            break;
+        default:
+            break;
     }
 }
 
@@ -231,8 +258,8 @@ void Win32FleetWindow::OnContextMenu(LPARAM where) {
         AppendMenuW(menu, MF_STRING | state, static_cast<UINT_PTR>(command) + 1,
                     Utf16FromUtf8(FleetBehaviour::RowCommandText(command)).c_str());
     }
-    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
-                                      place.x, place.y, 0, dialog_, nullptr);
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, place.x,
+                                      place.y, 0, dialog_, nullptr);
     DestroyMenu(menu);
     // The row may have gone while the menu was open.
     if (chosen > 0 && behaviour_ != nullptr && row < behaviour_->RowCount()) {

@@ -83,8 +83,7 @@ thread_local HHOOK questionHook = nullptr;
 
 LRESULT CALLBACK EscapeAnswersNo(int code, WPARAM wParam, LPARAM lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
-    if (code == MSGF_DIALOGBOX && message->message == WM_KEYDOWN &&
-        message->wParam == VK_ESCAPE) {
+    if (code == MSGF_DIALOGBOX && message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
         const HWND box = GetAncestor(message->hwnd, GA_ROOT);
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
