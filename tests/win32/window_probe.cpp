@@ -27,8 +27,10 @@
 //                                            go or the control to be enabled
 // Texts are printed as UTF-8. Exits 1 when the window does not show up, or
 // does not go, in time.
-#include <commctrl.h>
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <cstdio>
 #include <cwchar>
