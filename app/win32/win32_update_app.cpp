@@ -8,17 +8,6 @@
 #include "ui/win32/win32_update_dialog.h"
 
 namespace trelvo {
-namespace {
-
-// The string resource's text in the program's one language. It never passes
-// through the text table: it is German on every system.
-std::wstring ResourceText(HINSTANCE module, UINT id) {
-    const wchar_t* text = nullptr;
-    const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
-}
-
-}  // namespace
 
 void ShowStartMessage(const std::wstring& text) {
     ShowWarning(nullptr, text);

@@ -10,9 +10,7 @@ constexpr int kMessagesPerTurn = 256;
 }  // namespace
 
 Win32EventLoop::Win32EventLoop()
-    : window_(LinkMessageWindow::ForThisThread()),
-      handle_(window_.handle()),
-      message_(window_.Add(*this)),
+    : posted_(LinkMessageWindow::ForThisThread()),
       timer_(CreateWaitableTimerW(nullptr, FALSE, nullptr)) {}
 
 Win32EventLoop::~Win32EventLoop() {
@@ -20,31 +18,10 @@ Win32EventLoop::~Win32EventLoop() {
     if (timer_ != nullptr) {
         CloseHandle(timer_);
     }
-    window_.Remove(message_);
 }
 
 void Win32EventLoop::Post(Task task) {
-    const std::lock_guard lock(mutex_);
-    posted_.push_back(std::move(task));
-    // One message stands for every task posted until it is handled, so a
-    // burst of tasks cannot fill the thread's message queue.
-    if (!messagePosted_) {
-        messagePosted_ = PostMessageW(handle_, message_, 0, 0) != FALSE;
-    }
-}
-
-// Only the tasks posted so far: one that posts again runs on a later turn,
-// after the messages that have come meanwhile.
-void Win32EventLoop::OnLinkMessage(UINT, WPARAM, LPARAM) {
-    std::vector<Task> tasks;
-    {
-        const std::lock_guard lock(mutex_);
-        tasks.swap(posted_);
-        messagePosted_ = false;
-    }
-    for (Task& task : tasks) {
-        task();
-    }
+    posted_.Post(std::move(task));
 }
 
 void Win32EventLoop::SetTicks(std::uint32_t periodMs, Task tick) {

@@ -3,11 +3,9 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <mutex>
-#include <vector>
 
 #include "link/event_loop.h"
-#include "link/win32/link_message_window.h"
+#include "link/win32/posted_tasks.h"
 
 namespace trelvo {
 
@@ -18,7 +16,7 @@ namespace trelvo {
 // WM_TIMER comes late by a little every time, and a transfer paced by one
 // block a tick would take that much longer, a few per cent. Runs on the
 // thread that made it.
-class Win32EventLoop final : public EventLoop, private LinkMessageHandler {
+class Win32EventLoop final : public EventLoop {
 public:
     Win32EventLoop();
     ~Win32EventLoop();
@@ -34,15 +32,9 @@ public:
     void Quit(int status);
 
 private:
-    void OnLinkMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Tick();
 
-    LinkMessageWindow& window_;
-    const HWND handle_;
-    const UINT message_;
-    std::mutex mutex_;
-    std::vector<Task> posted_;  // under the mutex, as is whether a message is on its way
-    bool messagePosted_ = false;
+    PostedTasks posted_;
     const HANDLE timer_;
     bool ticking_ = false;
     Task tick_;

@@ -1,5 +1,6 @@
 ; The 64-bit installer of the Windows programs: trelvo.exe (and trelvo-cli.exe
-; when the build has it) into the program folder, a Start-menu entry, an
+; and trelvo-fleet.exe when the build has them) into the program folder, a
+; Start-menu entry for each window ("Trelvo", "Trelvo Fleet"), an
 ; uninstaller in Windows' programs list, and, if asked for, the program
 ; folder on the system PATH.
 ;
@@ -9,7 +10,7 @@
 ; (last, unquoted); "uninstall.exe /S" removes it all again.
 ;
 ;   makensis -DPROGRAMS=dir -DOUTFILE=setup.exe -DVERSION=X.Y.Z -DPUBLISHER=name
-;            -DICON=trelvo.ico [-DWITH_CLI] [-DSIGN=command] trelvo.nsi
+;            -DICON=trelvo.ico [-DWITH_CLI] [-DWITH_FLEET] [-DSIGN=command] trelvo.nsi
 ; PROGRAMS holds the (stripped, signed) programs; VERSION is project()'s.
 ; SIGN, when given, signs a file in place: the uninstaller as it is made.
 Unicode true
@@ -108,6 +109,10 @@ Section "!$(ProgramSection)" SectionProgram
 !endif
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Trelvo.lnk" "$INSTDIR\trelvo.exe"
+!ifdef WITH_FLEET
+  File "${PROGRAMS}\trelvo-fleet.exe"
+  CreateShortcut "$SMPROGRAMS\Trelvo Fleet.lnk" "$INSTDIR\trelvo-fleet.exe"
+!endif
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Trelvo"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -172,8 +177,10 @@ Section "Uninstall"
     ${EndIf}
   ${EndIf}
   Delete "$SMPROGRAMS\Trelvo.lnk"
+  Delete "$SMPROGRAMS\Trelvo Fleet.lnk"
   Delete "$INSTDIR\trelvo.exe"
   Delete "$INSTDIR\trelvo-cli.exe"
+  Delete "$INSTDIR\trelvo-fleet.exe"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

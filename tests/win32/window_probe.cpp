@@ -12,6 +12,13 @@
 //                                            area on the screen as WxH+X+Y
 //   trelvo-window-probe centre TITLE ID      prints the centre of one of its
 //                                            controls on the screen as X Y
+//   trelvo-window-probe rows TITLE ID        prints one line per row of a
+//                                            list view control: its check
+//                                            (1/0) and each column's text,
+//                                            tab-separated
+//   trelvo-window-probe checkbox TITLE ID ROW
+//                                            prints the centre of a row's
+//                                            check box on the screen as X Y
 //   trelvo-window-probe within MS gone TITLE
 //   trelvo-window-probe within MS enabled TITLE ID
 //                                            prints "watching" once it
@@ -20,7 +27,10 @@
 //                                            go or the control to be enabled
 // Texts are printed as UTF-8. Exits 1 when the window does not show up, or
 // does not go, in time.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <cstdio>
 #include <cwchar>
@@ -92,6 +102,96 @@ HWND ControlOf(const wchar_t* title, const wchar_t* id) {
     const HWND window = FindShown(title);
     return window != nullptr ? GetDlgItem(window, static_cast<int>(std::wcstol(id, nullptr, 10)))
                              : nullptr;
+}
+
+// A list view of another process answers only about memory of its own
+// process: the request and its text go through a buffer made there.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, SIZE_T size) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        process_ =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+        if (process_ != nullptr) {
+            address_ = static_cast<char*>(
+                VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+        }
+    }
+    ~RemoteBuffer() {
+        if (address_ != nullptr) {
+            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        }
+        if (process_ != nullptr) {
+            CloseHandle(process_);
+        }
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    char* address() const { return address_; }
+    void Write(SIZE_T offset, const void* data, SIZE_T size) const {
+        WriteProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+    void Read(SIZE_T offset, void* data, SIZE_T size) const {
+        ReadProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    char* address_ = nullptr;
+};
+
+constexpr int kCellChars = 512;
+
+std::wstring CellText(HWND list, const RemoteBuffer& buffer, int row, int column) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.cchTextMax = kCellChars;
+    item.pszText = reinterpret_cast<LPWSTR>(buffer.address() + sizeof(LVITEMW));
+    buffer.Write(0, &item, sizeof item);
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(buffer.address()));
+    wchar_t text[kCellChars] = {};
+    buffer.Read(sizeof(LVITEMW), text, sizeof text - sizeof(wchar_t));
+    return text;
+}
+
+int PrintRows(HWND list) {
+    const RemoteBuffer buffer(list, sizeof(LVITEMW) + kCellChars * sizeof(wchar_t));
+    if (buffer.address() == nullptr) {
+        return 1;
+    }
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        const auto state =
+            static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+        std::printf("%d", (state >> 12) == 2 ? 1 : 0);
+        for (int column = 0; column < columns; ++column) {
+            std::printf("\t");
+            PrintUtf8(CellText(list, buffer, row, column));
+        }
+        std::printf("\n");
+    }
+    return 0;
+}
+
+int PrintCheckBox(HWND list, int row) {
+    const RemoteBuffer buffer(list, sizeof(RECT));
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    buffer.Write(0, &bounds, sizeof bounds);
+    if (buffer.address() == nullptr ||
+        SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(buffer.address())) == 0) {
+        return 1;
+    }
+    buffer.Read(0, &bounds, sizeof bounds);
+    // The state image is the row's first 16 pixels.
+    POINT box{bounds.left + 8, (bounds.top + bounds.bottom) / 2};
+    ClientToScreen(list, &box);
+    std::printf("%ld %ld\n", box.x, box.y);
+    return 0;
 }
 
 // Times from its "watching" on, so that the caller can act only once the
@@ -169,6 +269,16 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%ld %ld\n", (area.left + area.right) / 2, (area.top + area.bottom) / 2);
         return 0;
     }
+    if (argc >= 4 && std::wcscmp(argv[1], L"rows") == 0) {
+        const HWND list = ControlOf(argv[2], argv[3]);
+        return list != nullptr ? PrintRows(list) : 1;
+    }
+    if (argc >= 5 && std::wcscmp(argv[1], L"checkbox") == 0) {
+        const HWND list = ControlOf(argv[2], argv[3]);
+        return list != nullptr
+                   ? PrintCheckBox(list, static_cast<int>(std::wcstol(argv[4], nullptr, 10)))
+                   : 1;
+    }
     if (argc >= 5 && std::wcscmp(argv[1], L"within") == 0) {
         return Within(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)), argv[3], argv[4],
                       argc >= 6 ? argv[5] : nullptr);
@@ -176,7 +286,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs(
         "usage: trelvo-window-probe wait|gone TITLE SECONDS | titles | texts|all-texts|client "
         "TITLE |"
-        " centre TITLE ID | within MS gone TITLE | within MS enabled TITLE ID\n",
+        " centre TITLE ID | rows TITLE ID | checkbox TITLE ID ROW | within MS gone TITLE | within "
+        "MS enabled TITLE ID\n",
         stderr);
     return 2;
 }

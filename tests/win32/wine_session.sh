@@ -2,7 +2,8 @@
 # benchmark: a private virtual X display and Wine prefix, a Wine virtual
 # desktop that takes every key xdotool types, and the probe that reads the
 # windows. Everything started here ends with the calling script, which
-# fails if Wine left anything in the home folder's menus.
+# fails if Wine left anything in the home folder's menus. A larger window
+# than the update window sets wine_session_desktop (WxH) first.
 #   wine_session_start PROBE_EXE
 
 wine_session_pids=()
@@ -37,7 +38,8 @@ wine_session_start() {
     "$wine_session_tools/menu-files" record "$wine_session_dir/menu-files"
     trap wine_session_cleanup EXIT
     # Xvfb picks a free display and writes its number to descriptor 3.
-    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$wine_session_dir/display" \
+    local desktop=${wine_session_desktop:-640x480}
+    Xvfb -displayfd 3 -screen 0 "$((${desktop%x*} + 160))x$((${desktop#*x} + 120))x24" -nolisten tcp 3>"$wine_session_dir/display" \
         >/dev/null 2>&1 &
     wine_session_pids+=($!)
     local number="" tenth
@@ -61,7 +63,7 @@ wine_session_start() {
     # One virtual desktop: every window of the program lives in it, and it
     # is the one X window that has the keyboard.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x480 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop" /f >/dev/null 2>&1
 }
 
 probe() {

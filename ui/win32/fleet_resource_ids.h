@@ -1,0 +1,52 @@
+#pragma once
+
+// Ids of the fleet window's resources, shared by its resource script and the
+// code. A control's id is IDC_FLEET_FIRST plus its FleetControl number
+// (ui/fleet/fleet_view.h), spelt out here for the resource compiler, which
+// reads only the preprocessor's language.
+#define IDD_FLEET_DIALOG 140
+#define IDD_FLEET_ADD 141
+
+#define IDC_FLEET_FIRST 2000
+#define IDC_FLEET_PASSWORD_LABEL 2000
+#define IDC_FLEET_PASSWORD 2001
+#define IDC_FLEET_CODE_LABEL 2002
+#define IDC_FLEET_CODE 2003
+#define IDC_FLEET_FILE_LABEL 2004
+#define IDC_FLEET_FILE 2005
+#define IDC_FLEET_BROWSE 2006
+#define IDC_FLEET_SHA256 2007
+#define IDC_FLEET_PARALLEL_LABEL 2008
+#define IDC_FLEET_PARALLEL 2009
+#define IDC_FLEET_TIMEOUT_LABEL 2010
+#define IDC_FLEET_TIMEOUT 2011
+#define IDC_FLEET_RETRIES_LABEL 2012
+#define IDC_FLEET_RETRIES 2013
+#define IDC_FLEET_SKIP_LABEL 2014
+#define IDC_FLEET_SKIP 2015
+#define IDC_FLEET_EXPECT_LABEL 2016
+#define IDC_FLEET_EXPECT 2017
+#define IDC_FLEET_ADD 2018
+#define IDC_FLEET_HOSTS_FILE 2019
+#define IDC_FLEET_RANGE_LABEL 2020
+#define IDC_FLEET_RANGE 2021
+#define IDC_FLEET_DISCOVER 2022
+#define IDC_FLEET_FILTER_LABEL 2023
+#define IDC_FLEET_FILTER 2024
+#define IDC_FLEET_RECORDERS_LABEL 2025
+#define IDC_FLEET_RECORDERS 2026
+#define IDC_FLEET_CHECK_ALL 2027
+#define IDC_FLEET_CHECK_NONE 2028
+#define IDC_FLEET_CHECK_NEEDED 2029
+#define IDC_FLEET_PROBE 2030
+#define IDC_FLEET_START 2031
+#define IDC_FLEET_ABORT 2032
+#define IDC_FLEET_RETRY_FAILED 2033
+#define IDC_FLEET_EXPORT 2034
+#define IDC_FLEET_EXIT 2035
+#define IDC_FLEET_SUMMARY 2036
+
+// The Add dialog's own controls beside OK and Cancel.
+#define IDC_ADD_LABEL 2100
+#define IDC_ADD_LINES 2101
+#define IDC_ADD_OPEN_REPORT 2102
