@@ -450,7 +450,7 @@ TEST(FleetBehaviour, AReportOfTheCommandLineFillsTheListWithItsResults) {
               (std::vector<std::string>{LocalizeText("Aktualisierung erfolgreich beendet"),
                                         LocalizeText("Zugang verweigert - ungültiges Passwort")}));
     EXPECT_EQ(rig.Column(FleetColumn::Stage),
-              (std::vector<std::string>{ShownStatusText(JobState::Idle), Shown("Fehlgeschlagen")}));
+              (std::vector<std::string>{Shown("Aktualisiert"), Shown("Fehlgeschlagen")}));
 
     rig.view.files.emplace_back(dir.Write("broken.jsonl", "{\"host\":1}\n"));
     rig.view.added.emplace_back(AddedRecorders{{}, true});

@@ -65,8 +65,10 @@ std::string StageText(const FleetRow& row) {
         case Outcome::Aborted:
             return LocalizeFleetText("Abgebrochen");
         case Outcome::Succeeded:
+            return LocalizeFleetText("Aktualisiert");
         case Outcome::Probed:
-            return ShownStatusText(JobState::Idle);
+            // The result says what the probe found.
+            return {};
         default:
             return LocalizeFleetText("Fehlgeschlagen");
     }
