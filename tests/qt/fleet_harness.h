@@ -87,7 +87,7 @@ struct FleetHarness {
         // dialog.
         if (!window->isActiveWindow()) {
             window->activateWindow();
-            QTest::qWaitForWindowActive(window.get());
+            active = QTest::qWaitForWindowActive(window.get());
         }
         QTest::keyClick(window.get(), key, Qt::AltModifier);
     }
@@ -113,14 +113,17 @@ struct FleetHarness {
 
     // Gives the update file and the secrets, and adds the recorders by
     // keys: Alt+A, the lines typed, then OK.
-    void Prepare(const QString& lines, const std::string& password = "admin") {
+    // False when the window did not take the file or the recorders.
+    [[nodiscard]] bool Prepare(const QString& lines, const std::string& password = "admin") {
         dir.Write("site-2.0.61.sh", std::string(std::size_t{1} << 20, '#'));
         chosenFile = QString::fromStdString(dir.PathOf("site-2.0.61.sh"));
         Click("browse");
         Type("password", QString::fromStdString(password));
         Type("update code", QStringLiteral("UPD-42"));
         // The file's digest is taken on a thread; Start waits for it.
-        QTest::qWaitFor([this] { return Control<QPushButton>("start")->isEnabled(); });
+        if (!QTest::qWaitFor([this] { return Control<QPushButton>("start")->isEnabled(); })) {
+            return false;
+        }
         WhenOpen([lines](QWidget* dialog) {
             auto* edit = dialog->findChild<QPlainTextEdit*>();
             // Line by line: Return in the edit starts the next one.
@@ -131,7 +134,7 @@ struct FleetHarness {
             dialog->findChild<QPushButton*>(QStringLiteral("ok"))->click();
         });
         Mnemonic(Qt::Key_A);
-        QTest::qWaitFor([this] { return Model()->rowCount() > 0 || !messages.isEmpty(); });
+        return QTest::qWaitFor([this] { return Model()->rowCount() > 0 || !messages.isEmpty(); });
     }
     // Alt+S, then `key` on the question; whether it was asked.
     bool StartAnswering(Qt::Key key) {

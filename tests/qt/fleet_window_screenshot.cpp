@@ -84,7 +84,10 @@ int TakeScreenshot(const QDir& out) {
     Named<QLineEdit>(window, "parallel")->setText(QStringLiteral("4"));
     auto* start = Named<QPushButton>(window, "start");
     // The file's digest is taken on a thread; Start waits for it.
-    QTest::qWaitFor([start] { return start->isEnabled(); });
+    if (!QTest::qWaitFor([start] { return start->isEnabled(); })) {
+        std::fprintf(stderr, "fleet_window_screenshot: the update file was not read\n");
+        return 1;
+    }
     start->click();
     // Far enough that bars, results and waiting rows all show.
     QAbstractItemModel* list = Named<trelvo::FleetTableView>(window, "recorders")->model();

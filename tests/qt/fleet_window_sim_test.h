@@ -137,7 +137,7 @@ private slots:
 
     void recordersAddedByKeysAreUpdatedAfterReturnConfirms() {
         QVERIFY(StartSims({{}, {}}));
-        h_->Prepare(Lines(2));
+        QVERIFY(h_->Prepare(Lines(2)));
         QCOMPARE(h_->Model()->rowCount(), 2);
         QVERIFY(h_->Checked(0) && h_->Checked(1));
         QVERIFY(h_->StartAnswering(Qt::Key_Return));
@@ -162,7 +162,7 @@ private slots:
 
     void escapeOnTheQuestionStartsNothing() {
         QVERIFY(StartSims({{}}));
-        h_->Prepare(Lines(1));
+        QVERIFY(h_->Prepare(Lines(1)));
         QVERIFY(h_->StartAnswering(Qt::Key_Escape));
         QVERIFY(!h_->Running());
         QVERIFY(h_->Control("start")->isEnabled());
@@ -172,7 +172,7 @@ private slots:
     // A recorder that never answers and one mid-transfer both end at once.
     void abortEndsEveryRecorder() {
         QVERIFY(StartSims({{QStringLiteral("--silent-after"), QStringLiteral("0")}, {}}));
-        h_->Prepare(Lines(2));
+        QVERIFY(h_->Prepare(Lines(2)));
         QVERIFY(h_->StartAnswering(Qt::Key_Return));
         QVERIFY(QTest::qWaitFor([this] { return h_->Percent(RowOf("127.0.0.2")) > 0; },
                                 fleet_testing::kRunTimeoutMs));
@@ -186,7 +186,7 @@ private slots:
 
     void aRowsAbortFromItsMenuEndsOnlyThatRow() {
         QVERIFY(StartSims({{}, {}}));
-        h_->Prepare(Lines(2));
+        QVERIFY(h_->Prepare(Lines(2)));
         QVERIFY(!RowMenu(0, RowCommand::Abort));
         QVERIFY(h_->StartAnswering(Qt::Key_Return));
         QVERIFY(
@@ -206,7 +206,7 @@ private slots:
         QVERIFY(StartSims({{},
                            {QStringLiteral("--password"), QStringLiteral("other")},
                            {QStringLiteral("--close-after-bytes"), QStringLiteral("300000")}}));
-        h_->Prepare(Lines(3));
+        QVERIFY(h_->Prepare(Lines(3)));
         QVERIFY(h_->StartAnswering(Qt::Key_Return));
         QHeaderView* header = h_->List()->horizontalHeader();
         const int address = fleet_testing::ColumnOf(FleetColumn::Address);
@@ -234,7 +234,7 @@ private slots:
     // list or on Start with the focus, neither asks nor starts.
     void spaceTogglesAndReturnStartsNothing() {
         QVERIFY(StartSims({{}}));
-        h_->Prepare(Lines(1));
+        QVERIFY(h_->Prepare(Lines(1)));
         FleetTableView* list = h_->List();
         list->setFocus();
         list->setCurrentIndex(h_->Model()->index(0, fleet_testing::ColumnOf(FleetColumn::Stage)));
