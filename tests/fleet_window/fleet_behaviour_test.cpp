@@ -51,6 +51,14 @@ public:
         ASSERT_TRUE(loop.WaitForPost());
         loop.RunTurn();
     }
+    // The recorders added and all updated, the question answered yes.
+    void StartUpdating(const std::string& lines) {
+        Add(lines);
+        ChooseFile();
+        behaviour.OnCheckAll();
+        view.answers.emplace_back(true);
+        behaviour.OnStart();
+    }
     // Every recorder's link, by the name the job connects to.
     FakeNetLink& Link(const std::string& host) { return *links.at(host); }
     // A recorder of 2.0.60 that takes the update, from its connect on.
@@ -218,11 +226,7 @@ TEST(FleetBehaviour, AbortEndsTheRunningJobsAndTheWaitingOnesAsAborted) {
 
 TEST(FleetBehaviour, ClosingDuringARunAsksThenAbortsEveryJobAndClosesOnceAllEnded) {
     FleetWindowRig rig;
-    rig.Add("a\nb");
-    rig.ChooseFile();
-    rig.behaviour.OnCheckAll();
-    rig.view.answers.emplace_back(true);
-    rig.behaviour.OnStart();
+    rig.StartUpdating("a\nb");
 
     rig.view.answers.emplace_back(false);
     EXPECT_FALSE(rig.behaviour.OnClose());
@@ -241,11 +245,7 @@ TEST(FleetBehaviour, ClosingDuringARunAsksThenAbortsEveryJobAndClosesOnceAllEnde
 
 TEST(FleetBehaviour, RetryFailedChecksExactlyTheFailedRows) {
     FleetWindowRig rig;
-    rig.Add("a\nb\nc");
-    rig.ChooseFile();
-    rig.behaviour.OnCheckAll();
-    rig.view.answers.emplace_back(true);
-    rig.behaviour.OnStart();
+    rig.StartUpdating("a\nb\nc");
     rig.Update("a");
     rig.Link("b").events_->OnConnect(111);
     rig.loop.RunPosted();
@@ -262,11 +262,7 @@ TEST(FleetBehaviour, RetryFailedChecksExactlyTheFailedRows) {
 
 TEST(FleetBehaviour, FilterAndSortWorkDuringARunAndRunningRowsKeepTheirPlaces) {
     FleetWindowRig rig;
-    rig.Add("a\nb\nc");
-    rig.ChooseFile();
-    rig.behaviour.OnCheckAll();
-    rig.view.answers.emplace_back(true);
-    rig.behaviour.OnStart();
+    rig.StartUpdating("a\nb\nc");
     rig.behaviour.OnSort(static_cast<int>(FleetColumn::Recorder));
     rig.behaviour.OnSort(static_cast<int>(FleetColumn::Recorder));
     EXPECT_EQ(rig.view.sortColumn, 0);
@@ -362,11 +358,7 @@ TEST(FleetBehaviour, OptionsOutsideTheirLimitsAreRefusedBeforeAnyRecorderIsAsked
 
 TEST(FleetBehaviour, TheExportedReportFeedsRetryFailedAndComesBackWithItsResults) {
     FleetWindowRig rig;
-    rig.Add("192.168.1.20 Büro\nb");
-    rig.ChooseFile();
-    rig.behaviour.OnCheckAll();
-    rig.view.answers.emplace_back(true);
-    rig.behaviour.OnStart();
+    rig.StartUpdating("192.168.1.20 Büro\nb");
     rig.Update("192.168.1.20");
     rig.Link("b").events_->OnConnect(111);
     rig.loop.RunPosted();
