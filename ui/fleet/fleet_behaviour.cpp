@@ -127,9 +127,16 @@ class FleetBehaviour::RunReporter final : public Reporter {
 public:
     explicit RunReporter(FleetBehaviour& owner) : owner_(owner) {}
 
+    // The rows a tick changed go to the view in one span: with a thousand
+    // recorders running, one note a row cost more than the run.
     void Ticked(std::span<RecorderRun* const> running) override {
+        owner_.changedFirst_ = owner_.RowCount();
+        owner_.changedLast_ = -1;
         for (const RecorderRun* run : running) {
             owner_.RowStarted(*run);
+        }
+        if (owner_.changedFirst_ <= owner_.changedLast_) {
+            owner_.view_.RowsChanged(owner_.changedFirst_, owner_.changedLast_);
         }
     }
     void Finished(const RecorderTarget& target, const RecorderResult& result) override {
@@ -820,7 +827,10 @@ void FleetBehaviour::RowStarted(const RecorderRun& run) {
     row->percent = percent;
     row->remaining = std::move(remaining);
     row->attempts = run.target().attempt;
-    ShowRowOf(row->id);
+    if (const auto place = placeOf_.find(row->id); place != placeOf_.end()) {
+        changedFirst_ = std::min(changedFirst_, place->second);
+        changedLast_ = std::max(changedLast_, place->second);
+    }
     if (started) {
         ShowSummary();
     }

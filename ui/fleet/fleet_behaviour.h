@@ -131,6 +131,8 @@ private:
     FleetRows rows_;
     std::vector<int> shown_;                // row ids in the list's order
     std::unordered_map<int, int> placeOf_;  // row id -> shown row
+    int changedFirst_ = 0;                  // the shown rows the tick under way changed
+    int changedLast_ = -1;
     int sortColumn_ = -1;
     bool sortAscending_ = true;
 

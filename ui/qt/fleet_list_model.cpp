@@ -26,15 +26,37 @@ void FleetListModel::SetTitles(const QStringList& titles) {
 
 // The behaviour has changed its rows already; the table only has to read
 // them again.
+FleetListModel::FleetListModel(QObject* parent) : QAbstractTableModel(parent) {
+    repaint_.setSingleShot(true);
+    repaint_.setInterval(kRepaintMs);
+    connect(&repaint_, &QTimer::timeout, this, &FleetListModel::EmitChanged);
+}
+
 void FleetListModel::Reset() {
+    // A reset shows every row anew.
+    repaint_.stop();
+    changedFirst_ = -1;
     beginResetModel();
     endResetModel();
 }
 
 void FleetListModel::Changed(int first, int last) {
-    const int rows = rowCount();
-    first = std::max(first, 0);
-    last = std::min(last, rows - 1);
+    if (changedFirst_ < 0) {
+        changedFirst_ = first;
+        changedLast_ = last;
+    } else {
+        changedFirst_ = std::min(changedFirst_, first);
+        changedLast_ = std::max(changedLast_, last);
+    }
+    if (!repaint_.isActive()) {
+        repaint_.start();
+    }
+}
+
+void FleetListModel::EmitChanged() {
+    const int first = std::max(changedFirst_, 0);
+    const int last = std::min(changedLast_, rowCount() - 1);
+    changedFirst_ = -1;
     if (first <= last) {
         emit dataChanged(index(first, 0), index(last, columnCount() - 1));
     }

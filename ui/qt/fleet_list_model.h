@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <QTimer>
 
 namespace trelvo {
 
@@ -19,7 +20,7 @@ public:
     static constexpr int kPercentRole = Qt::UserRole;
     static constexpr int kProgressColumn = 1 + 5;  // FleetColumn::Progress
 
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit FleetListModel(QObject* parent = nullptr);
 
     // Once the behaviour exists; until then the list is empty.
     void SetBehaviour(FleetBehaviour& behaviour);
@@ -35,7 +36,17 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // Changes are shown at most this often: nobody reads a thousand rows
+    // twenty times a second, and painting them so cost as much as the
+    // sending.
+    static constexpr int kRepaintMs = 100;
+
+    void EmitChanged();
+
     FleetBehaviour* behaviour_ = nullptr;
+    QTimer repaint_;
+    int changedFirst_ = -1;  // the rows changed since the last repaint; -1: none
+    int changedLast_ = -1;
     QStringList titles_;
 };
 
