@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "ui/fleet/fleet_behaviour.h"
-#include "ui/win32/dialog_result.h"
 #include "ui/win32/fleet_resource_ids.h"
 #include "ui/win32/operator_text_edit.h"
 #include "ui/win32/resource_ids.h"
@@ -14,6 +13,13 @@ namespace trelvo {
 namespace {
 
 constexpr UINT_PTR kButtonSubclass = 1;
+
+// The dialog's procedure reports a handled message with TRUE and puts its
+// result where the dialog manager looks for it.
+INT_PTR Handled(HWND dialog, LRESULT result) {
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, result);
+    return TRUE;
+}
 
 // A button that never becomes the default one: Return, wherever the focus
 // is, presses nothing in this window; Space and the mnemonic still do.

@@ -4,7 +4,6 @@
 
 #include "job/job_environment.h"
 #include "ui/behaviour/dialog_template.h"
-#include "ui/win32/dialog_result.h"
 #include "ui/win32/operator_text_edit.h"
 #include "ui/win32/resource_ids.h"
 
@@ -12,6 +11,13 @@ namespace trelvo {
 namespace {
 
 constexpr UINT_PTR kRefreshTimer = 1234;
+
+// The dialog's procedure reports a handled message with TRUE and puts its
+// result where the dialog manager looks for it.
+INT_PTR Handled(HWND dialog, LRESULT result) {
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, result);
+    return TRUE;
+}
 
 }  // namespace
 
