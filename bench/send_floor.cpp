@@ -10,6 +10,10 @@
 // On loopback the receiving side's protocol work runs in the sender's
 // system calls, so this is the least any sender can use for these sends.
 //   send_floor CONNECTIONS BLOCK_BYTES BLOCKS
+//   send_floor --sink
+// The second only receives, for send_floor_winsock under Wine: it prints
+//   listening on 127.0.0.1:PORT
+// and reads and drops what arrives until its standard input ends.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/epoll.h>
@@ -23,6 +27,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -63,14 +68,11 @@ void Sink(int listener, const std::atomic<bool>& stop) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: send_floor CONNECTIONS BLOCK_BYTES BLOCKS\n");
+    const bool sinkOnly = argc == 2 && std::strcmp(argv[1], "--sink") == 0;
+    if (argc != 4 && !sinkOnly) {
+        std::fprintf(stderr, "usage: send_floor CONNECTIONS BLOCK_BYTES BLOCKS | --sink\n");
         return 2;
     }
-    const int connections = std::atoi(argv[1]);
-    const std::size_t blockBytes = std::strtoul(argv[2], nullptr, 10);
-    const int blocks = std::atoi(argv[3]);
-
     const int listener = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -84,6 +86,18 @@ int main(int argc, char** argv) {
     }
     std::atomic<bool> stop = false;
     std::thread sink(Sink, listener, std::cref(stop));
+    if (sinkOnly) {
+        std::printf("listening on 127.0.0.1:%u\n", ntohs(address.sin_port));
+        std::fflush(stdout);
+        for (char byte = 0; read(STDIN_FILENO, &byte, 1) > 0;) {
+        }
+        stop = true;
+        sink.join();
+        return 0;
+    }
+    const int connections = std::atoi(argv[1]);
+    const std::size_t blockBytes = std::strtoul(argv[2], nullptr, 10);
+    const int blocks = std::atoi(argv[3]);
 
     std::vector<int> sockets;
     for (int i = 0; i < connections; ++i) {
