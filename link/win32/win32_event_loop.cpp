@@ -47,6 +47,7 @@ void Win32EventLoop::Tick() {
     if (tick_) {
         // A copy: the tick may stop or replace the ticks.
         const Task tick = tick_;
+        const SendBatch::Round sends(sends_);
         tick();
     }
 }
@@ -63,6 +64,8 @@ int Win32EventLoop::Run() {
             (woke == WAIT_OBJECT_0 || WaitForSingleObject(timer_, 0) == WAIT_OBJECT_0)) {
             Tick();
         }
+        // The requests a burst of replies calls for go out together too.
+        const SendBatch::Round sends(sends_);
         MSG message{};
         for (int handled = 0; !quitting_ && handled < kMessagesPerTurn &&
                               PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != 0;

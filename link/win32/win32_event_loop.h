@@ -6,6 +6,7 @@
 
 #include "link/event_loop.h"
 #include "link/win32/posted_tasks.h"
+#include "link/win32/send_batch.h"
 
 namespace trelvo {
 
@@ -15,7 +16,8 @@ namespace trelvo {
 // waitable timer the loop waits on beside the messages: a thread timer's
 // WM_TIMER comes late by a little every time, and a transfer paced by one
 // block a tick would take that much longer, a few per cent. Runs on the
-// thread that made it.
+// thread that made it. The sockets' sends of one tick go out together at
+// its end.
 class Win32EventLoop final : public EventLoop {
 public:
     Win32EventLoop();
@@ -35,6 +37,7 @@ private:
     void Tick();
 
     PostedTasks posted_;
+    SendBatch sends_;
     const HANDLE timer_;
     bool ticking_ = false;
     Task tick_;

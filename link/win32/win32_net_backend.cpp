@@ -77,7 +77,8 @@ void Win32NetBackend::OnLinkMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             events_->WhenConnected(notice.error);
             return;
         case Win32Socket::Readiness::Writable:
-            if (notice.error == 0) {
+            // The bytes the socket already took go first.
+            if (notice.error == 0 && (batch_ != nullptr || OfferWaiting())) {
                 events_->WhenWritable();
             }
             return;
@@ -120,7 +121,9 @@ void Win32NetBackend::ReadWaiting() {
             endError_ = got.error;
             return;
         }
-        if (got.bytes == 0) {
+        // A short read has emptied the socket, and Winsock reports what
+        // comes after it: asking again would only hear that it would block.
+        if (got.bytes < kReadChunk) {
             return;
         }
     }
@@ -154,9 +157,53 @@ int Win32NetBackend::Receive(std::uint8_t* buffer, int count, bool peek) {
     return copied;
 }
 
+int Win32NetBackend::Send(const std::uint8_t* bytes, int count) {
+    if (!socket_.IsOpen()) {
+        return 0;
+    }
+    SendBatch* const batch = SendBatch::Open();
+    if (batch != nullptr && (batch_ == batch || waiting_.pendingLength() == 0)) {
+        waiting_.Append(bytes, count);
+        if (batch_ == nullptr) {
+            batch_ = batch;
+            batch->Add(*this);
+        }
+        return count;
+    }
+    if (!OfferWaiting()) {
+        return 0;
+    }
+    return SendNow(bytes, count);
+}
+
+bool Win32NetBackend::OfferWaiting() {
+    if (waiting_.pendingLength() != 0) {
+        waiting_.Consume(SendNow(waiting_.pending(), waiting_.pendingLength()));
+    }
+    return waiting_.pendingLength() == 0;
+}
+
+// On a helper thread, perhaps: the socket and the waiting bytes only.
+void Win32NetBackend::SendWaiting() {
+    batchSent_ = SendNow(waiting_.pending(), waiting_.pendingLength());
+}
+
+void Win32NetBackend::AfterBatch() {
+    waiting_.Consume(batchSent_);
+    batchSent_ = 0;
+    batch_ = nullptr;
+}
+
+void Win32NetBackend::LeaveBatch() {
+    if (batch_ != nullptr) {
+        batch_->Remove(*this);
+        batch_ = nullptr;
+    }
+}
+
 // Winsock reports room again only after a send it refused, so the socket
 // is offered bytes until it takes no more.
-int Win32NetBackend::Send(const std::uint8_t* bytes, int count) {
+int Win32NetBackend::SendNow(const std::uint8_t* bytes, int count) {
     int taken = 0;
     while (socket_.IsOpen() && taken < count) {
         const int sent = socket_.Send(bytes + taken, count - taken);
@@ -169,6 +216,9 @@ int Win32NetBackend::Send(const std::uint8_t* bytes, int count) {
 }
 
 void Win32NetBackend::Close() {
+    LeaveBatch();
+    OfferWaiting();
+    waiting_.Drop();
     // Readiness already queued for the socket finds nobody.
     window_.Remove(socketMessage_);
     socketMessage_ = 0;

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "link/net_backend.h"
+#include "link/send_buffer.h"
 #include "link/win32/link_message_window.h"
+#include "link/win32/send_batch.h"
 #include "link/win32/win32_name_lookups.h"
 #include "link/win32/win32_socket.h"
 
@@ -19,7 +21,12 @@ namespace trelvo {
 // the backend's own: the job can look at an incomplete reply and leave it
 // without the socket reporting the same bytes again and again. From that
 // buffer readiness is reported as long as it holds, as on POSIX.
-class Win32NetBackend final : public NetBackend, private LinkMessageHandler {
+//
+// Inside a send batch (a tick of the loop) sends wait in the backend until
+// the batch's end, which may send them from another thread; they count as
+// taken. Until they have all gone, the socket takes nothing more outside a
+// batch, and a close sends them first, as the socket would have.
+class Win32NetBackend final : public NetBackend, private LinkMessageHandler, private BatchedSender {
 public:
     // The system's name lookups, unless given others.
     Win32NetBackend();
@@ -49,6 +56,12 @@ public:
 
 private:
     void OnLinkMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void SendWaiting() override;
+    void AfterBatch() override;
+    int SendNow(const std::uint8_t* bytes, int count);
+    // Offers the bytes waiting outside a batch; true once none wait.
+    bool OfferWaiting();
+    void LeaveBatch();
     void ReadWaiting();
     void ReportReadable();
     int Buffered() const { return static_cast<int>(received_.size() - receivedFront_); }
@@ -63,6 +76,12 @@ private:
     UINT socketMessage_ = 0;
     UINT lookupMessage_ = 0;
     WPARAM lookupTicket_ = 0;
+
+    // Bytes taken for the socket that it has not had yet; the batch they
+    // wait for, and how many of them its end sent.
+    SendBuffer waiting_;
+    SendBatch* batch_ = nullptr;
+    int batchSent_ = 0;
 
     // Received bytes the job has not taken, from receivedFront_ on.
     std::vector<std::uint8_t> received_;

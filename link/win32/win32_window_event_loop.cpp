@@ -57,6 +57,7 @@ void Win32WindowEventLoop::OnLinkMessage(UINT, WPARAM wParam, LPARAM) {
     }
     // A copy: the tick may stop or replace the ticks.
     const Task tick = tick_;
+    const SendBatch::Round sends(sends_);
     tick();
 }
 

@@ -7,6 +7,7 @@
 
 #include "link/event_loop.h"
 #include "link/win32/posted_tasks.h"
+#include "link/win32/send_batch.h"
 
 namespace trelvo {
 
@@ -16,8 +17,8 @@ namespace trelvo {
 // message posted to the link message window. The ticks come from a
 // timer-queue timer, which the kernel keeps to its period, rather than
 // from WM_TIMER, which a modal loop delivers as well but late by a little
-// every time and only when no other message waits. Runs on the thread
-// that made it.
+// every time and only when no other message waits. The sockets' sends of
+// one tick go out together at its end. Runs on the thread that made it.
 class Win32WindowEventLoop final : public EventLoop, private LinkMessageHandler {
 public:
     Win32WindowEventLoop();
@@ -41,6 +42,7 @@ private:
 
     LinkMessageWindow& window_;
     PostedTasks posted_;
+    SendBatch sends_;
     const HWND handle_;
     const UINT tickMessage_;
     HANDLE timer_ = nullptr;

@@ -2,11 +2,13 @@
 #include <winsock2.h>
 
 #include <functional>
+#include <memory>
 #include <numeric>
 #include <vector>
 
 #include "link/ipv4_address.h"
 #include "link/net_link.h"
+#include "link/win32/send_batch.h"
 #include "link/win32/win32_net_backend.h"
 #include "message_pump.h"
 #include "recording_net_events.h"
@@ -117,6 +119,87 @@ TEST_F(Win32NetLinkTest, AnIncompleteReplyIsOfferedOnceUntilMoreArrives) {
     peer.Send(Bytes(8, 2));
     ASSERT_TRUE(PumpUntil([&] { return taken == 1; }, 10000));
     EXPECT_EQ(events.receives, (std::vector<int>{0, 0}));
+}
+
+// A tick's sends to many recorders, as a fleet makes them: they leave when
+// the round ends, from helper threads too, each link's in order, also the
+// bytes of a link closed before the end.
+TEST(Win32SendBatch, ARoundsSendsReachEveryPeerWholeAndInOrder) {
+    constexpr int kLinks = 40;
+    std::vector<std::unique_ptr<LoopbackPeer>> peers;
+    std::vector<std::unique_ptr<NetLink>> links;
+    std::vector<RecordingEvents> events(kLinks);
+    std::vector<Bytes> expected(kLinks);
+    for (int i = 0; i < kLinks; ++i) {
+        peers.push_back(std::make_unique<LoopbackPeer>());
+        links.push_back(std::make_unique<NetLink>());
+        links[i]->SetEvents(&events[i]);
+        ASSERT_TRUE(links[i]->Create() && links[i]->Connect("127.0.0.1", peers[i]->port));
+    }
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            for (int i = 0; i < kLinks; ++i) {
+                if (!peers[i]->Accepted() || events[i].connects.empty()) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        10000));
+    SendBatch batch;
+    {
+        const SendBatch::Round round(batch);
+        for (int i = 0; i < kLinks; ++i) {
+            for (int piece = 0; piece < 3; ++piece) {
+                Bytes bytes(std::size_t{1000} * (piece + 1),
+                            static_cast<std::uint8_t>(i * 3 + piece));
+                links[i]->SendBuffered(bytes.data(), static_cast<int>(bytes.size()));
+                expected[i].insert(expected[i].end(), bytes.begin(), bytes.end());
+            }
+            EXPECT_EQ(links[i]->PendingBytes(), 0);
+        }
+        links[0]->Close();
+    }
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            for (int i = 0; i < kLinks; ++i) {
+                peers[i]->Read();
+                if (peers[i]->received.size() < expected[i].size()) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        20000));
+    for (int i = 0; i < kLinks; ++i) {
+        EXPECT_EQ(peers[i]->received, expected[i]) << "link " << i;
+    }
+}
+
+// A recorder that does not read: what the round could not send waits in
+// the backend, which takes nothing more until it has gone, and then the
+// link's own waiting bytes follow in order.
+TEST_F(Win32NetLinkTest, WhatARoundCouldNotSendGoesFirstWhenRoomComes) {
+    Connect();
+    Bytes block(std::size_t{16} * 1024 * 1024);
+    std::iota(block.begin(), block.end(), 0);
+    SendBatch batch;
+    {
+        const SendBatch::Round round(batch);
+        link.SendBuffered(block.data(), static_cast<int>(block.size()));
+    }
+    const std::uint8_t last[] = {0xAB, 0xCD};
+    link.SendBuffered(last, 2);
+    EXPECT_EQ(link.PendingBytes(), 2);
+    block.insert(block.end(), last, last + 2);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            peer.Read();
+            return peer.received.size() >= block.size();
+        },
+        20000));
+    EXPECT_EQ(peer.received, block);
+    EXPECT_EQ(link.PendingBytes(), 0);
 }
 
 TEST(Win32NetLinkConnect, ARefusalEndsTheAttemptThroughOnConnect) {
