@@ -78,6 +78,18 @@ protected:
         ASSERT_EQ(events.connects, std::vector<int>{0});
     }
 
+    // The recorder reads again, and gets `sent` whole and in order.
+    void ExpectPeerGetsAll(const Bytes& sent) {
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                peer.Read();
+                return peer.received.size() >= sent.size();
+            },
+            20000));
+        EXPECT_EQ(peer.received, sent);
+        EXPECT_EQ(link.PendingBytes(), 0);
+    }
+
     LoopbackPeer peer;
     RecordingEvents events;
     NetLink link;
@@ -93,14 +105,7 @@ TEST_F(Win32NetLinkTest, BytesTheSocketCannotTakeWaitAndLeaveInOrder) {
     const std::uint8_t last[] = {0xAB, 0xCD};
     link.SendBuffered(last, 2);
     block.insert(block.end(), last, last + 2);
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            peer.Read();
-            return peer.received.size() >= block.size();
-        },
-        20000));
-    EXPECT_EQ(peer.received, block);
-    EXPECT_EQ(link.PendingBytes(), 0);
+    ExpectPeerGetsAll(block);
 }
 
 TEST_F(Win32NetLinkTest, AnIncompleteReplyIsOfferedOnceUntilMoreArrives) {
@@ -192,14 +197,7 @@ TEST_F(Win32NetLinkTest, WhatARoundCouldNotSendGoesFirstWhenRoomComes) {
     link.SendBuffered(last, 2);
     EXPECT_EQ(link.PendingBytes(), 2);
     block.insert(block.end(), last, last + 2);
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            peer.Read();
-            return peer.received.size() >= block.size();
-        },
-        20000));
-    EXPECT_EQ(peer.received, block);
-    EXPECT_EQ(link.PendingBytes(), 0);
+    ExpectPeerGetsAll(block);
 }
 
 TEST(Win32NetLinkConnect, ARefusalEndsTheAttemptThroughOnConnect) {
